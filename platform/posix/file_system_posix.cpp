@@ -1,0 +1,71 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "platform/file_system.h"
+#include "platform/posix/posix_path.h"
+
+namespace platform {
+
+ReadStatus ReadWholeFile(std::string_view path, std::string& bytes) {
+    bytes.clear();
+    std::string p = PosixPath(path);
+    struct stat st {};
+    if (stat(p.c_str(), &st) != 0) return ReadStatus::Missing;
+    std::ifstream in(p, std::ios::binary);
+    if (!in) return ReadStatus::Failed;
+    bytes.assign(std::istreambuf_iterator<char>(in), {});
+    return in.bad() ? ReadStatus::Failed : ReadStatus::Ok;
+}
+
+bool WriteWholeFile(std::string_view path, std::string_view bytes) {
+    std::string target = PosixPath(path);
+    std::string temporary = target + ".mirv-new";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (!out.flush()) {
+            out.close();
+            std::remove(temporary.c_str());
+            return false;
+        }
+    }
+    if (std::rename(temporary.c_str(), target.c_str()) == 0) return true;
+    std::remove(temporary.c_str());
+    return false;
+}
+
+bool FileExists(std::string_view path) {
+    struct stat st {};
+    return stat(PosixPath(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool FolderExists(std::string_view path) {
+    struct stat st {};
+    return stat(PosixPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool SetCurrentFolder(std::string_view path) { return chdir(PosixPath(path).c_str()) == 0; }
+
+std::string ExecutableFolder() {
+    char buffer[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0) return {};
+    std::string path(buffer, static_cast<size_t>(n));
+    return path.substr(0, path.find_last_of('/'));
+}
+
+std::string TemporaryFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string path = tmp && *tmp ? tmp : "/tmp";
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+}
+
+}  // namespace platform

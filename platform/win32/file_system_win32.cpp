@@ -1,0 +1,110 @@
+#include "platform/file_system.h"
+
+#include <windows.h>
+
+#include "platform/win32/wide.h"
+
+namespace platform {
+
+namespace {
+
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE h) : h_(h) {}
+    ~FileHandle() {
+        if (valid()) CloseHandle(h_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return h_; }
+    void close() {
+        if (valid()) CloseHandle(h_);
+        h_ = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE h_;
+};
+
+bool WriteAll(HANDLE h, std::string_view bytes) {
+    while (!bytes.empty()) {
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 20)), written = 0;
+        if (!WriteFile(h, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+bool WriteNew(const std::wstring& path, std::string_view bytes, DWORD disposition) {
+    FileHandle f(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f.valid()) return false;
+    bool ok = WriteAll(f.get(), bytes);
+    f.close();
+    if (!ok) DeleteFileW(path.c_str());
+    return ok;
+}
+
+DWORD Attributes(std::string_view path) { return GetFileAttributesW(LongPath(path).c_str()); }
+
+}  // namespace
+
+ReadStatus ReadWholeFile(std::string_view path, std::string& bytes) {
+    bytes.clear();
+    std::wstring wide = LongPath(path);
+    FileHandle f(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f.valid()) {
+        DWORD e = GetLastError();
+        return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? ReadStatus::Missing : ReadStatus::Failed;
+    }
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(f.get(), buffer, sizeof buffer, &got, nullptr)) {
+        if (got == 0) return ReadStatus::Ok;
+        bytes.append(buffer, got);
+    }
+    return ReadStatus::Failed;
+}
+
+bool WriteWholeFile(std::string_view path, std::string_view bytes) {
+    std::wstring target = LongPath(path);
+    std::wstring temporary = target + L".mirv-new";
+    if (WriteNew(temporary, bytes, CREATE_ALWAYS)) {
+        if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        DeleteFileW(temporary.c_str());
+    }
+    // A user may be allowed to change the file but not to add files beside it.
+    return WriteNew(target, bytes, CREATE_ALWAYS);
+}
+
+bool FileExists(std::string_view path) {
+    DWORD a = Attributes(path);
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(std::string_view path) {
+    DWORD a = Attributes(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool SetCurrentFolder(std::string_view path) { return SetCurrentDirectoryW(Widen(path).c_str()) != 0; }
+
+std::string ExecutableFolder() {
+    std::wstring buffer(32768, L'\0');
+    DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    buffer.resize(n);
+    auto slash = buffer.find_last_of(L"\\/");
+    return Narrow(slash == std::wstring::npos ? std::wstring() : buffer.substr(0, slash));
+}
+
+std::string TemporaryFolder() {
+    wchar_t buffer[MAX_PATH + 2];
+    DWORD n = GetTempPathW(MAX_PATH + 2, buffer);
+    std::wstring path(buffer, n);
+    while (!path.empty() && path.back() == L'\\') path.pop_back();
+    return Narrow(path);
+}
+
+}  // namespace platform

@@ -1,0 +1,38 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/collation.h"
+
+namespace {
+
+std::vector<std::string> Sorted(std::vector<std::string> v, bool ignoreCase) {
+    std::stable_sort(v.begin(), v.end(), [&](const std::string& a, const std::string& b) {
+        return (ignoreCase ? platform::CompareTextNoCase(a, b) : platform::CompareText(a, b)) < 0;
+    });
+    return v;
+}
+
+TEST(Collation, PunctuationSortsBeforeDigitsBeforeLetters) {
+    EXPECT_EQ(Sorted({"ZED", "9.TXT", "[DOCS]", "A.TXT", "1.TXT"}, false),
+              (std::vector<std::string>{"[DOCS]", "1.TXT", "9.TXT", "A.TXT", "ZED"}));
+}
+
+TEST(Collation, LettersCompareWithoutCaseFirstThenLowerBeforeUpper) {
+    EXPECT_LT(platform::CompareText("apple", "Banana"), 0);
+    EXPECT_LT(platform::CompareText("a.txt", "A.TXT"), 0);
+    EXPECT_NE(platform::CompareText("a.txt", "A.TXT"), 0);
+    EXPECT_EQ(platform::CompareTextNoCase("a.txt", "A.TXT"), 0);
+    EXPECT_LT(platform::CompareTextNoCase("Docs\\a.txt 5", "docs\\b.txt 5"), 0);
+}
+
+TEST(Collation, FoldCaseMatchesNamesOverAllLetters) {
+    EXPECT_EQ(platform::FoldCase("Report.doc"), platform::FoldCase("REPORT.DOC"));
+    EXPECT_EQ(platform::FoldCase("\xC3\xA9t\xC3\xA9.txt"), platform::FoldCase("\xC3\x89T\xC3\x89.TXT"));  // été / ÉTÉ
+    EXPECT_EQ(platform::FoldCase("\xCE\xB1\xCE\xB2"), platform::FoldCase("\xCE\x91\xCE\x92"));              // αβ / ΑΒ
+    EXPECT_NE(platform::FoldCase("report.doc"), platform::FoldCase("report.doc.bak"));
+}
+
+}  // namespace

@@ -1,0 +1,38 @@
+#pragma once
+// Shared test fixtures: a temporary folder of the test's own, and ProgramKey made for the test.
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace testing_support {
+
+// A fresh folder, removed with everything in it at the end of the test.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    // The folder (or a path below it) as the core writes paths: UTF-8, "\" between names on Windows.
+    std::string Core(std::string_view relative = {}) const;
+    // Writes a file below the folder, making its parent folders.
+    void Write(std::string_view relative, std::string_view bytes) const;
+    std::string Read(std::string_view relative) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+// ProgramKey exists for the test's lifetime (the program itself never creates it).
+class ProgramKey {
+public:
+    ProgramKey();
+    ~ProgramKey();
+    ProgramKey(const ProgramKey&) = delete;
+    ProgramKey& operator=(const ProgramKey&) = delete;
+    // Removes the key now, to test the program without it.
+    static void Remove();
+};
+
+}  // namespace testing_support
