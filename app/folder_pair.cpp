@@ -1,0 +1,25 @@
+#include "app/folder_pair.h"
+
+namespace app {
+
+std::string WithoutTrailingBackslash(std::string path) {
+    if (!path.empty() && path.back() == '\\') path.pop_back();
+    return path;
+}
+
+bool IsNoFolder(const std::string& folder) { return folder.empty() || folder == kNoFolder; }
+
+PairChoice ChooseFolderPair(const StoredPairs& stored, const std::optional<FolderPair>& keptEdits) {
+    PairChoice choice;
+    choice.pair.first = stored.local.empty() ? kNoFolder : stored.local;
+    choice.pair.second = stored.remote.empty() ? kNoFolder : stored.remote;
+    choice.disableLoad = choice.pair.first == kNoFolder || choice.pair.second == kNoFolder;
+    if (!stored.slocal.empty()) choice.pair.first = stored.slocal;
+    if (!stored.sremote.empty()) choice.pair.second = stored.sremote;
+    if (keptEdits) choice.pair = *keptEdits;
+    choice.pair.first = WithoutTrailingBackslash(choice.pair.first);
+    choice.pair.second = WithoutTrailingBackslash(choice.pair.second);
+    return choice;
+}
+
+}  // namespace app

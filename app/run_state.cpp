@@ -1,0 +1,35 @@
+#include "app/run_state.h"
+
+namespace app {
+
+std::string SizeText(engine::ByteCount bytes) {
+    constexpr engine::ByteCount kMeg = 1048576;
+    if (bytes < kMeg) return std::to_string(bytes) + " Bytes";
+    // Hundredths of a megabyte, split so that no product overflows even near 2^63 bytes.
+    engine::ByteCount hundredths = bytes / kMeg * 100 + bytes % kMeg * 100 / kMeg;
+    std::string digits = std::to_string(hundredths);
+    return digits.substr(0, digits.size() - 2) + "." + digits.substr(digits.size() - 2) + " Meg";
+}
+
+Countdown::Outcome Countdown::Tick(int delaySeconds, bool autoClose, std::string& panelText) {
+    ++elapsed_;
+    int left = delaySeconds - elapsed_;
+    panelText = "Mirravel Exit in " + std::to_string(left) + " Sec.";
+    if (left < 1) {
+        if (autoClose) return Outcome::CloseWindow;
+        Stop(panelText);
+    }
+    if (cancelPending_) {
+        Stop(panelText);
+        cancelPending_ = false;
+    }
+    return running_ ? Outcome::Running : Outcome::Stopped;
+}
+
+void Countdown::Stop(std::string& panelText) {
+    running_ = false;
+    elapsed_ = 0;
+    panelText.clear();
+}
+
+}  // namespace app

@@ -1,0 +1,35 @@
+#pragma once
+// Run state of the main window that needs no window: byte-count texts and the auto-close countdown.
+#include <string>
+
+#include "engine/lists.h"
+
+namespace app {
+
+// "1048575 Bytes" below one megabyte; "1.50 Meg" (hundredths, truncated) from one megabyte on.
+std::string SizeText(engine::ByteCount bytes);
+
+// The auto-close countdown, one step per second.
+class Countdown {
+public:
+    enum class Outcome { Running, Stopped, CloseWindow };
+
+    void Start() { running_ = true; }
+    bool Running() const { return running_; }
+    // A double click on the status bar: the next tick stops the countdown (also a later one's).
+    void RequestCancel() { cancelPending_ = true; }
+    bool CancelPending() const { return cancelPending_; }
+    int Elapsed() const { return elapsed_; }
+
+    // The delay is read afresh at every tick; panelText receives what status panel 0 shows.
+    Outcome Tick(int delaySeconds, bool autoClose, std::string& panelText);
+
+private:
+    void Stop(std::string& panelText);
+
+    bool running_ = false;
+    bool cancelPending_ = false;
+    int elapsed_ = 0;
+};
+
+}  // namespace app

@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include "app/run_state.h"
+
+namespace {
+
+using app::Countdown;
+using app::SizeText;
+
+TEST(SizeText, BytesBelowOneMegabyteAndHundredthsFromIt) {
+    EXPECT_EQ(SizeText(0), "0 Bytes");
+    EXPECT_EQ(SizeText(1048575), "1048575 Bytes");
+    EXPECT_EQ(SizeText(1048576), "1.00 Meg");
+    EXPECT_EQ(SizeText(1572864), "1.50 Meg");
+    EXPECT_EQ(SizeText(5242880), "5.00 Meg");
+    EXPECT_EQ(SizeText(1048576 + 10485), "1.00 Meg");  // truncated, not rounded
+}
+
+TEST(SizeText, SizesPastTwoGigabytesStayTrue) {
+    EXPECT_EQ(SizeText(5LL * 1024 * 1024 * 1024), "5120.00 Meg");
+    EXPECT_EQ(SizeText(2147483648LL), "2048.00 Meg");
+    EXPECT_EQ(SizeText(INT64_MAX), "8796093022207.99 Meg");
+}
+
+TEST(Countdown, CountsDownAndClosesAtTheDeadline) {
+    Countdown c;
+    c.Start();
+    std::string panel;
+    for (int left = 9; left >= 1; --left) {
+        ASSERT_EQ(c.Tick(10, true, panel), Countdown::Outcome::Running);
+        EXPECT_EQ(panel, "Mirravel Exit in " + std::to_string(left) + " Sec.");
+    }
+    EXPECT_EQ(c.Tick(10, true, panel), Countdown::Outcome::CloseWindow);
+    EXPECT_EQ(panel, "Mirravel Exit in 0 Sec.");
+}
+
+TEST(Countdown, WithoutAutoCloseTheDeadlineStopsAndClears) {
+    Countdown c;
+    c.Start();
+    std::string panel;
+    for (int i = 0; i < 9; ++i) c.Tick(10, false, panel);
+    EXPECT_EQ(c.Tick(10, false, panel), Countdown::Outcome::Stopped);
+    EXPECT_EQ(panel, "");
+    EXPECT_EQ(c.Elapsed(), 0);
+    EXPECT_FALSE(c.Running());
+}
+
+TEST(Countdown, CancelStopsAtTheNextTickButNotAtTheDeadline) {
+    Countdown c;
+    c.Start();
+    std::string panel;
+    c.Tick(10, true, panel);
+    c.RequestCancel();
+    EXPECT_EQ(c.Tick(10, true, panel), Countdown::Outcome::Stopped);
+    EXPECT_EQ(panel, "");
+    EXPECT_FALSE(c.CancelPending());
+
+    // A cancel seen at the tick that reaches the deadline comes too late.
+    Countdown late;
+    late.Start();
+    for (int i = 0; i < 9; ++i) late.Tick(10, true, panel);
+    late.RequestCancel();
+    EXPECT_EQ(late.Tick(10, true, panel), Countdown::Outcome::CloseWindow);
+}
+
+TEST(Countdown, CancelRequestedWhileIdleStopsTheNextCountdownAtOnce) {
+    Countdown c;
+    c.RequestCancel();
+    c.Start();
+    std::string panel;
+    EXPECT_EQ(c.Tick(10, true, panel), Countdown::Outcome::Stopped);
+}
+
+TEST(Countdown, ShorterDelayTakesEffectAtTheNextTick) {
+    Countdown c;
+    c.Start();
+    std::string panel;
+    for (int i = 0; i < 5; ++i) c.Tick(60, true, panel);
+    EXPECT_EQ(panel, "Mirravel Exit in 55 Sec.");
+    EXPECT_EQ(c.Tick(3, true, panel), Countdown::Outcome::CloseWindow);  // 3 - 6 < 1
+    EXPECT_EQ(panel, "Mirravel Exit in -3 Sec.");
+}
+
+}  // namespace
