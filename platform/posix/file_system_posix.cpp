@@ -17,6 +17,7 @@ ReadStatus ReadWholeFile(std::string_view path, std::string& bytes) {
     std::string p = PosixPath(path);
     struct stat st {};
     if (stat(p.c_str(), &st) != 0) return ReadStatus::Missing;
+    if (S_ISDIR(st.st_mode)) return ReadStatus::Failed;
     std::ifstream in(p, std::ios::binary);
     if (!in) return ReadStatus::Failed;
     bytes.assign(std::istreambuf_iterator<char>(in), {});

@@ -1,0 +1,34 @@
+#pragma once
+// The main window's run state: everything the window knows besides its controls.
+#include <string>
+
+#include "app/command_line.h"
+#include "app/run_state.h"
+#include "engine/lists.h"
+#include "engine/totals.h"
+
+namespace app {
+
+struct MainState {
+    // Start-up, fixed for the life of the process once set.
+    StartMode startMode = StartMode::None;
+    std::string ShortcutPath;  // upper-cased; empty when none
+    bool ShortcutLoaded = false;
+    std::string RunPath;         // the installation folder
+    size_t argumentCount = 0;    // any argument arms the automatic Load
+    std::string firstArgument;   // a Sync closes the program only after exactly "-wiz"
+
+    // The folder pair of the current pass, without trailing backslashes; "none" when unknown.
+    std::string LocalFolder, RemoteFolder;
+
+    bool LoadBusy = false;
+    bool stopRequested = false;
+    bool nextRequested = false;
+    int ActiveList = 0;  // the result list holding the focus, 0 for none
+
+    engine::SyncLists lists;
+    engine::ByteTotals totals;
+    Countdown countdown;
+};
+
+}  // namespace app

@@ -1,0 +1,479 @@
+#include "app/win32/main_window.h"
+
+#include <commctrl.h>
+#include <shobjidl.h>
+#include <uxtheme.h>
+#include <wrl/client.h>
+
+#include "app/folder_pair.h"
+#include "app/shortcut_file.h"
+#include "app/win32/main_window_ids.h"
+#include "platform/file_system.h"
+#include "platform/program_values.h"
+#include "platform/text.h"
+#include "platform/win32/wide.h"
+
+namespace app {
+
+namespace {
+
+constexpr int kClientWidth = 545, kClientHeight = 361;
+constexpr int kPagesHeight = 177;     // PageControl1
+constexpr int kPanelTop = kPagesHeight;  // Panel1, 165 high
+constexpr int kListWidth = 257, kListHeight = 121;
+
+struct PageLayout {
+    const wchar_t* caption;
+    int leftList, rightList;
+    const wchar_t* leftCaption;
+    const wchar_t* rightCaption;
+};
+
+constexpr std::array<PageLayout, 5> kPages = {{
+    {L"Add Items", ids::lFileAdd1, ids::rFileAdd1, L"First Folder Items Added from Remote",
+     L"Second Folder Items Added from Local"},
+    {L"Update Items", ids::lUpdate1, ids::rUpdate1, L"First Folder Items Updated from Remote",
+     L"Second Folder Items updated from Local"},
+    {L"Delete Items", ids::ldelfile1, ids::rdelfile1, L"First Folder Items Deleted ", L"Second Folder Items deleted "},
+    {L"Ignore Items", ids::lignfile1, ids::rignfile1, L"First Folder Items Ignored", L"Second Folder Items Ignored"},
+    {L"Item List", ids::lvLocal, ids::lvRemote, L"First Folder Items", L"Second Folder Items"},
+}};
+
+constexpr std::array<const char*, 5> kIndicators = {"", "Multi", "Sub", "Sync", "Load"};
+
+bool IsCodedList(int id) { return id >= ids::ldelfile1 && id <= ids::rignfile1; }
+
+bool IsPageCaption(int id) { return id >= ids::PageCaptions && id < ids::PageCaptions + 10; }
+
+}  // namespace
+
+TfMirv95::TfMirv95(ui::Prompter& prompter, const settings::Settings& settings)
+    : ui::Window(prompter), settings_(settings) {
+    CreateFramed(L"TfMirv95", L"The Mirravel", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                 0, kClientWidth, kClientHeight, nullptr, CreateMainMenu());
+    CreateControls();
+}
+
+HMENU TfMirv95::CreateMainMenu() {
+    HMENU file = CreatePopupMenu();
+    AppendMenuW(file, MF_STRING, ids::Load1, L"&Load Items");
+    AppendMenuW(file, MF_STRING, ids::Synchronize1, L"&Synchronize");
+    AppendMenuW(file, MF_STRING, ids::Options1, L"&Options");
+    AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(file, MF_STRING, ids::Exit1, L"E&xit");
+    HMENU help = CreatePopupMenu();
+    AppendMenuW(help, MF_STRING, ids::Help1, L"&Help");
+    AppendMenuW(help, MF_STRING, ids::About1, L"&About");
+    HMENU bar = CreateMenu();
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"&Help");
+    return bar;
+}
+
+void TfMirv95::CreateControls() {
+    hints_.Create(hwnd());
+    CreatePages();
+    CreateLowerPanel();
+    CreateStatusBar();
+    SendFramesToBack();
+    SetActivePage(kPageItems);
+}
+
+void TfMirv95::CreatePages() {
+    tabs_ = AddControl(WC_TABCONTROLW, L"", WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, {0, 0, kClientWidth, kPagesHeight},
+                       ids::PageControl1);
+    for (const PageLayout& page : kPages) {
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<wchar_t*>(page.caption);
+        TabCtrl_InsertItem(tabs_, TabCtrl_GetItemCount(tabs_), &item);
+    }
+    // The pages' origin: the tab control's display area, in 96-DPI pixels.
+    RECT area{0, 0, dpi()(kClientWidth), dpi()(kPagesHeight)};
+    TabCtrl_AdjustRect(tabs_, FALSE, &area);
+    int ox = MulDiv(area.left, 96, dpi().value()), oy = MulDiv(area.top, 96, dpi().value());
+
+    auto& l = state_.lists;
+    auto add = [&](int id, auto& model) {
+        DWORD style = WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS;
+        if (IsCodedList(id)) style |= LVS_NOCOLUMNHEADER;
+        const PageLayout& page = kPages[static_cast<size_t>((id - ids::lFileAdd1) / 2)];
+        bool left = id == page.leftList;
+        HWND list = AddControl(WC_LISTVIEWW, L"", style, {ox + (left ? 4 : 276), oy + 24, kListWidth, kListHeight},
+                               id, WS_EX_CLIENTEDGE);
+        ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = const_cast<wchar_t*>(L"Filename");
+        RECT client{};
+        GetClientRect(list, &client);
+        column.cx = IsCodedList(id) ? client.right - GetSystemMetrics(SM_CXVSCROLL) : dpi()(250);
+        ListView_InsertColumn(list, 0, &column);
+        lists_.emplace_back(list, [&model] { return model.size(); },
+                            [&model](size_t row) { return std::string(model.Text(row)); });
+    };
+    add(ids::lFileAdd1, l.lFileAdd1);
+    add(ids::rFileAdd1, l.rFileAdd1);
+    add(ids::lUpdate1, l.lUpdate1);
+    add(ids::rUpdate1, l.rUpdate1);
+    add(ids::ldelfile1, l.ldelfile1);
+    add(ids::rdelfile1, l.rdelfile1);
+    add(ids::lignfile1, l.lignfile1);
+    add(ids::rignfile1, l.rignfile1);
+    add(ids::lvLocal, l.lvLocal);
+    add(ids::lvRemote, l.lvRemote);
+
+    for (size_t i = 0; i < kPages.size(); ++i) {
+        int y = oy + 6;
+        AddControl(WC_STATICW, kPages[i].leftCaption, SS_LEFT | SS_NOPREFIX, {ox + 4, y, kListWidth, 14},
+                   ids::PageCaptions + static_cast<int>(2 * i));
+        AddControl(WC_STATICW, kPages[i].rightCaption, SS_LEFT | SS_NOPREFIX, {ox + 276, y, kListWidth, 14},
+                   ids::PageCaptions + static_cast<int>(2 * i + 1));
+    }
+}
+
+void TfMirv95::CreateLowerPanel() {
+    const int top = kPanelTop;
+    auto caption = [&](const wchar_t* text, int x, int y, int w) {
+        AddControl(WC_STATICW, text, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, {x, top + y, w, 13}, -1);
+    };
+    auto value = [&](int id, const wchar_t* text, int x, int y, int w) {
+        AddControl(WC_STATICW, text, WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, {x, top + y, w, 13}, id);
+    };
+    // Item details: First Folder on the left, Second Folder on the right.
+    struct Side {
+        int x, name, date, size, total;
+    };
+    for (Side s : {Side{8, ids::Label19, ids::Label13, ids::Label6, ids::lLocalSize},
+                   Side{280, ids::Label25, ids::Label23, ids::Label22, ids::lRemoteSize}}) {
+        caption(L"File Name:", s.x, 4, 60);
+        value(s.name, L"", s.x + 62, 4, 195);
+        caption(L"File Date:", s.x, 19, 60);
+        value(s.date, L"0", s.x + 62, 19, 195);
+        caption(L"File Size:", s.x, 34, 60);
+        value(s.size, L"0", s.x + 62, 34, 195);
+        caption(L"Total Size:", s.x, 49, 60);
+        value(s.total, L"", s.x + 62, 49, 195);
+    }
+    // Folder edits in framed boxes, each with a browse button.
+    struct Folder {
+        int x, edit, browse;
+        const wchar_t* frame;
+        const char* hint;
+    };
+    for (Folder f : {Folder{4, ids::lFolder1, ids::lFolderBrowse, L"First Folder:", "Select the local folder"},
+                     Folder{276, ids::rFolder1, ids::rFolderBrowse, L"Second Folder:", "Select the remote folder"}}) {
+        AddControl(WC_BUTTONW, f.frame, WS_VISIBLE | BS_GROUPBOX, {f.x, top + 66, 265, 44}, -1);
+        HWND edit = AddControl(WC_EDITW, L"", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, {f.x + 8, top + 83, 225, 20}, f.edit,
+                               WS_EX_CLIENTEDGE);
+        hints_.Set(edit, f.hint);
+        HWND browse = AddControl(WC_BUTTONW, L"...", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                                 {f.x + 235, top + 83, 22, 20}, f.browse);
+        hints_.Set(browse, "Browse for a folder");
+    }
+    // The step now running and its progress.
+    AddControl(WC_BUTTONW, L"", WS_VISIBLE | BS_GROUPBOX, {4, top + 108, 537, 26}, -1);
+    AddControl(WC_STATICW, L"", WS_VISIBLE | SS_LEFT | SS_NOPREFIX, {12, top + 117, 130, 13}, ids::Label3);
+    HWND bar = AddControl(PROGRESS_CLASSW, L"", WS_VISIBLE, {146, top + 117, 387, 12}, ids::pb1);
+    SendMessageW(bar, PBM_SETRANGE32, 0, 100);
+    // Command buttons on one row; Next lies under Load and Stop under Options until a run shows them.
+    auto button = [&](int id, const wchar_t* text, int x, bool visible) {
+        AddControl(WC_BUTTONW, text, (visible ? WS_VISIBLE : 0) | WS_TABSTOP | BS_PUSHBUTTON, {x, top + 136, 75, 25}, id);
+    };
+    button(ids::bSync, L"&Sync", 8, true);
+    button(ids::bLoad, L"Load", 92, true);
+    button(ids::bNext, L"Next", 92, false);
+    button(ids::bOptions, L"Options", 176, true);
+    button(ids::bStop, L"&Stop", 176, false);
+    button(ids::bExit, L"E&xit", 464, true);
+    EnableWindow(Control(ids::bSync), FALSE);
+}
+
+void TfMirv95::CreateStatusBar() {
+    stats_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd(),
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::stats)), GetModuleHandleW(nullptr),
+                             nullptr);
+    SendMessageW(stats_, WM_SETFONT, reinterpret_cast<WPARAM>(font()), FALSE);
+    const int widths[] = {190, 50, 50, 50, 50, 75};
+    int edges[6], right = 0;
+    for (int i = 0; i < 6; ++i) edges[i] = right += dpi()(widths[i]);
+    SendMessageW(stats_, SB_SETPARTS, 6, reinterpret_cast<LPARAM>(edges));
+    for (int i = 0; i < 6; ++i) SetPanelText(static_cast<Panel>(i), "");
+}
+
+void TfMirv95::FormCreate(const std::vector<std::string>& arguments) {
+    // The installation folder is the working folder; when it is unknown or gone, the exe's own.
+    state_.RunPath = platform::ReadProgramValue("runpath");
+    if (state_.RunPath.empty() || !platform::SetCurrentFolder(state_.RunPath))
+        platform::SetCurrentFolder(platform::ExecutableFolder());
+
+    SetUpColumns();
+    SetActivePage(kPageItems);
+    state_.startMode = StartMode::None;
+    state_.LoadBusy = false;
+    state_.ShortcutLoaded = false;
+
+    CommandLine command = ParseCommandLine(arguments);
+    state_.startMode = command.mode;
+    state_.ShortcutPath = command.shortcutPath;
+    state_.argumentCount = command.argumentCount;
+    state_.firstArgument = command.firstArgument;
+    if (command.handover) {
+        platform::WriteProgramValue("slocal", command.handover->first);
+        platform::WriteProgramValue("sremote", command.handover->second);
+    }
+    state_.ActiveList = 0;
+    ResetWindow();
+    ResetTotals();
+}
+
+void TfMirv95::ResetWindow() {
+    SendMessageW(Control(ids::pb1), PBM_SETPOS, 0, 0);
+    SetPanelText(kPanelSynchronized, "");
+    state_.lists.Clear();
+    RefreshLists();
+
+    // A multi-directory run places each pair in the edits before it resets the window; the pair
+    // must survive. So must the pair a shortcut file put there.
+    std::optional<FolderPair> kept;
+    if (state_.ShortcutLoaded || settings_.usemulti)
+        kept = FolderPair{ui::GetText(Control(ids::lFolder1)), ui::GetText(Control(ids::rFolder1))};
+    StoredPairs stored{platform::ReadProgramValue("local"), platform::ReadProgramValue("remote"),
+                       platform::ReadProgramValue("slocal"), platform::ReadProgramValue("sremote")};
+    PairChoice choice = ChooseFolderPair(stored, kept);
+    if (choice.disableLoad && !settings_.usemulti) SetLoadEnabled(false);
+    state_.LocalFolder = choice.pair.first;
+    state_.RemoteFolder = choice.pair.second;
+    ui::SetText(Control(ids::lFolder1), state_.LocalFolder);
+    hints_.Set(Control(ids::lFolder1), state_.LocalFolder);
+    ui::SetText(Control(ids::rFolder1), state_.RemoteFolder);
+    hints_.Set(Control(ids::rFolder1), state_.RemoteFolder);
+}
+
+void TfMirv95::ResetTotals() {
+    state_.totals = {};
+    state_.lists.lvLocal.SetSorted(false);
+    state_.lists.lvRemote.SetSorted(false);
+    ui::SetText(Control(ids::Label3), "Loading Dat");
+    ui::SetText(Control(ids::Label1), "First Folder Items");
+    ui::SetText(Control(ids::Label2), "Second Folder Items");
+    ComputeTotals();
+    SetUpColumns();
+}
+
+void TfMirv95::ComputeTotals() {
+    auto& l = state_.lists;
+    state_.totals.local.add = l.lFileAdd1.TotalSize();
+    state_.totals.remote.add = l.rFileAdd1.TotalSize();
+    state_.totals.local.update = l.lUpdate1.TotalSize();
+    state_.totals.remote.update = l.rUpdate1.TotalSize();
+    SetUpColumns();
+    ShowTotals();
+}
+
+void TfMirv95::ShowTotals() {
+    auto pick = [this](const engine::SideTotals& side) {
+        switch (ActivePage()) {
+        case kPageAdd: return side.add;
+        case kPageUpdate: return side.update;
+        case kPageDelete: return side.del;
+        case kPageIgnore: return side.ignore;
+        case kPageItems: break;
+        }
+        return side.item;
+    };
+    ui::SetText(Control(ids::lLocalSize), SizeText(pick(state_.totals.local)));
+    ui::SetText(Control(ids::lRemoteSize), SizeText(pick(state_.totals.remote)));
+}
+
+void TfMirv95::SetUpColumns() {
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = const_cast<wchar_t*>(L"Filename");
+    column.cx = dpi()(250);
+    for (int id : {ids::lUpdate1, ids::rUpdate1, ids::lFileAdd1, ids::rFileAdd1, ids::lvLocal, ids::lvRemote})
+        ListView_SetColumn(Control(id), 0, &column);
+}
+
+void TfMirv95::StartCountdown() {
+    state_.countdown.Start();
+    SetTimer(hwnd(), ids::Timer4, 1000, nullptr);
+}
+
+void TfMirv95::OnCountdownTick() {
+    std::string panel;
+    auto outcome = state_.countdown.Tick(settings_.ssdelay, settings_.autoclose, panel);
+    SetPanelText(kPanelMessage, panel);
+    if (outcome == Countdown::Outcome::Running) return;
+    KillTimer(hwnd(), ids::Timer4);
+    if (outcome == Countdown::Outcome::CloseWindow) PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+}
+
+void TfMirv95::ArmAutomaticLoad() { SetTimer(hwnd(), ids::tLoad, 1000, nullptr); }
+
+void TfMirv95::AdoptHandoverPair() {
+    platform::WriteProgramValue("local", platform::ReadProgramValue("slocal"));
+    platform::WriteProgramValue("remote", platform::ReadProgramValue("sremote"));
+    platform::WriteProgramValue("slocal", "");
+    platform::WriteProgramValue("sremote", "");
+    SetForegroundWindow(hwnd());
+}
+
+void TfMirv95::ShowIndicator(Panel panel, bool on) {
+    SetPanelText(panel, on ? kIndicators[static_cast<size_t>(panel)] : "");
+}
+
+void TfMirv95::EnterMultiDirectoryMode() {
+    ShowIndicator(kPanelMulti, true);
+    ui::SetText(Control(ids::lFolder1), "Multi");
+    ui::SetText(Control(ids::rFolder1), "Multi");
+}
+
+void TfMirv95::LeaveMultiDirectoryMode() {
+    ShowIndicator(kPanelMulti, false);
+    auto stored = [](const char* name) {
+        std::string folder = platform::ReadProgramValue(name);
+        return folder.empty() ? std::string(kNoFolder) : folder;
+    };
+    state_.LocalFolder = stored("local");
+    state_.RemoteFolder = stored("remote");
+    SetLoadEnabled(state_.LocalFolder != kNoFolder && state_.RemoteFolder != kNoFolder);
+    ui::SetText(Control(ids::lFolder1), state_.LocalFolder);
+    ui::SetText(Control(ids::rFolder1), state_.RemoteFolder);
+}
+
+void TfMirv95::SetActivePage(Page page) {
+    TabCtrl_SetCurSel(tabs_, page);
+    for (size_t i = 0; i < kPages.size(); ++i) {
+        int show = static_cast<int>(i) == page ? SW_SHOW : SW_HIDE;
+        for (int id : {kPages[i].leftList, kPages[i].rightList, ids::PageCaptions + static_cast<int>(2 * i),
+                       ids::PageCaptions + static_cast<int>(2 * i + 1)})
+            ShowWindow(Control(id), show);
+    }
+    ShowTotals();
+}
+
+Page TfMirv95::ActivePage() const { return static_cast<Page>(TabCtrl_GetCurSel(tabs_)); }
+
+std::string TfMirv95::PanelText(Panel panel) const {
+    std::wstring text(static_cast<size_t>(LOWORD(SendMessageW(stats_, SB_GETTEXTLENGTHW, panel, 0))) + 1, L'\0');
+    SendMessageW(stats_, SB_GETTEXTW, panel, reinterpret_cast<LPARAM>(text.data()));
+    std::string result = platform::Narrow(text.c_str());
+    // Centred panels carry a leading tab.
+    return !result.empty() && result.front() == '\t' ? result.substr(1) : result;
+}
+
+void TfMirv95::SetPanelText(Panel panel, std::string_view text) {
+    std::wstring wide = (panel == kPanelMessage ? L"" : L"\t") + platform::Widen(text);
+    SendMessageW(stats_, SB_SETTEXTW, panel, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+std::string TfMirv95::Hint(int controlId) const { return hints_.Get(Control(controlId)); }
+
+void TfMirv95::RefreshLists() {
+    for (auto& list : lists_) list.Refresh();
+}
+
+void TfMirv95::FormShow() {
+    SetUpColumns();
+    if (!platform::EndsWithNoCase(state_.ShortcutPath, ".MVP")) return;
+    if (auto pair = ReadShortcutFile(state_.ShortcutPath)) {
+        ui::SetText(Control(ids::lFolder1), pair->first);
+        ui::SetText(Control(ids::rFolder1), pair->second);
+        state_.ShortcutLoaded = true;
+    }
+}
+
+void TfMirv95::SetLoadEnabled(bool enabled) { EnableWindow(Control(ids::bLoad), enabled); }
+
+void TfMirv95::BrowseFolder(int editId) {
+    Microsoft::WRL::ComPtr<IFileOpenDialog> dialog;
+    if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog)))) return;
+    FILEOPENDIALOGOPTIONS options = 0;
+    dialog->GetOptions(&options);
+    dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
+    dialog->SetTitle(editId == ids::lFolder1 ? L"First Folder" : L"Second Folder");
+    if (dialog->Show(hwnd()) != S_OK) return;
+    Microsoft::WRL::ComPtr<IShellItem> item;
+    PWSTR path = nullptr;
+    if (FAILED(dialog->GetResult(&item)) || FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path))) return;
+    std::string chosen = platform::Narrow(path);
+    CoTaskMemFree(path);
+    ui::SetText(Control(editId), chosen);
+    // A pair with both sides chosen can be loaded.
+    int otherId = editId == ids::lFolder1 ? ids::rFolder1 : ids::lFolder1;
+    if (chosen != kNoFolder && ui::GetText(Control(otherId)) != kNoFolder) SetLoadEnabled(true);
+    FolderEditLostFocus(editId);
+}
+
+void TfMirv95::FolderEditLostFocus(int editId) {
+    platform::WriteProgramValue(editId == ids::lFolder1 ? "local" : "remote", ui::GetText(Control(editId)));
+}
+
+void TfMirv95::OnCommand(int id, int code, HWND) {
+    switch (id) {
+    case ids::lFolder1:
+    case ids::rFolder1:
+        if (code == EN_KILLFOCUS) FolderEditLostFocus(id);
+        break;
+    case ids::lFolderBrowse: BrowseFolder(ids::lFolder1); break;
+    case ids::rFolderBrowse: BrowseFolder(ids::rFolder1); break;
+    case ids::bStop:
+        state_.stopRequested = true;
+        state_.nextRequested = true;
+        break;
+    case ids::bNext: state_.nextRequested = true; break;
+    case ids::bExit:
+    case ids::Exit1: PostMessageW(hwnd(), WM_CLOSE, 0, 0); break;
+    }
+}
+
+LRESULT TfMirv95::OnNotify(NMHDR* header) {
+    for (const auto& list : lists_)
+        if (list.AnswerDisplayInfo(header)) return 0;
+    if (header->hwndFrom == tabs_ && header->code == TCN_SELCHANGE) SetActivePage(ActivePage());
+    else if (header->hwndFrom == stats_ && header->code == NM_DBLCLK) state_.countdown.RequestCancel();
+    return 0;
+}
+
+void TfMirv95::OnTimer(UINT_PTR timer) {
+    if (timer == ids::Timer4) {
+        OnCountdownTick();
+    } else if (timer == ids::tLoad) {
+        KillTimer(hwnd(), ids::tLoad);
+        // Pressed as if clicked, even while the button is disabled.
+        SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(ids::bLoad, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(Control(ids::bLoad)));
+    }
+}
+
+LRESULT TfMirv95::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)); return 0;
+    case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lParam));
+    case WM_TIMER: OnTimer(wParam); return 0;
+    case WM_SHOWWINDOW:
+        if (wParam && !shown_) {
+            shown_ = true;
+            FormShow();
+        }
+        break;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE) SetUpColumns();
+        break;
+    case WM_CTLCOLORSTATIC:
+        if (IsPageCaption(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)))) {
+            // Captions on the pages take the page's background: the window colour where the tab
+            // control is drawn by a visual style, the face colour where it is classic.
+            int colour = IsAppThemed() ? COLOR_WINDOW : COLOR_BTNFACE;
+            SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(colour));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(colour));
+        }
+        break;
+    case WM_CLOSE: DestroyWindow(hwnd()); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    }
+    return ui::Window::HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace app

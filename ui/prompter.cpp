@@ -1,0 +1,25 @@
+#include "ui/prompter.h"
+
+#include "platform/win32/wide.h"
+
+namespace ui {
+
+namespace {
+int Box(HWND owner, std::string_view text, UINT type) {
+    return MessageBoxW(owner, platform::Widen(text).c_str(), L"The Mirravel", type);
+}
+}  // namespace
+
+void MessageBoxPrompter::ShowError(HWND owner, std::string_view text) { Box(owner, text, MB_OK | MB_ICONERROR); }
+
+bool MessageBoxPrompter::AskYesNo(HWND owner, std::string_view text) {
+    return Box(owner, text, MB_YESNO | MB_ICONWARNING) == IDYES;
+}
+
+void MessageBoxPrompter::Warn(HWND owner, std::string_view text) { Box(owner, text, MB_OK | MB_ICONWARNING); }
+
+bool MessageBoxPrompter::Confirm(HWND owner, std::string_view text) {
+    return Box(owner, text, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+}
+
+}  // namespace ui

@@ -1,0 +1,31 @@
+#pragma once
+// Message boxes of the program. Windows ask through this interface so that tests can answer.
+#include <windows.h>
+
+#include <string_view>
+
+namespace ui {
+
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+    // The application's error handler: an error that ends a handler.
+    virtual void ShowError(HWND owner, std::string_view text) = 0;
+    // A warning with Yes and No; true for Yes.
+    virtual bool AskYesNo(HWND owner, std::string_view text) = 0;
+    // A warning with OK.
+    virtual void Warn(HWND owner, std::string_view text) = 0;
+    // A confirmation with OK and Cancel; true for OK.
+    virtual bool Confirm(HWND owner, std::string_view text) = 0;
+};
+
+// The real message boxes.
+class MessageBoxPrompter final : public Prompter {
+public:
+    void ShowError(HWND owner, std::string_view text) override;
+    bool AskYesNo(HWND owner, std::string_view text) override;
+    void Warn(HWND owner, std::string_view text) override;
+    bool Confirm(HWND owner, std::string_view text) override;
+};
+
+}  // namespace ui

@@ -1,0 +1,32 @@
+#pragma once
+// A list view that holds no entries of its own: it asks the model for the text of each visible row,
+// so a list of a million entries costs no window memory and appears at once.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+class VirtualList {
+public:
+    using TextOf = std::function<std::string(size_t row)>;
+    using CountOf = std::function<size_t()>;
+
+    VirtualList(HWND list, CountOf count, TextOf text) : list_(list), count_(std::move(count)), text_(std::move(text)) {}
+
+    HWND hwnd() const { return list_; }
+    // Shows the model's current length; call after the model changed.
+    void Refresh();
+    // Answers LVN_GETDISPINFOW for this list; false when the notification is another list's.
+    bool AnswerDisplayInfo(NMHDR* header) const;
+    std::vector<size_t> SelectedRows() const;
+
+private:
+    HWND list_;
+    CountOf count_;
+    TextOf text_;
+};
+
+}  // namespace ui
