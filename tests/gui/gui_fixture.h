@@ -1,0 +1,93 @@
+#pragma once
+// Window tests: the program's windows made as the program makes them, driven with real messages.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/win32/application.h"
+#include "app/win32/main_window_ids.h"
+#include "platform/program_values.h"
+#include "tests/support/test_support.h"
+#include "ui/prompter.h"
+#include "ui/window.h"
+
+namespace gui_testing {
+
+// Answers message boxes as a test tells it and remembers what they said.
+class RecordingPrompter final : public ui::Prompter {
+public:
+    void ShowError(HWND, std::string_view text) override { errors.emplace_back(text); }
+    bool AskYesNo(HWND, std::string_view text) override {
+        questions.emplace_back(text);
+        return answerYes;
+    }
+    void Warn(HWND, std::string_view text) override { warnings.emplace_back(text); }
+    bool Confirm(HWND, std::string_view text) override {
+        questions.emplace_back(text);
+        return answerYes;
+    }
+
+    std::vector<std::string> errors, questions, warnings;
+    bool answerYes = true;
+};
+
+// Lets queued messages run, as the message loop would; a quit message is only noted.
+inline void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+class GuiTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS |
+                                                           ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
+        InitCommonControlsEx(&controls);
+    }
+
+    // The program's start: window objects in order, creation handlers, start-up completion.
+    app::Application& Start(const std::vector<std::string>& arguments = {}, bool shiftDown = false) {
+        application = std::make_unique<app::Application>(prompter, arguments, shiftDown);
+        return *application;
+    }
+    // The message loop's first showing of the main window.
+    void Show() {
+        ShowWindow(main().hwnd(), SW_SHOWNOACTIVATE);
+        Pump();
+    }
+    app::TfMirv95& main() { return application->fMirv95(); }
+    HWND Control(int id) { return GetDlgItem(main().hwnd(), id); }
+    std::string Text(int id) { return ui::GetText(Control(id)); }
+    bool Enabled(int id) { return IsWindowEnabled(Control(id)) != FALSE; }
+    // Shown among its siblings (the main window itself may not be on screen in a test).
+    bool Visible(int id) { return (GetWindowLongW(Control(id), GWL_STYLE) & WS_VISIBLE) != 0; }
+    // Clicks a tab of the page control as the user would.
+    void ClickTab(int index);
+    void SetValue(const char* name, const std::string& value) { platform::WriteProgramValue(name, value); }
+
+    testing_support::ProgramKey key;
+    testing_support::TempFolder folder;
+    RecordingPrompter prompter;
+    std::unique_ptr<app::Application> application;
+};
+
+inline void GuiTest::ClickTab(int index) {
+    HWND tabs = Control(app::ids::PageControl1);
+    RECT r{};
+    TabCtrl_GetItemRect(tabs, index, &r);
+    LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    SendMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(tabs, WM_LBUTTONUP, 0, at);
+    Pump();
+}
+
+}  // namespace gui_testing
