@@ -1,5 +1,7 @@
 #include "ui/prompter.h"
 
+#include <shellapi.h>
+
 #include "platform/win32/wide.h"
 
 namespace ui {
@@ -20,6 +22,14 @@ void MessageBoxPrompter::Warn(HWND owner, std::string_view text) { Box(owner, te
 
 bool MessageBoxPrompter::Confirm(HWND owner, std::string_view text) {
     return Box(owner, text, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+}
+
+}  // namespace ui
+
+namespace ui {
+
+void MessageBoxPrompter::Open(HWND owner, std::string_view target) {
+    ShellExecuteW(owner, L"open", platform::Widen(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 }  // namespace ui

@@ -1,5 +1,6 @@
 #pragma once
-// Message boxes of the program. Windows ask through this interface so that tests can answer.
+// Message boxes of the program, and the shell's "open" of a document or address. Windows go
+// through this interface so that tests can answer and count.
 #include <windows.h>
 
 #include <string_view>
@@ -17,6 +18,8 @@ public:
     virtual void Warn(HWND owner, std::string_view text) = 0;
     // A confirmation with OK and Cancel; true for OK.
     virtual bool Confirm(HWND owner, std::string_view text) = 0;
+    // The shell's "open" on a file or address, shown normally; its result is not examined.
+    virtual void Open(HWND owner, std::string_view target) = 0;
 };
 
 // The real message boxes.
@@ -26,6 +29,7 @@ public:
     bool AskYesNo(HWND owner, std::string_view text) override;
     void Warn(HWND owner, std::string_view text) override;
     bool Confirm(HWND owner, std::string_view text) override;
+    void Open(HWND owner, std::string_view target) override;
 };
 
 }  // namespace ui

@@ -81,14 +81,18 @@ HWND Window::AddControl(const wchar_t* className, std::wstring_view text, DWORD 
 }
 
 void Window::SendFramesToBack() {
-    std::vector<HWND> frames;
+    // Group boxes go down first and tab controls last, so that the pages lie beneath their frames.
+    std::vector<HWND> groupBoxes, tabs;
     for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         wchar_t cls[32] = {};
         GetClassNameW(child, cls, 32);
-        bool groupBox = lstrcmpiW(cls, WC_BUTTONW) == 0 && (GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
-        if (groupBox || lstrcmpiW(cls, WC_TABCONTROLW) == 0) frames.push_back(child);
+        if (lstrcmpiW(cls, WC_BUTTONW) == 0 && (GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX)
+            groupBoxes.push_back(child);
+        else if (lstrcmpiW(cls, WC_TABCONTROLW) == 0)
+            tabs.push_back(child);
     }
-    for (HWND frame : frames) SetWindowPos(frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    for (const auto* frames : {&groupBoxes, &tabs})
+        for (HWND frame : *frames) SetWindowPos(frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void Window::SetBoldFont(HWND control) {

@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "app/help.h"
+
 namespace app {
 
 template <class Step>
@@ -19,8 +21,10 @@ Application::Application(ui::Prompter& prompter, const std::vector<std::string>&
     Guarded([&] { fMirv95_->FormCreate(arguments); });
     HWND owner = fMirv95_->hwnd();
     fOptions_ = std::make_unique<settings::TfOptions>(prompter, settings_, *fMirv95_);
-    AboutBox_ = std::make_unique<settings::TAboutBox>(prompter, owner);
+    AboutBox_ = std::make_unique<settings::TAboutBox>(prompter, owner, ProductAddress(fMirv95_->state().RunPath));
     fMWiz_ = std::make_unique<settings::TfMWiz>(prompter, settings_, owner);
+    fOptions_->SetWizardNotice(fMWiz_.get());
+    fMirv95_->SetDialogs(fOptions_.get(), AboutBox_.get());
     fInfo_ = std::make_unique<review::TfInfo>(prompter, owner);
     Guarded([&] { CompleteStartup(shiftDown); });
 }

@@ -1,17 +1,19 @@
 #include "app/win32/main_window.h"
 
 #include <commctrl.h>
-#include <shobjidl.h>
 #include <uxtheme.h>
-#include <wrl/client.h>
 
 #include "app/folder_pair.h"
+#include "app/help.h"
 #include "app/shortcut_file.h"
 #include "app/win32/main_window_ids.h"
 #include "platform/file_system.h"
 #include "platform/program_values.h"
 #include "platform/text.h"
 #include "platform/win32/wide.h"
+#include "settings/win32/about_box.h"
+#include "settings/win32/options_dialog.h"
+#include "ui/folder_picker.h"
 
 namespace app {
 
@@ -384,21 +386,22 @@ void TfMirv95::FormShow() {
     }
 }
 
+void TfMirv95::SetDialogs(settings::TfOptions* options, settings::TAboutBox* about) {
+    options_ = options;
+    about_ = about;
+}
+
+void TfMirv95::ShowHelp() {
+    std::string path = HelpFilePath(state_.RunPath);
+    if (!path.empty()) prompter().Open(hwnd(), path);
+}
+
 void TfMirv95::SetLoadEnabled(bool enabled) { EnableWindow(Control(ids::bLoad), enabled); }
 
 void TfMirv95::BrowseFolder(int editId) {
-    Microsoft::WRL::ComPtr<IFileOpenDialog> dialog;
-    if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog)))) return;
-    FILEOPENDIALOGOPTIONS options = 0;
-    dialog->GetOptions(&options);
-    dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
-    dialog->SetTitle(editId == ids::lFolder1 ? L"First Folder" : L"Second Folder");
-    if (dialog->Show(hwnd()) != S_OK) return;
-    Microsoft::WRL::ComPtr<IShellItem> item;
-    PWSTR path = nullptr;
-    if (FAILED(dialog->GetResult(&item)) || FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path))) return;
-    std::string chosen = platform::Narrow(path);
-    CoTaskMemFree(path);
+    auto picked = ui::PickFolder(hwnd(), editId == ids::lFolder1 ? L"First Folder" : L"Second Folder");
+    if (!picked) return;
+    const std::string& chosen = *picked;
     ui::SetText(Control(editId), chosen);
     // A pair with both sides chosen can be loaded.
     int otherId = editId == ids::lFolder1 ? ids::rFolder1 : ids::lFolder1;
@@ -425,6 +428,14 @@ void TfMirv95::OnCommand(int id, int code, HWND) {
     case ids::bNext: state_.nextRequested = true; break;
     case ids::bExit:
     case ids::Exit1: PostMessageW(hwnd(), WM_CLOSE, 0, 0); break;
+    case ids::bOptions:
+    case ids::Options1:
+        if (options_) options_->ShowModal(hwnd());
+        break;
+    case ids::About1:
+        if (about_) about_->ShowModal(hwnd());
+        break;
+    case ids::Help1: ShowHelp(); break;
     }
 }
 

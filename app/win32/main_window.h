@@ -13,6 +13,11 @@
 #include "ui/virtual_list.h"
 #include "ui/window.h"
 
+namespace settings {
+class TfOptions;
+class TAboutBox;
+}  // namespace settings
+
 namespace app {
 
 // Status bar panels.
@@ -27,6 +32,9 @@ public:
     TfMirv95(ui::Prompter& prompter, const settings::Settings& settings);
     // The creation handler: working folder, command line, folder pair, totals.
     void FormCreate(const std::vector<std::string>& arguments);
+
+    // The dialogs its commands show; they are made after the main window.
+    void SetDialogs(settings::TfOptions* options, settings::TAboutBox* about);
 
     MainState& state() { return state_; }
     const MainState& state() const { return state_; }
@@ -54,6 +62,8 @@ public:
     std::string Hint(int controlId) const;
     // The show step of the message loop: reads a shortcut file named on the command line.
     void FormShow();
+    // Opens the user guide beside the program; nothing happens without one.
+    void ShowHelp();
     // Refreshes every list view from the model.
     void RefreshLists();
 
@@ -76,6 +86,8 @@ private:
     void SetLoadEnabled(bool enabled);
 
     const settings::Settings& settings_;
+    settings::TfOptions* options_ = nullptr;
+    settings::TAboutBox* about_ = nullptr;
     MainState state_;
     std::vector<ui::VirtualList> lists_;  // in identifier order, lFileAdd1 first
     ui::Tooltips hints_;

@@ -32,7 +32,9 @@ public:
         return answerYes;
     }
 
-    std::vector<std::string> errors, questions, warnings;
+    void Open(HWND, std::string_view target) override { opened.emplace_back(target); }
+
+    std::vector<std::string> errors, questions, warnings, opened;
     bool answerYes = true;
 };
 
