@@ -8,8 +8,6 @@ namespace engine {
 
 namespace {
 
-bool CaptionLess(const ItemEntry& a, const ItemEntry& b) { return platform::CompareText(a.caption, b.caption) < 0; }
-
 // Appends keep the list sorted; most arrive in order, so the end is tried first.
 template <class Vector, class Less>
 size_t InsertSorted(Vector& v, typename Vector::value_type item, Less less) {
@@ -21,16 +19,72 @@ size_t InsertSorted(Vector& v, typename Vector::value_type item, Less less) {
     return static_cast<size_t>(v.insert(at, std::move(item)) - v.begin());
 }
 
+// Texts go into blocks that are never grown once made, so appends never copy texts. Blocks start
+// small for small lists and double up to the largest size.
+constexpr size_t kFirstBlockSize = 4096, kLargestBlockSize = 1 << 20;
+
 }  // namespace
 
+void ItemList::Clear() {
+    records_.clear();
+    blocks_.clear();
+    placed_ = 0;
+}
+
 void ItemList::SetSorted(bool sorted) {
-    if (sorted && !sorted_) std::stable_sort(entries_.begin(), entries_.end(), CaptionLess);
+    if (sorted && !sorted_) {
+        std::stable_sort(records_.begin(), records_.end(), [this](const Record& a, const Record& b) {
+            return platform::CompareText(CaptionOf(a), CaptionOf(b)) < 0;
+        });
+        placed_ = records_.size();
+    }
+    if (!sorted && placed_ != records_.size()) PlacePending();
     sorted_ = sorted;
 }
 
-void ItemList::Append(ItemEntry entry) {
-    if (sorted_) InsertSorted(entries_, std::move(entry), CaptionLess);
-    else entries_.push_back(std::move(entry));
+void ItemList::PlacePending() const {
+    auto less = [this](const Record& a, const Record& b) {
+        return platform::CompareText(CaptionOf(a), CaptionOf(b)) < 0;
+    };
+    auto middle = records_.begin() + static_cast<std::ptrdiff_t>(placed_);
+    // Stable on both steps: an entry equal to earlier ones lands after them, as one insertion would.
+    std::stable_sort(middle, records_.end(), less);
+    std::inplace_merge(records_.begin(), middle, records_.end(), less);
+    placed_ = records_.size();
+}
+
+void ItemList::Append(const ItemEntry& entry) {
+    Add(entry.caption, entry.pathAsFound, entry.time, entry.size, false);
+}
+
+void ItemList::Append(std::string_view pathAsFound, std::uint32_t time, ByteCount size) {
+    Add(pathAsFound, pathAsFound, time, size, true);
+}
+
+ItemEntry ItemList::operator[](size_t i) const {
+    return ItemEntry{std::string(Caption(i)), Time(i), std::string(PathAsFound(i)), Size(i)};
+}
+
+void ItemList::Add(std::string_view caption, std::string_view pathAsFound, std::uint32_t time, ByteCount size,
+                   bool upperCaseCaption) {
+    size_t bytes = caption.size() + pathAsFound.size();
+    if (blocks_.empty() || blocks_.back().size() + bytes > blocks_.back().capacity()) {
+        size_t capacity =
+            blocks_.empty() ? kFirstBlockSize : std::min(kLargestBlockSize, 2 * blocks_.back().capacity());
+        blocks_.emplace_back();
+        blocks_.back().reserve(std::max(capacity, bytes));
+    }
+    std::string& block = blocks_.back();
+    Record r{static_cast<std::uint32_t>(blocks_.size() - 1), static_cast<std::uint32_t>(block.size()),
+             static_cast<std::uint32_t>(caption.size()), static_cast<std::uint32_t>(pathAsFound.size()), time,
+             size};
+    block.append(caption);
+    if (upperCaseCaption)
+        for (size_t k = r.offset; k < block.size(); ++k)
+            if (block[k] >= 'a' && block[k] <= 'z') block[k] = static_cast<char>(block[k] - 'a' + 'A');
+    block.append(pathAsFound);
+    records_.push_back(r);
+    if (!sorted_) placed_ = records_.size();
 }
 
 size_t ResultList::Add(ResultEntry entry) {

@@ -18,20 +18,53 @@ struct ItemEntry {
 };
 
 // An item list: unsorted while a first scan appends, sorted by caption from then on.
+// Entries are packed (both texts in shared blocks, a small record each) so a million items stay
+// small; operator[] and Text() build copies, the accessors below read in place. Appends to a sorted
+// list are put in place together at the next read, so a large later scan costs one sort, not one
+// insertion each.
 class ItemList {
 public:
-    void Clear() { entries_.clear(); }
+    void Clear();
     void SetSorted(bool sorted);
     bool Sorted() const { return sorted_; }
     // At the end while unsorted; at its sorted place once sorted.
-    void Append(ItemEntry entry);
-    size_t size() const { return entries_.size(); }
-    bool empty() const { return entries_.empty(); }
-    const ItemEntry& operator[](size_t i) const { return entries_[i]; }
-    const std::string& Text(size_t i) const { return entries_[i].caption; }
+    void Append(const ItemEntry& entry);
+    // The scan's append: the caption is the path as found upper-cased (ASCII only).
+    void Append(std::string_view pathAsFound, std::uint32_t time, ByteCount size);
+    size_t size() const { return records_.size(); }
+    bool empty() const { return records_.empty(); }
+    ItemEntry operator[](size_t i) const;
+    std::string Text(size_t i) const { return std::string(Caption(i)); }
+
+    std::string_view Caption(size_t i) const { return CaptionOf(At(i)); }
+    std::string_view PathAsFound(size_t i) const {
+        const Record& r = At(i);
+        return {blocks_[r.block].data() + r.offset + r.captionLength, r.pathLength};
+    }
+    std::uint32_t Time(size_t i) const { return At(i).time; }
+    ByteCount Size(size_t i) const { return At(i).size; }
 
 private:
-    std::vector<ItemEntry> entries_;
+    struct Record {
+        std::uint32_t block, offset;  // where caption and path as found stand, one after the other
+        std::uint32_t captionLength, pathLength;
+        std::uint32_t time;
+        ByteCount size;
+    };
+    std::string_view CaptionOf(const Record& r) const {
+        return {blocks_[r.block].data() + r.offset, r.captionLength};
+    }
+    const Record& At(size_t i) const {
+        if (placed_ != records_.size()) PlacePending();
+        return records_[i];
+    }
+    void PlacePending() const;
+    void Add(std::string_view caption, std::string_view pathAsFound, std::uint32_t time, ByteCount size,
+             bool upperCaseCaption);
+
+    mutable std::vector<Record> records_;
+    mutable size_t placed_ = 0;  // records_ from here on still wait for their sorted place
+    std::vector<std::string> blocks_;  // addressed by index, so a block may move
     bool sorted_ = false;
 };
 

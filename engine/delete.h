@@ -1,0 +1,21 @@
+#pragma once
+// The last step of a Sync: carries out the delete lists.
+#include <string_view>
+
+#include "engine/lists.h"
+#include "engine/run_view.h"
+#include "platform/file_ops.h"
+
+namespace engine {
+
+// Strips the origin code (" 5") from every entry of ldelfile1 and rdelfile1, in place.
+void PrepareDeletion(SyncLists& lists, RunView& view);
+
+// Deletes the files the lists name, then removes their folder entries deepest first, so a folder
+// deleted with its contents goes too; a folder still holding anything stays. Never deletes
+// recursively. Empties each list it worked through. Returns the number of items that could not be
+// deleted (a folder kept because it still holds unlisted items does not count).
+int DeleteItems(platform::FileOps& files, SyncLists& lists, std::string_view localRoot,
+                std::string_view remoteRoot, RunView& view);
+
+}  // namespace engine

@@ -1,0 +1,50 @@
+#include "engine/file_helpers.h"
+
+#include <atomic>
+#include <chrono>
+#include <string>
+
+namespace engine {
+
+namespace {
+
+// Temporary names differ between processes and between copies of one process.
+std::string TemporaryName() {
+    static const auto token =
+        static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count() & 0xFFFFFF);
+    static std::atomic<unsigned> counter{0};
+    return "~mirv98-" + std::to_string(token) + "-" + std::to_string(counter++) + ".tmp";
+}
+
+}  // namespace
+
+SplitEntry SplitFolderEntry(std::string_view text) {
+    if (text.size() >= 2 && text.front() == '[' && text.back() == ']') return {true, text.substr(1, text.size() - 2)};
+    return {false, text};
+}
+
+void CreateFolderChain(platform::FileOps& files, std::string_view path) {
+    if (!path.empty() && (path.back() == '\\' || path.back() == '/')) path.remove_suffix(1);
+    if (path.size() <= 2 || files.FolderExists(path)) return;
+    size_t cut = path.find_last_of("\\/:");
+    if (cut != std::string_view::npos) CreateFolderChain(files, path.substr(0, cut + 1));
+    files.CreateFolder(path);
+}
+
+bool CopyItemFile(platform::FileOps& files, std::string_view source, std::string_view destination) {
+    size_t cut = destination.find_last_of("\\/");
+    std::string temporary(cut == std::string_view::npos ? std::string_view() : destination.substr(0, cut + 1));
+    temporary += TemporaryName();
+    if (files.CopyToFile(source, temporary) && files.MoveReplacing(temporary, destination)) return true;
+    // The copy may carry a read-only attribute from its source.
+    files.SetArchiveOnly(temporary);
+    files.RemoveFile(temporary);
+    return false;
+}
+
+ByteCount GetItemSize(platform::FileOps& files, std::string_view path) {
+    auto info = files.Find(path);
+    return info ? info->size : 0;
+}
+
+}  // namespace engine

@@ -1,0 +1,28 @@
+#pragma once
+// Small file helpers shared by the engine steps and the list commands.
+#include <string_view>
+
+#include "engine/lists.h"
+#include "platform/file_ops.h"
+
+namespace engine {
+
+// "[Sub\Inner]" is a folder entry with the path Sub\Inner; anything else is a file entry as it is.
+struct SplitEntry {
+    bool folder = false;
+    std::string_view path;
+};
+SplitEntry SplitFolderEntry(std::string_view text);
+
+// Creates the folder and every missing folder above it. Silent; a drive ("C:") is never created.
+void CreateFolderChain(platform::FileOps& files, std::string_view path);
+
+// Copies over an existing destination, keeping the source's last-write time and attributes. The copy
+// goes to a temporary file beside the destination first, so a failure leaves the old destination as it
+// was and no temporary file behind. A read-only destination fails.
+bool CopyItemFile(platform::FileOps& files, std::string_view source, std::string_view destination);
+
+// The size of the first entry matching the path; 0 when there is none.
+ByteCount GetItemSize(platform::FileOps& files, std::string_view path);
+
+}  // namespace engine

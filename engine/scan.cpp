@@ -1,0 +1,108 @@
+#include "engine/scan.h"
+
+#include <algorithm>
+
+#include "engine/name_key.h"
+#include "platform/text.h"
+#include "settings/settings.h"
+
+namespace engine {
+
+namespace {
+
+size_t ExtensionStart(std::string_view name) {
+    size_t dot = name.rfind('.');
+    return dot == std::string_view::npos ? name.size() : dot;
+}
+
+bool Contains(const std::vector<std::string>& keys, std::string_view part) {
+    if (part.empty() || keys.empty()) return false;
+    std::string key = NameKey(part);
+    return std::find(keys.begin(), keys.end(), key) != keys.end();
+}
+
+std::vector<std::string> Keys(const std::vector<std::string>& entries) {
+    std::vector<std::string> keys;
+    keys.reserve(entries.size());
+    for (const auto& e : entries) keys.push_back(NameKey(e));
+    return keys;
+}
+
+class Scanner {
+public:
+    Scanner(platform::FileOps& files, const ScanOptions& options, ItemList& list, ByteCount& itemTotal)
+        : files_(files), filter_(options), subfolders_(options.useSubfolders), list_(list), total_(itemTotal) {}
+
+    // folder ends with a backslash; prefix is its path below the root, with a trailing backslash
+    // unless it is the root itself.
+    void Walk(const std::string& folder, const std::string& prefix) {
+        std::string path;
+        files_.Enumerate(folder, [&](const platform::FileInfo& e) {
+            path.assign(prefix).append(e.name);
+            if (e.directory) {
+                if (!subfolders_) return;
+                if (filter_.Passes(e.name, true)) AddScannedItem(list_, total_, "[" + path + "]", 0, 0);
+                // The filters never stop the descent.
+                Walk(folder + e.name + "\\", path + "\\");
+            } else if (filter_.Passes(e.name, false)) {
+                AddScannedItem(list_, total_, path, platform::PackFileTime(e.lastWrite), e.size);
+            }
+        });
+    }
+
+private:
+    platform::FileOps& files_;
+    ItemFilter filter_;
+    bool subfolders_;
+    ItemList& list_;
+    ByteCount& total_;
+};
+
+}  // namespace
+
+ScanOptions ScanOptionsFrom(const settings::Settings& settings) {
+    return ScanOptions{settings.usesubs, settings.filterMode, settings.excludedExts, settings.excludedNames,
+                       settings.onlyExts};
+}
+
+NameParts SplitName(std::string_view name) {
+    std::string lower = platform::AsciiLower(name);
+    size_t dot = ExtensionStart(lower);
+    return NameParts{lower.substr(dot), lower.substr(0, dot)};
+}
+
+ItemFilter::ItemFilter(const ScanOptions& options)
+    : mode_(options.filterMode),
+      excludedExts_(Keys(options.excludedExts)),
+      excludedNames_(Keys(options.excludedNames)),
+      onlyExts_(Keys(options.onlyExts)) {}
+
+bool ItemFilter::Passes(std::string_view name, bool directory) const {
+    size_t dot = ExtensionStart(name);
+    std::string_view extension = name.substr(dot), base = name.substr(0, dot);
+    switch (mode_) {
+        case 1:
+            return !Contains(excludedExts_, extension) && !Contains(excludedNames_, base);
+        case 2:
+            return !directory && Contains(onlyExts_, extension);
+        default:
+            return true;
+    }
+}
+
+void AddScannedItem(ItemList& list, ByteCount& itemTotal, std::string_view pathAsFound, std::uint32_t time,
+                    ByteCount size) {
+    list.Append(pathAsFound, time, size);
+    itemTotal += size;
+}
+
+void ScanFolder(platform::FileOps& files, std::string_view searchPath, std::string_view root,
+                const ScanOptions& options, ItemList& list, ByteCount& itemTotal) {
+    if (searchPath.size() < 3) return;
+    std::string folder(searchPath.substr(0, searchPath.size() - 3));  // without "*.*"
+    std::string prefix = folder.size() > root.size() ? folder.substr(root.size()) : std::string();
+    if (!prefix.empty() && prefix.front() == '\\') prefix.erase(0, 1);
+    Scanner(files, options, list, itemTotal).Walk(folder, prefix);
+}
+
+}  // namespace engine

@@ -1,0 +1,54 @@
+#pragma once
+// The folder scan: one item entry per file and subfolder, under the filters and "Use Subdirectories".
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/lists.h"
+#include "platform/file_ops.h"
+
+namespace settings {
+struct Settings;
+}
+
+namespace engine {
+
+struct ScanOptions {
+    bool useSubfolders = false;
+    int filterMode = 0;  // 0 none, 1 exclusion filters, 2 only the listed extensions
+    // Whole entries: extensions with their dot (".tmp"), names without extension ("readme").
+    std::vector<std::string> excludedExts, excludedNames, onlyExts;
+};
+
+ScanOptions ScanOptionsFrom(const settings::Settings& settings);
+
+// A name's extension (from its last ".", dot included) and base (the rest), both lower-cased:
+// Report.Final.DOC gives .doc and report.final; README gives "" and readme; .profile gives .profile and "".
+struct NameParts {
+    std::string extension, base;
+};
+NameParts SplitName(std::string_view name);
+
+// The filter test. Entries match whole and without regard to case (as Windows matches names);
+// an empty extension or base matches nothing. Folders never pass in mode 2.
+class ItemFilter {
+public:
+    explicit ItemFilter(const ScanOptions& options);
+    bool Passes(std::string_view name, bool directory) const;
+
+private:
+    int mode_;
+    std::vector<std::string> excludedExts_, excludedNames_, onlyExts_;  // case-folded
+};
+
+// Appends an item entry: caption = path as found upper-cased (ASCII), and adds its size to the total.
+void AddScannedItem(ItemList& list, ByteCount& itemTotal, std::string_view pathAsFound, std::uint32_t time,
+                    ByteCount size);
+
+// Scans searchPath (a folder + "\*.*") below root (no trailing backslash), depth first: a folder's own
+// entry comes before what it holds. A folder that cannot be read adds nothing, silently.
+void ScanFolder(platform::FileOps& files, std::string_view searchPath, std::string_view root,
+                const ScanOptions& options, ItemList& list, ByteCount& itemTotal);
+
+}  // namespace engine

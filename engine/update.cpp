@@ -1,0 +1,86 @@
+#include "engine/update.h"
+
+#include <string>
+
+#include "engine/file_helpers.h"
+
+namespace engine {
+
+namespace {
+
+std::string Join(std::string_view root, std::string_view relative) {
+    std::string path;
+    path.reserve(root.size() + 1 + relative.size());
+    return path.append(root).append("\\").append(relative);
+}
+
+std::string_view FolderPart(std::string_view path) {
+    size_t cut = path.find_last_of('\\');
+    return cut == std::string_view::npos ? std::string_view() : path.substr(0, cut + 1);
+}
+
+// An add entry: a folder is created; a file whose folder is missing gets the folder chain and a
+// second try. Walking the list backward brings a folder's files before its own entry.
+bool CarryOutAdd(platform::FileOps& files, std::string_view entry, std::string_view from, std::string_view to) {
+    SplitEntry split = SplitFolderEntry(entry);
+    std::string destination = Join(to, split.path);
+    if (split.folder) {
+        CreateFolderChain(files, destination);
+        return files.FolderExists(destination);
+    }
+    std::string source = Join(from, split.path);
+    if (CopyItemFile(files, source, destination)) return true;
+    CreateFolderChain(files, FolderPart(destination));
+    return CopyItemFile(files, source, destination);
+}
+
+// An update entry: a failed copy asks whether to clear the destination's attributes and force it.
+bool CarryOutUpdate(platform::FileOps& files, std::string_view entry, std::string_view from, std::string_view to,
+                    RunView& view) {
+    std::string source = Join(from, entry), destination = Join(to, entry);
+    if (CopyItemFile(files, source, destination)) return true;
+    std::string paths = "From: " + source + "\r" + "To  : " + destination + "\r";
+    if (!view.AskYesNo(paths + "Copy Failed, Force Update?")) return false;
+    files.SetArchiveOnly(destination);
+    if (CopyItemFile(files, source, destination)) return true;
+    view.Warn(paths + "Copy still failed");
+    return false;
+}
+
+}  // namespace
+
+int UpdateItems(platform::FileOps& files, const SyncLists& lists, std::string_view localRoot,
+                std::string_view remoteRoot, RunView& view) {
+    struct Pass {
+        const ResultList& list;
+        std::string_view from, to;
+        bool add;
+    };
+    const Pass passes[] = {
+        {lists.lFileAdd1, remoteRoot, localRoot, true},
+        {lists.rFileAdd1, localRoot, remoteRoot, true},
+        {lists.lUpdate1, remoteRoot, localRoot, false},
+        {lists.rUpdate1, localRoot, remoteRoot, false},
+    };
+    size_t total = 0, done = 0;
+    for (const Pass& pass : passes) total += pass.list.size();
+    view.SetStepCaption("Updating Files");
+    int failed = 0;
+    for (const Pass& pass : passes) {
+        if (view.StopRequested()) break;
+        size_t count = pass.list.size();
+        for (size_t k = 0; k < count; ++k) {
+            ++done;
+            view.SetProgress(static_cast<int>(done * 100 / total));
+            view.ProcessMessages();
+            if (view.StopRequested()) break;
+            const std::string& entry = pass.list.Text(pass.add ? count - 1 - k : k);
+            bool ok = pass.add ? CarryOutAdd(files, entry, pass.from, pass.to)
+                               : CarryOutUpdate(files, entry, pass.from, pass.to, view);
+            if (!ok) ++failed;
+        }
+    }
+    return failed;
+}
+
+}  // namespace engine

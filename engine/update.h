@@ -1,0 +1,17 @@
+#pragma once
+// The first step of a Sync: carries out the add and update lists.
+#include <string_view>
+
+#include "engine/lists.h"
+#include "engine/run_view.h"
+#include "platform/file_ops.h"
+
+namespace engine {
+
+// Passes lFileAdd1, rFileAdd1 (last entry first), lUpdate1, rUpdate1. Roots without a trailing
+// backslash. Returns the number of entries not carried out in the end (failed twice, or declined at
+// "Copy Failed, Force Update?"); entries skipped because of a stop do not count.
+int UpdateItems(platform::FileOps& files, const SyncLists& lists, std::string_view localRoot,
+                std::string_view remoteRoot, RunView& view);
+
+}  // namespace engine

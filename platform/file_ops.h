@@ -1,0 +1,60 @@
+#pragma once
+// What the sync engine does to files and folders. Virtual so that tests can put faults between the
+// engine and the disk; SystemFileOps() is the real file system.
+// Paths are UTF-8 in the Windows form ("C:\Data\file.txt"); the POSIX side maps "\" to "/".
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/clock.h"
+
+namespace platform {
+
+// The Windows attribute bits the engine looks at. Natively: read-only = no owner write permission,
+// hidden = a name starting with ".".
+enum FileAttribute : std::uint32_t {
+    kAttrReadOnly = 0x01,
+    kAttrHidden = 0x02,
+    kAttrSystem = 0x04,
+    kAttrDirectory = 0x10,
+    kAttrArchive = 0x20,
+};
+
+struct FileInfo {
+    std::string name;  // the name alone, in the letter case the file system keeps
+    bool directory = false;
+    std::int64_t size = 0;
+    FileTime lastWrite = 0;
+    std::uint32_t attributes = 0;
+};
+
+class FileOps {
+public:
+    virtual ~FileOps() = default;
+
+    // Calls visit for every entry of the folder except "." and "..", every attribute accepted, in
+    // the order the file system returns them. False when the folder cannot be read.
+    // visit may enumerate other folders (the scan descends from inside it).
+    virtual bool Enumerate(std::string_view folder, const std::function<void(const FileInfo&)>& visit) = 0;
+    // The first entry matching the path (wildcards allowed on Windows); nullopt when none does.
+    virtual std::optional<FileInfo> Find(std::string_view path) = 0;
+    // Writes target, replacing a file of that name, with source's contents, last-write time and
+    // attributes. A failure may leave target partly written; the caller removes it.
+    virtual bool CopyToFile(std::string_view source, std::string_view target) = 0;
+    // Puts from in the place of to in one step. Fails, leaving both as they were, when to is read-only.
+    virtual bool MoveReplacing(std::string_view from, std::string_view to) = 0;
+    virtual bool RemoveFile(std::string_view path) = 0;
+    // Creates one folder; its parent must exist.
+    virtual bool CreateFolder(std::string_view path) = 0;
+    // Removes a folder only when it is empty.
+    virtual bool RemoveFolder(std::string_view path) = 0;
+    // Leaves the archive attribute alone: clears read-only, hidden and system.
+    virtual bool SetArchiveOnly(std::string_view path) = 0;
+    virtual bool FolderExists(std::string_view path) = 0;
+};
+
+FileOps& SystemFileOps();
+
+}  // namespace platform

@@ -1,0 +1,163 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+
+#include "platform/file_ops.h"
+#include "platform/posix/posix_path.h"
+
+// Natively the Windows attributes are approximated: read-only is a missing owner write permission,
+// hidden a name starting with ".". Deleting or replacing a read-only file fails, as on Windows.
+namespace platform {
+
+namespace {
+
+constexpr std::int64_t kTicksPerSecond = 10'000'000;
+constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
+
+FileTime ToFileTime(const timespec& t) {
+    return (static_cast<std::int64_t>(t.tv_sec) + kSecondsFrom1601To1970) * kTicksPerSecond + t.tv_nsec / 100;
+}
+
+void Fill(FileInfo& info, const struct stat& st) {
+    info.directory = S_ISDIR(st.st_mode);
+    info.size = info.directory ? 0 : static_cast<std::int64_t>(st.st_size);
+    info.lastWrite = ToFileTime(st.st_mtim);
+    info.attributes = info.directory ? kAttrDirectory : kAttrArchive;
+    if (!(st.st_mode & S_IWUSR)) info.attributes |= kAttrReadOnly;
+    if (!info.name.empty() && info.name[0] == '.') info.attributes |= kAttrHidden;
+}
+
+bool IsReadOnlyFile(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) && !(st.st_mode & S_IWUSR);
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    bool Close() {
+        int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+bool CopyBytes(int from, int to, std::int64_t size) {
+    // The kernel copies without passing the data through us where the file systems allow it; the
+    // loop below copies whatever it left (all of it where it cannot, or a file grown meanwhile).
+    for (std::int64_t left = size; left > 0;) {
+        ssize_t n = copy_file_range(from, nullptr, to, nullptr, static_cast<size_t>(left), 0);
+        if (n <= 0) break;
+        left -= n;
+    }
+    auto buffer = std::make_unique<char[]>(1 << 18);
+    for (;;) {
+        ssize_t got = ::read(from, buffer.get(), 1 << 18);
+        if (got < 0) return false;
+        if (got == 0) return true;
+        for (ssize_t put = 0; put < got;) {
+            ssize_t n = ::write(to, buffer.get() + put, static_cast<size_t>(got - put));
+            if (n <= 0) return false;
+            put += n;
+        }
+    }
+}
+
+class PosixFileOps final : public FileOps {
+public:
+    bool Enumerate(std::string_view folder, const std::function<void(const FileInfo&)>& visit) override {
+        std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(PosixPath(folder).c_str()), closedir);
+        if (!dir) return false;
+        FileInfo info;
+        while (dirent* e = readdir(dir.get())) {
+            std::string_view name = e->d_name;
+            if (name == "." || name == "..") continue;
+            struct stat st {};
+            if (fstatat(dirfd(dir.get()), e->d_name, &st, 0) != 0 &&
+                fstatat(dirfd(dir.get()), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;
+            info.name = name;
+            Fill(info, st);
+            visit(info);
+        }
+        return true;
+    }
+
+    std::optional<FileInfo> Find(std::string_view path) override {
+        std::string p = PosixPath(path);
+        while (p.size() > 1 && p.back() == '/') p.pop_back();
+        struct stat st {};
+        if (stat(p.c_str(), &st) != 0) return std::nullopt;
+        FileInfo info;
+        info.name = p.substr(p.find_last_of('/') + 1);
+        Fill(info, st);
+        return info;
+    }
+
+    bool CopyToFile(std::string_view source, std::string_view target) override {
+        Descriptor from(::open(PosixPath(source).c_str(), O_RDONLY | O_CLOEXEC));
+        struct stat st {};
+        if (from.get() < 0 || fstat(from.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+        Descriptor to(::open(PosixPath(target).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+        if (to.get() < 0) return false;
+        const timespec times[2] = {st.st_atim, st.st_mtim};
+        return CopyBytes(from.get(), to.get(), static_cast<std::int64_t>(st.st_size)) &&
+               futimens(to.get(), times) == 0 && fchmod(to.get(), st.st_mode & 07777) == 0 && to.Close();
+    }
+
+    bool MoveReplacing(std::string_view from, std::string_view to) override {
+        std::string target = PosixPath(to);
+        if (IsReadOnlyFile(target)) {
+            errno = EACCES;
+            return false;
+        }
+        return std::rename(PosixPath(from).c_str(), target.c_str()) == 0;
+    }
+
+    bool RemoveFile(std::string_view path) override {
+        std::string p = PosixPath(path);
+        if (IsReadOnlyFile(p)) {
+            errno = EACCES;
+            return false;
+        }
+        return ::unlink(p.c_str()) == 0;
+    }
+
+    bool CreateFolder(std::string_view path) override { return ::mkdir(PosixPath(path).c_str(), 0777) == 0; }
+
+    bool RemoveFolder(std::string_view path) override { return ::rmdir(PosixPath(path).c_str()) == 0; }
+
+    bool SetArchiveOnly(std::string_view path) override {
+        std::string p = PosixPath(path);
+        struct stat st {};
+        return stat(p.c_str(), &st) == 0 && chmod(p.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
+    }
+
+    bool FolderExists(std::string_view path) override {
+        struct stat st {};
+        return stat(PosixPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    }
+};
+
+}  // namespace
+
+FileOps& SystemFileOps() {
+    static PosixFileOps instance;
+    return instance;
+}
+
+}  // namespace platform

@@ -1,0 +1,109 @@
+#include <windows.h>
+
+#include "platform/file_ops.h"
+#include "platform/win32/wide.h"
+
+// Every path goes through LongPath, so names in any script and paths beyond MAX_PATH work alike.
+namespace platform {
+
+namespace {
+
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE h) : h_(h) {}
+    ~FindHandle() {
+        if (valid()) FindClose(h_);
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return h_; }
+
+private:
+    HANDLE h_;
+};
+
+HANDLE FindFirst(const std::wstring& pattern, WIN32_FIND_DATAW& data) {
+    return FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                            FIND_FIRST_EX_LARGE_FETCH);
+}
+
+void Fill(FileInfo& info, const WIN32_FIND_DATAW& data) {
+    info.name = Narrow(data.cFileName);
+    info.attributes = data.dwFileAttributes;
+    info.directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    info.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+    info.lastWrite = static_cast<FileTime>(
+        (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime);
+}
+
+bool IsDotName(const wchar_t* name) { return name[0] == L'.' && (!name[1] || (name[1] == L'.' && !name[2])); }
+
+DWORD Attributes(std::string_view path) { return GetFileAttributesW(LongPath(path).c_str()); }
+
+class Win32FileOps final : public FileOps {
+public:
+    bool Enumerate(std::string_view folder, const std::function<void(const FileInfo&)>& visit) override {
+        std::wstring pattern = LongPath(folder);
+        if (!pattern.ends_with(L'\\')) pattern += L'\\';
+        pattern += L'*';
+        WIN32_FIND_DATAW data;
+        FindHandle find(FindFirst(pattern, data));
+        if (!find.valid()) return false;
+        FileInfo info;
+        do {
+            if (IsDotName(data.cFileName)) continue;
+            Fill(info, data);
+            visit(info);
+        } while (FindNextFileW(find.get(), &data));
+        return true;
+    }
+
+    std::optional<FileInfo> Find(std::string_view path) override {
+        WIN32_FIND_DATAW data;
+        FindHandle find(FindFirst(LongPath(path), data));
+        if (!find.valid()) return std::nullopt;
+        FileInfo info;
+        Fill(info, data);
+        return info;
+    }
+
+    bool CopyToFile(std::string_view source, std::string_view target) override {
+        // CopyFileW gives the copy the source's attributes and last-write time.
+        return CopyFileW(LongPath(source).c_str(), LongPath(target).c_str(), FALSE) != 0;
+    }
+
+    bool MoveReplacing(std::string_view from, std::string_view to) override {
+        std::wstring target = LongPath(to);
+        DWORD attributes = GetFileAttributesW(target.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return false;
+        }
+        return MoveFileExW(LongPath(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    }
+
+    bool RemoveFile(std::string_view path) override { return DeleteFileW(LongPath(path).c_str()) != 0; }
+
+    bool CreateFolder(std::string_view path) override { return CreateDirectoryW(LongPath(path).c_str(), nullptr) != 0; }
+
+    bool RemoveFolder(std::string_view path) override { return RemoveDirectoryW(LongPath(path).c_str()) != 0; }
+
+    bool SetArchiveOnly(std::string_view path) override {
+        return SetFileAttributesW(LongPath(path).c_str(), FILE_ATTRIBUTE_ARCHIVE) != 0;
+    }
+
+    bool FolderExists(std::string_view path) override {
+        DWORD a = Attributes(path);
+        return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+    }
+};
+
+}  // namespace
+
+FileOps& SystemFileOps() {
+    static Win32FileOps instance;
+    return instance;
+}
+
+}  // namespace platform

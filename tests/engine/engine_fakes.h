@@ -1,0 +1,92 @@
+#pragma once
+// Stand-ins for the window and the disk used by the engine tests.
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/lists.h"
+#include "engine/run_view.h"
+#include "platform/file_ops.h"
+
+namespace engine_testing {
+
+// Records what the engine showed and asked; answers questions from a queue (No when it runs out) and
+// raises the stop mark at the n-th ProcessMessages call.
+class RecordingView final : public engine::RunView {
+public:
+    std::vector<std::string> captions;
+    std::vector<int> progress;
+    std::vector<std::string> questions, warnings;
+    std::deque<bool> answers;
+    int messageCalls = 0;
+    int stopAtMessageCall = 0;  // 0: never
+    bool stop = false;
+
+    void SetStepCaption(std::string_view caption) override { captions.emplace_back(caption); }
+    void SetProgress(int percent) override { progress.push_back(percent); }
+    void ProcessMessages() override {
+        if (++messageCalls == stopAtMessageCall) stop = true;
+    }
+    bool StopRequested() const override { return stop; }
+    bool AskYesNo(std::string_view text) override {
+        questions.emplace_back(text);
+        if (answers.empty()) return false;
+        bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void Warn(std::string_view text) override { warnings.emplace_back(text); }
+};
+
+// The real file system with faults and a log in between.
+class FaultyFileOps final : public platform::FileOps {
+public:
+    platform::FileOps& real = platform::SystemFileOps();
+    // A copy that writes part of the file and then fails.
+    std::function<bool(std::string_view source)> breakCopy = [](std::string_view) { return false; };
+    std::function<bool(std::string_view to)> breakReplace = [](std::string_view) { return false; };
+    std::function<bool(std::string_view path)> breakRemove = [](std::string_view) { return false; };
+    std::vector<std::string> log;  // "copy <target>", "replace <to>", "mkdir <path>", "rm <path>", "rmdir <path>"
+
+    bool Enumerate(std::string_view folder, const std::function<void(const platform::FileInfo&)>& visit) override {
+        return real.Enumerate(folder, visit);
+    }
+    std::optional<platform::FileInfo> Find(std::string_view path) override { return real.Find(path); }
+    bool CopyToFile(std::string_view source, std::string_view target) override;
+    bool MoveReplacing(std::string_view from, std::string_view to) override {
+        log.push_back("replace " + std::string(to));
+        return !breakReplace(to) && real.MoveReplacing(from, to);
+    }
+    bool RemoveFile(std::string_view path) override {
+        log.push_back("rm " + std::string(path));
+        return !breakRemove(path) && real.RemoveFile(path);
+    }
+    bool CreateFolder(std::string_view path) override {
+        log.push_back("mkdir " + std::string(path));
+        return real.CreateFolder(path);
+    }
+    bool RemoveFolder(std::string_view path) override {
+        log.push_back("rmdir " + std::string(path));
+        return real.RemoveFolder(path);
+    }
+    bool SetArchiveOnly(std::string_view path) override { return real.SetArchiveOnly(path); }
+    bool FolderExists(std::string_view path) override { return real.FolderExists(path); }
+};
+
+}  // namespace engine_testing
+
+namespace engine_testing {
+
+// Takes every write permission away: the read-only attribute on Windows.
+inline void MakeReadOnly(const std::filesystem::path& path) {
+    using std::filesystem::perms;
+    std::filesystem::permissions(path, perms::owner_write | perms::group_write | perms::others_write,
+                                 std::filesystem::perm_options::remove);
+}
+
+// A Load of two folders as the run does it: scan both with subfolders, sort, evaluate.
+engine::SyncLists Load(std::string_view localRoot, std::string_view remoteRoot);
+
+}  // namespace engine_testing

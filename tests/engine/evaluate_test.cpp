@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/evaluate.h"
+#include "platform/clock.h"
+#include "tests/engine/engine_fakes.h"
+
+namespace {
+
+using engine::ResultList;
+using engine::SyncLists;
+using engine_testing::RecordingView;
+
+constexpr std::uint32_t kOld = platform::PackDosTime({2020, 5, 1, 10, 0, 0});
+constexpr std::uint32_t kOlder = platform::PackDosTime({2019, 5, 1, 10, 0, 0});
+constexpr std::uint32_t kNew = platform::PackDosTime({2021, 5, 1, 10, 0, 0});
+
+std::vector<std::string> Texts(const ResultList& list) {
+    std::vector<std::string> texts;
+    for (size_t i = 0; i < list.size(); ++i) texts.push_back(list.Text(i));
+    return texts;
+}
+
+using Texts_ = std::vector<std::string>;
+
+class EvaluateTest : public ::testing::Test {
+protected:
+    SyncLists lists;
+    engine::ByteTotals totals;
+    RecordingView view;
+
+    void Local(std::string path, std::uint32_t time = kOld, engine::ByteCount size = 10) {
+        lists.lvLocal.Append(path, time, size);
+    }
+    void Remote(std::string path, std::uint32_t time = kOld, engine::ByteCount size = 10) {
+        lists.lvRemote.Append(path, time, size);
+    }
+    void Evaluate(bool mirror) {
+        lists.lvLocal.SetSorted(true);
+        lists.lvRemote.SetSorted(true);
+        engine::EvaluateFolders(lists, mirror, totals, view);
+    }
+    void AllCases() {
+        Local("NewerRemote.txt", kOld, 1);
+        Remote("NewerRemote.txt", kNew, 2);
+        Local("NewerLocal.txt", kNew, 4);
+        Remote("NewerLocal.txt", kOld, 8);
+        Local("Same.txt", kOld, 16);
+        Remote("Same.txt", kOld, 32);
+        Local("[Both]", 0, 0);
+        Remote("[Both]", 0, 0);
+        Remote("[OnlyRemote]", 0, 0);
+        Remote("OnlyRemote\\r.txt", kOld, 64);
+        Local("[OnlyLocal]", 0, 0);
+        Local("OnlyLocal\\l.txt", kOld, 128);
+    }
+};
+
+TEST_F(EvaluateTest, OutcomeTableWithMirrorOff) {
+    AllCases();
+    Evaluate(false);
+    EXPECT_EQ(Texts(lists.lUpdate1), (Texts_{"NewerRemote.txt"}));
+    EXPECT_EQ(Texts(lists.rUpdate1), (Texts_{"NewerLocal.txt"}));
+    EXPECT_EQ(Texts(lists.lFileAdd1), (Texts_{"[OnlyRemote]", "OnlyRemote\\r.txt"}));
+    EXPECT_EQ(Texts(lists.rFileAdd1), (Texts_{"[OnlyLocal]", "OnlyLocal\\l.txt"}));
+    EXPECT_EQ(lists.lUpdate1[0].size, 2);
+    EXPECT_EQ(lists.rUpdate1[0].size, 4);
+    EXPECT_EQ(totals.local.update, 2);
+    EXPECT_EQ(totals.remote.update, 4);
+    EXPECT_EQ(totals.local.add, 64);
+    EXPECT_EQ(totals.remote.add, 128);
+    EXPECT_EQ(view.captions, (Texts_{"Evaluating Files", "Current Process"}));
+    EXPECT_EQ(view.progress.back(), 0);
+}
+
+TEST_F(EvaluateTest, OutcomeTableWithMirrorOnSchedulesNothingIntoTheFirstFolder) {
+    AllCases();
+    Evaluate(true);
+    EXPECT_TRUE(lists.lUpdate1.empty());
+    EXPECT_TRUE(lists.lFileAdd1.empty());
+    EXPECT_EQ(Texts(lists.rUpdate1), (Texts_{"NewerLocal.txt"}));
+    EXPECT_EQ(Texts(lists.rFileAdd1), (Texts_{"[OnlyLocal]", "OnlyLocal\\l.txt"}));
+    EXPECT_EQ(totals.local.add + totals.local.update, 0);
+}
+
+TEST_F(EvaluateTest, EmptySides) {
+    Evaluate(false);
+    EXPECT_TRUE(lists.lFileAdd1.empty() && lists.rFileAdd1.empty());
+    EXPECT_EQ(view.captions, (Texts_{"Current Process"}));
+    EXPECT_EQ(view.progress, (std::vector<int>{0}));
+
+    Remote("[Dir]", 0, 0);
+    Remote("Dir\\a.txt", kOld, 3);
+    Evaluate(true);
+    EXPECT_TRUE(lists.lFileAdd1.empty());
+    Evaluate(false);
+    EXPECT_EQ(Texts(lists.lFileAdd1), (Texts_{"[Dir]", "Dir\\a.txt"}));
+    EXPECT_EQ(totals.local.add, 3);
+
+    SyncLists other;
+    other.lvLocal.Append("x.txt", kOld, 5);
+    engine::EvaluateFolders(other, true, totals, view);
+    EXPECT_EQ(Texts(other.rFileAdd1), (Texts_{"x.txt"}));
+}
+
+TEST_F(EvaluateTest, CounterpartsIgnoreCaseOverAllLetters) {
+    Local("Report.doc", kOld);
+    Remote("REPORT.DOC", kNew);
+    Local("\xC3\x89t\xC3\xA9.txt", kNew);  // Été.txt
+    Remote("\xC3\xA9t\xC3\xA9.txt", kOld);  // été.txt
+    Local("report.doc.bak");
+    Remote("notes.txt");
+    Evaluate(false);
+    EXPECT_EQ(Texts(lists.lUpdate1), (Texts_{"REPORT.DOC"}));
+    EXPECT_EQ(Texts(lists.rUpdate1), (Texts_{"\xC3\x89t\xC3\xA9.txt"}));
+    EXPECT_EQ(Texts(lists.rFileAdd1), (Texts_{"report.doc.bak"}));
+    EXPECT_EQ(Texts(lists.lFileAdd1), (Texts_{"notes.txt"}));
+}
+
+TEST_F(EvaluateTest, TwoLocalNamesForOneFileAreBothMatched) {
+    // Natively two files may differ only in the case of a non-ASCII letter; the first in list order
+    // is the counterpart, and neither is one-sided.
+    Local("\xC3\xA9.txt", kOld);  // é.txt
+    Local("\xC3\x89.txt", kOld);  // É.txt
+    Remote("\xC3\x89.TXT", kNew);
+    Evaluate(false);
+    EXPECT_TRUE(lists.rFileAdd1.empty());
+    EXPECT_EQ(lists.lUpdate1.size(), 1u);
+}
+
+TEST_F(EvaluateTest, TimesCompareUnsignedAtTwoSecondResolution) {
+    Local("future.txt", platform::PackDosTime({2030, 1, 1, 0, 0, 0}));
+    Remote("future.txt", platform::PackDosTime({2050, 1, 1, 0, 0, 0}));
+    Local("close.txt", platform::PackDosTime({2024, 3, 1, 12, 0, 30}));
+    Remote("close.txt", platform::PackDosTime({2024, 3, 1, 12, 0, 31}));
+    Evaluate(false);
+    EXPECT_EQ(Texts(lists.lUpdate1), (Texts_{"future.txt"}));
+    EXPECT_TRUE(lists.rUpdate1.empty());
+}
+
+TEST_F(EvaluateTest, MessagesEveryHundredEntriesAndStopOnlyAtAMatch) {
+    for (int i = 0; i < 250; ++i) Remote("r" + std::to_string(1000 + i) + ".txt", kOld, 1);
+    Local("r1150.txt", kOlder);  // the counterpart of remote entry 150
+    for (int i = 0; i < 50; ++i) Local("l" + std::to_string(1000 + i) + ".txt", kOld, 1);
+    Evaluate(false);
+    EXPECT_EQ(view.messageCalls, 3 + 1);
+    EXPECT_EQ(lists.lFileAdd1.size(), 249u);
+    EXPECT_EQ(lists.rFileAdd1.size(), 50u);
+    EXPECT_EQ(lists.lUpdate1.size(), 1u);
+    for (size_t i = 1; i + 1 < view.progress.size(); ++i) EXPECT_LE(view.progress[i - 1], view.progress[i]);
+
+    // A stop raised at entry 100 takes effect at the next entry with a counterpart (150); the
+    // First Folder pass does not run.
+    SyncLists fresh;
+    fresh.lvLocal = lists.lvLocal;
+    fresh.lvRemote = lists.lvRemote;
+    lists = fresh;
+    view = RecordingView{};
+    view.stopAtMessageCall = 2;
+    engine::EvaluateFolders(lists, false, totals, view);
+    EXPECT_EQ(lists.lFileAdd1.size(), 150u);
+    EXPECT_TRUE(lists.lUpdate1.empty());
+    EXPECT_TRUE(lists.rFileAdd1.empty());
+    EXPECT_EQ(view.captions.back(), "Current Process");
+}
+
+TEST_F(EvaluateTest, StopBeforeTheSecondPass) {
+    for (int i = 0; i < 150; ++i) Remote("r" + std::to_string(1000 + i) + ".txt");
+    Local("only-local.txt");
+    view.stopAtMessageCall = 2;  // entry 100 of the first pass, no counterparts there
+    Evaluate(false);
+    EXPECT_EQ(lists.lFileAdd1.size(), 150u);
+    EXPECT_TRUE(lists.rFileAdd1.empty());
+}
+
+}  // namespace
