@@ -25,6 +25,12 @@ struct MainState {
     bool stopRequested = false;
     bool nextRequested = false;
     int ActiveList = 0;  // the result list holding the focus, 0 for none
+    // A Load run is under way (its waits for Next included); Load is refused meanwhile.
+    bool runActive = false;
+    // A step that reads or writes the lists is running; Sync and the list commands are refused.
+    bool stepRunning = false;
+    // The window was closed during a run: it closes once the run has returned.
+    bool closePending = false;
 
     engine::SyncLists lists;
     engine::ByteTotals totals;

@@ -24,7 +24,7 @@ Application::Application(ui::Prompter& prompter, const std::vector<std::string>&
     AboutBox_ = std::make_unique<settings::TAboutBox>(prompter, owner, ProductAddress(fMirv95_->state().RunPath));
     fMWiz_ = std::make_unique<settings::TfMWiz>(prompter, settings_, owner);
     fOptions_->SetWizardNotice(fMWiz_.get());
-    fMirv95_->SetDialogs(fOptions_.get(), AboutBox_.get());
+    fMirv95_->SetDialogs(fOptions_.get(), AboutBox_.get(), fMWiz_.get());
     fInfo_ = std::make_unique<review::TfInfo>(prompter, owner);
     Guarded([&] { CompleteStartup(shiftDown); });
 }

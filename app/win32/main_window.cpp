@@ -13,6 +13,7 @@
 #include "platform/win32/wide.h"
 #include "settings/win32/about_box.h"
 #include "settings/win32/options_dialog.h"
+#include "settings/win32/wizard_notice.h"
 #include "ui/folder_picker.h"
 
 namespace app {
@@ -50,7 +51,7 @@ bool IsPageCaption(int id) { return id >= ids::PageCaptions && id < ids::PageCap
 }  // namespace
 
 TfMirv95::TfMirv95(ui::Prompter& prompter, const settings::Settings& settings)
-    : ui::Window(prompter), settings_(settings) {
+    : ui::Window(prompter), settings_(settings), runs_(*this, state_, settings, platform::SystemFileOps()) {
     CreateFramed(L"TfMirv95", L"The Mirravel", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                  0, kClientWidth, kClientHeight, nullptr, CreateMainMenu());
     CreateControls();
@@ -386,9 +387,96 @@ void TfMirv95::FormShow() {
     }
 }
 
-void TfMirv95::SetDialogs(settings::TfOptions* options, settings::TAboutBox* about) {
+void TfMirv95::SetDialogs(settings::TfOptions* options, settings::TAboutBox* about, settings::TfMWiz* notice) {
     options_ = options;
     about_ = about;
+    notice_ = notice;
+}
+
+void TfMirv95::SetStepCaption(std::string_view caption) { ui::SetText(Control(ids::Label3), caption); }
+
+void TfMirv95::SetProgress(int percent) { SendMessageW(Control(ids::pb1), PBM_SETPOS, percent, 0); }
+
+void TfMirv95::ProcessMessages() {
+    RefreshLists();
+    ui::ProcessPendingMessages();
+}
+
+bool TfMirv95::AskYesNo(std::string_view text) { return prompter().AskYesNo(hwnd(), text); }
+
+void TfMirv95::Warn(std::string_view text) { prompter().Warn(hwnd(), text); }
+
+namespace {
+int ButtonId(Button button) {
+    switch (button) {
+    case Button::Sync: return ids::bSync;
+    case Button::Load: return ids::bLoad;
+    case Button::Next: return ids::bNext;
+    case Button::Options: return ids::bOptions;
+    case Button::Stop: return ids::bStop;
+    case Button::Exit: break;
+    }
+    return ids::bExit;
+}
+}  // namespace
+
+void TfMirv95::EnableButton(Button button, bool enabled) { EnableWindow(Control(ButtonId(button)), enabled); }
+
+void TfMirv95::ShowButton(Button button, bool shown) {
+    HWND control = Control(ButtonId(button));
+    ShowWindow(control, shown ? SW_SHOW : SW_HIDE);
+    // Next and Stop take the places of Load and Options.
+    if (shown) SetWindowPos(control, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+std::string TfMirv95::FolderText(Side side) const {
+    return ui::GetText(Control(side == Side::First ? ids::lFolder1 : ids::rFolder1));
+}
+
+void TfMirv95::SetFolder(Side side, std::string_view path) {
+    HWND edit = Control(side == Side::First ? ids::lFolder1 : ids::rFolder1);
+    ui::SetText(edit, path);
+    hints_.Set(edit, path);
+}
+
+void TfMirv95::SetItemCaptions(std::string_view first, std::string_view second) {
+    ui::SetText(Control(ids::Label1), first);
+    ui::SetText(Control(ids::Label2), second);
+}
+
+void TfMirv95::SetTotalTexts(std::string_view first, std::string_view second) {
+    ui::SetText(Control(ids::lLocalSize), first);
+    ui::SetText(Control(ids::lRemoteSize), second);
+}
+
+void TfMirv95::SetCaption(std::string_view caption) { ui::SetText(hwnd(), caption); }
+
+void TfMirv95::SetBusyCursor(bool busy) { SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW)); }
+
+void TfMirv95::Repaint() { RedrawWindow(hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
+
+void TfMirv95::WaitForMessage() {
+    WaitMessage();
+    ProcessMessages();
+}
+
+void TfMirv95::OfferWizardNotice() {
+    if (notice_ && notice_->ShowWizard()) notice_->ShowModal(hwnd());
+}
+
+template <class Command>
+void TfMirv95::RunCommand(bool refused, Command command) {
+    if (!refused) command();
+    if (state_.closePending && !state_.runActive && !state_.stepRunning) DestroyWindow(hwnd());
+}
+
+void TfMirv95::OnClose() {
+    if (state_.runActive || state_.stepRunning) {
+        // The run ends at its next look at the marks; the window closes when it has returned.
+        state_.closePending = state_.stopRequested = state_.nextRequested = true;
+        return;
+    }
+    DestroyWindow(hwnd());
 }
 
 void TfMirv95::ShowHelp() {
@@ -421,6 +509,10 @@ void TfMirv95::OnCommand(int id, int code, HWND) {
         break;
     case ids::lFolderBrowse: BrowseFolder(ids::lFolder1); break;
     case ids::rFolderBrowse: BrowseFolder(ids::rFolder1); break;
+    case ids::bLoad: RunCommand(state_.runActive, [this] { runs_.LoadFromButton(); }); break;
+    case ids::Load1: RunCommand(state_.runActive, [this] { runs_.RunMultiDirectory(); }); break;
+    case ids::bSync: RunCommand(state_.stepRunning, [this] { runs_.SyncFromButton(); }); break;
+    case ids::Synchronize1: RunCommand(state_.stepRunning, [this] { runs_.RunSync(); }); break;
     case ids::bStop:
         state_.stopRequested = true;
         state_.nextRequested = true;
@@ -452,9 +544,11 @@ void TfMirv95::OnTimer(UINT_PTR timer) {
         OnCountdownTick();
     } else if (timer == ids::tLoad) {
         KillTimer(hwnd(), ids::tLoad);
-        // Pressed as if clicked, even while the button is disabled.
-        SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(ids::bLoad, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(Control(ids::bLoad)));
+        // Pressed as if clicked, even while the button is disabled; its errors are swallowed.
+        try {
+            RunCommand(state_.runActive, [this] { runs_.LoadFromButton(); });
+        } catch (const std::exception&) {
+        }
     }
 }
 
@@ -481,7 +575,13 @@ LRESULT TfMirv95::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return reinterpret_cast<LRESULT>(GetSysColorBrush(colour));
         }
         break;
-    case WM_CLOSE: DestroyWindow(hwnd()); return 0;
+    case WM_CLOSE: OnClose(); return 0;
+    case WM_SETCURSOR:
+        if (state_.LoadBusy) {
+            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        break;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     }
     return ui::Window::HandleMessage(message, wParam, lParam);

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "app/main_state.h"
+#include "app/run_host.h"
+#include "app/runs.h"
 #include "settings/settings.h"
 #include "ui/tooltips.h"
 #include "ui/virtual_list.h"
@@ -16,6 +18,7 @@
 namespace settings {
 class TfOptions;
 class TAboutBox;
+class TfMWiz;
 }  // namespace settings
 
 namespace app {
@@ -26,7 +29,7 @@ enum Panel : int { kPanelMessage = 0, kPanelMulti, kPanelSub, kPanelSync, kPanel
 // Pages in tab order.
 enum Page : int { kPageAdd = 0, kPageUpdate, kPageDelete, kPageIgnore, kPageItems };
 
-class TfMirv95 final : public ui::Window {
+class TfMirv95 final : public ui::Window, public RunHost {
 public:
     // Builds the window and its controls.
     TfMirv95(ui::Prompter& prompter, const settings::Settings& settings);
@@ -34,18 +37,19 @@ public:
     void FormCreate(const std::vector<std::string>& arguments);
 
     // The dialogs its commands show; they are made after the main window.
-    void SetDialogs(settings::TfOptions* options, settings::TAboutBox* about);
+    void SetDialogs(settings::TfOptions* options, settings::TAboutBox* about, settings::TfMWiz* notice);
+    Runs& runs() { return runs_; }
 
     MainState& state() { return state_; }
     const MainState& state() const { return state_; }
 
     // Operations named by the program's design, used by the other windows and the runs.
-    void ResetWindow();
-    void ResetTotals();
-    void ComputeTotals();
+    void ResetWindow() override;
+    void ResetTotals() override;
+    void ComputeTotals() override;
     void ShowTotals();
     void SetUpColumns();
-    void StartCountdown();
+    void StartCountdown() override;
     // Parts of the start-up's completion: the Load one second after start, and the Shift start
     // that makes the hand-over pair the persistent one.
     void ArmAutomaticLoad();
@@ -67,6 +71,29 @@ public:
     // Refreshes every list view from the model.
     void RefreshLists();
 
+    // What the engine steps and the runs ask of the window.
+    void SetStepCaption(std::string_view caption) override;
+    void SetProgress(int percent) override;
+    void ProcessMessages() override;
+    bool StopRequested() const override { return state_.stopRequested; }
+    bool AskYesNo(std::string_view text) override;
+    void Warn(std::string_view text) override;
+    void EnableButton(Button button, bool enabled) override;
+    void ShowButton(Button button, bool shown) override;
+    void SetStatus(int panel, std::string_view text) override { SetPanelText(static_cast<Panel>(panel), text); }
+    std::string Status(int panel) const override { return PanelText(static_cast<Panel>(panel)); }
+    std::string FolderText(Side side) const override;
+    void SetFolder(Side side, std::string_view path) override;
+    void SetItemCaptions(std::string_view first, std::string_view second) override;
+    void SetTotalTexts(std::string_view first, std::string_view second) override;
+    void SetCaption(std::string_view caption) override;
+    void ShowItemListPage() override { SetActivePage(kPageItems); }
+    void SetBusyCursor(bool busy) override;
+    void Repaint() override;
+    void WaitForMessage() override;
+    void OfferWizardNotice() override;
+    void ListsChanged() override { RefreshLists(); }
+
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -80,6 +107,11 @@ private:
     void OnCommand(int id, int code, HWND control);
     LRESULT OnNotify(NMHDR* header);
     void OnTimer(UINT_PTR timer);
+    // Runs a Load or Sync command unless a run refuses it, then closes the window if that was
+    // asked for meanwhile.
+    template <class Command>
+    void RunCommand(bool refused, Command command);
+    void OnClose();
     void OnCountdownTick();
     void BrowseFolder(int editId);
     void FolderEditLostFocus(int editId);
@@ -88,6 +120,8 @@ private:
     const settings::Settings& settings_;
     settings::TfOptions* options_ = nullptr;
     settings::TAboutBox* about_ = nullptr;
+    settings::TfMWiz* notice_ = nullptr;
+    Runs runs_;
     MainState state_;
     std::vector<ui::VirtualList> lists_;  // in identifier order, lFileAdd1 first
     ui::Tooltips hints_;

@@ -37,7 +37,11 @@ int Compare(std::string_view a, std::string_view b, bool ignoreCase) {
     int caseTie = 0;
     size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
-        char32_t ca = NextCodePoint(a, i), cb = NextCodePoint(b, j);
+        // Most names are ASCII: read those bytes directly.
+        auto ba = static_cast<unsigned char>(a[i]), bb = static_cast<unsigned char>(b[j]);
+        char32_t ca = ba < 0x80 ? (++i, ba) : NextCodePoint(a, i);
+        char32_t cb = bb < 0x80 ? (++j, bb) : NextCodePoint(b, j);
+        if (ca == cb) continue;
         if (int d = Class(ca) - Class(cb)) return Sign(d);
         char32_t ua = Upper(ca), ub = Upper(cb);
         if (ua != ub) return ua < ub ? -1 : 1;
