@@ -79,6 +79,12 @@ std::string TempFolder::Read(std::string_view relative) const {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+bool TempFolder::Exists(std::string_view relative) const { return fs::exists(path_ / FromUtf8(relative)); }
+
+void TempFolder::Age(std::string_view relative, int days) const {
+    fs::last_write_time(path_ / FromUtf8(relative), fs::file_time_type::clock::now() - std::chrono::hours(24 * days));
+}
+
 #ifdef _WIN32
 ProgramKey::ProgramKey() {
     Remove();

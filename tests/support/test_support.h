@@ -19,6 +19,9 @@ public:
     // Writes a file below the folder, making its parent folders.
     void Write(std::string_view relative, std::string_view bytes) const;
     std::string Read(std::string_view relative) const;
+    bool Exists(std::string_view relative) const;
+    // Sets a file's last-write time to the given number of days before now.
+    void Age(std::string_view relative, int days) const;
 
 private:
     std::filesystem::path path_;

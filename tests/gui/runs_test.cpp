@@ -1,0 +1,330 @@
+#include "tests/gui/gui_fixture.h"
+
+#include <functional>
+
+#include "platform/file_system.h"
+
+namespace {
+
+using namespace gui_testing;
+namespace ids = app::ids;
+using Entries = std::vector<std::string>;
+
+// Test steps that run inside the program's own waits, as the user's clicks would.
+class Script {
+public:
+    static Script* current;
+    explicit Script(std::function<void()> step) : step_(std::move(step)) {
+        current = this;
+        timer_ = SetTimer(nullptr, 0, 10, &Script::Tick);
+    }
+    ~Script() {
+        KillTimer(nullptr, timer_);
+        current = nullptr;
+    }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        if (current) current->step_();
+    }
+    std::function<void()> step_;
+    UINT_PTR timer_;
+};
+Script* Script::current = nullptr;
+
+class Runs : public GuiTest {
+protected:
+    void SetUp() override {
+        SetValue("runpath", folder.Core());
+        SetValue("local", first.Core());
+        SetValue("remote", second.Core());
+        SetValue("usesubs", "true");
+        SetValue("usewiz", "false");
+    }
+    Entries Model(const engine::ResultList& list) {
+        Entries out;
+        for (size_t i = 0; i < list.size(); ++i) out.push_back(list.Text(i));
+        return out;
+    }
+    void Click(int id) { SendMessageW(Control(id), BM_CLICK, 0, 0); }
+    void Menu(int id) { SendMessageW(main().hwnd(), WM_COMMAND, id, 0); }
+    // The pair of the first Load: a one-sided file each way and a newer copy each way.
+    void FillPair() {
+        first.Write("a.txt", "new local");
+        second.Write("a.txt", "old");
+        second.Age("a.txt", 3);
+        first.Write("Sub\\b.txt", "only here");
+        second.Write("c.txt", "only there");
+        first.Write("d.txt", "old");
+        first.Age("d.txt", 5);
+        second.Write("d.txt", "new remote");
+    }
+
+    testing_support::TempFolder first, second;
+};
+
+TEST_F(Runs, LoadFillsTheListsAndSyncMakesTheFoldersEqual) {
+    FillPair();
+    Start();
+    Click(ids::bLoad);
+    auto& lists = main().state().lists;
+    EXPECT_EQ(Model(lists.lFileAdd1), (Entries{"c.txt"}));
+    EXPECT_EQ(Model(lists.rFileAdd1), (Entries{"[Sub]", "Sub\\b.txt"}));
+    EXPECT_EQ(Model(lists.lUpdate1), (Entries{"d.txt"}));
+    EXPECT_EQ(Model(lists.rUpdate1), (Entries{"a.txt"}));
+    EXPECT_EQ(Text(ids::Label1), "First Folder Items: 4");
+    EXPECT_EQ(Text(ids::Label2), "Second Folder Items: 3");
+    EXPECT_EQ(ui::GetText(main().hwnd()), "The Mirravel: " + first.Core());
+    EXPECT_EQ(main().ActivePage(), app::kPageItems);
+    EXPECT_EQ(Text(ids::lLocalSize), std::to_string(9 + 9 + 3) + " Bytes");  // the item totals
+    // After a Load from the button: every command usable again, Sync because there is work.
+    EXPECT_TRUE(Enabled(ids::bSync));
+    EXPECT_TRUE(Enabled(ids::bLoad));
+    EXPECT_TRUE(Enabled(ids::bExit));
+    EXPECT_TRUE(Visible(ids::bOptions));
+    EXPECT_FALSE(Visible(ids::bStop));
+    EXPECT_FALSE(main().state().LoadBusy);
+
+    Click(ids::bSync);
+    EXPECT_EQ(main().PanelText(app::kPanelMessage), "Synchronize Complete");
+    EXPECT_EQ(second.Read("Sub\\b.txt"), "only here");
+    EXPECT_EQ(first.Read("c.txt"), "only there");
+    EXPECT_EQ(second.Read("a.txt"), "new local");
+    EXPECT_EQ(first.Read("d.txt"), "new remote");
+    EXPECT_TRUE(Enabled(ids::bSync));
+    EXPECT_EQ(Text(ids::Label3), "Loading Dat");
+
+    Click(ids::bLoad);
+    EXPECT_EQ(main().PanelText(app::kPanelSynchronized), "Synchronized");
+    EXPECT_FALSE(Enabled(ids::bSync));
+    EXPECT_FALSE(first.Exists(app::kStampFileName));  // no record without "Use time stamp"
+}
+
+TEST_F(Runs, PairInStepLeavesADatedRecordInBothFolders) {
+    SetValue("usestamp", "true");
+    first.Write("same.txt", "x");
+    second.Write("same.txt", "x");
+    first.Age("same.txt", 1);
+    second.Age("same.txt", 1);
+    Start();
+    Click(ids::bLoad);
+    EXPECT_EQ(main().PanelText(app::kPanelSynchronized), "Synchronized");
+    std::string record = first.Read(app::kStampFileName);
+    EXPECT_EQ(record.rfind("Synchronized on: ", 0), 0u) << record;
+    EXPECT_NE(record.find(" at "), std::string::npos);
+    EXPECT_EQ(record.substr(record.size() - 2), "\r\n");
+    EXPECT_EQ(second.Read(app::kStampFileName), record);
+    // The record went through the user's temporary folder and is gone from there.
+    EXPECT_FALSE(platform::FileExists(platform::TemporaryFolder() + "\\" + app::kStampFileName));
+}
+
+TEST_F(Runs, LoadFromTheMenuLeavesPlainByteCountsAndLoadDisabled) {
+    FillPair();
+    Start();
+    Menu(ids::Load1);
+    EXPECT_EQ(Text(ids::lLocalSize), "21 Bytes");
+    EXPECT_EQ(Text(ids::lRemoteSize), "23 Bytes");
+    EXPECT_FALSE(Enabled(ids::bLoad));
+    EXPECT_TRUE(Enabled(ids::bSync));
+    Menu(ids::Synchronize1);
+    EXPECT_FALSE(Enabled(ids::bSync));
+    EXPECT_EQ(main().PanelText(app::kPanelMessage), "");
+    EXPECT_TRUE(Enabled(ids::bLoad));  // the Sync's end enables it again
+}
+
+TEST_F(Runs, StopBeforeTheEvaluationEndsThePassWithWhatWasDecided) {
+    FillPair();
+    Start();
+    // Stop lands while the Load lets messages run before its work.
+    PostMessageW(main().hwnd(), WM_COMMAND, MAKEWPARAM(ids::bStop, BN_CLICKED), 0);
+    Click(ids::bLoad);
+    auto& lists = main().state().lists;
+    EXPECT_EQ(lists.lvLocal.size(), 4u);  // the scans ran to their end
+    EXPECT_TRUE(lists.rFileAdd1.empty());  // the First Folder's pass never ran
+    EXPECT_FALSE(main().state().stopRequested);
+    EXPECT_FALSE(main().state().nextRequested);
+    Click(ids::bLoad);
+    EXPECT_EQ(Model(lists.rFileAdd1), (Entries{"[Sub]", "Sub\\b.txt"}));
+}
+
+TEST_F(Runs, SideWithoutAFolderIsSkippedAndNothingIsCreated) {
+    first.Write("a.txt", "x");
+    SetValue("remote", "");
+    Start();
+    EXPECT_FALSE(Enabled(ids::bLoad));
+    Menu(ids::Load1);
+    EXPECT_EQ(main().PanelText(app::kPanelMessage), "No Second Folder: pass skipped");
+    EXPECT_TRUE(main().state().lists.rFileAdd1.empty());
+    EXPECT_FALSE(platform::FolderExists("none"));
+    EXPECT_FALSE(platform::FolderExists(folder.Core("none")));
+}
+
+TEST_F(Runs, MissingSecondFolderIsCreatedAndFilled) {
+    first.Write("a.txt", "x");
+    SetValue("remote", second.Core("new\\deeper"));
+    SetValue("autodortdata", "true");
+    Start();
+    Click(ids::bLoad);
+    EXPECT_EQ(second.Read("new\\deeper\\a.txt"), "x");
+}
+
+TEST_F(Runs, SyncWhoseCopiesFailSaysSo) {
+    FillPair();
+    Start();
+    Click(ids::bLoad);
+    std::filesystem::remove(first.path() / "Sub" / "b.txt");  // gone between Load and Sync
+    Click(ids::bSync);
+    EXPECT_EQ(main().PanelText(app::kPanelMessage), "1 item failed to sync");
+}
+
+TEST_F(Runs, ClosingTheWindowAfterTheCountdownWithAutoClose) {
+    first.Write("same.txt", "x");
+    second.Write("same.txt", "x");
+    first.Age("same.txt", 1);
+    second.Age("same.txt", 1);
+    SetValue("autoclose", "true");
+    Start();
+    HWND window = main().hwnd();
+    Click(ids::bLoad);
+    ASSERT_TRUE(main().state().countdown.Running());
+    for (int i = 0; i < 10; ++i) SendMessageW(window, WM_TIMER, ids::Timer4, 0);
+    Pump();
+    EXPECT_FALSE(IsWindow(window));
+}
+
+class MultiRuns : public Runs {
+protected:
+    // Three pairs, each with one file to copy.
+    void ThreePairs() {
+        std::string firsts, seconds;
+        for (int i = 0; i < 3; ++i) {
+            std::string n = std::to_string(i);
+            first.Write(n + "\\file" + n + ".txt", "pair " + n);
+            firsts += first.Core(n) + "\r\n";
+            seconds += second.Core(n) + "\r\n";
+        }
+        folder.Write("mirv4.dat", ":ldir\r\n" + firsts + "\r\n:rdir\r\n" + seconds + "\r\n");
+        SetValue("usemulti", "true");
+    }
+    bool Waiting() { return Enabled(ids::bNext) && Visible(ids::bNext); }
+};
+
+TEST_F(MultiRuns, WaitsForNextAfterEveryPairButTheLast) {
+    ThreePairs();
+    Start();
+    EXPECT_EQ(Text(ids::lFolder1), "Multi");
+    std::vector<std::string> seen;
+    Script script([&] {
+        if (!Waiting()) return;
+        seen.push_back(main().PanelText(app::kPanelMulti) + " | " + Text(ids::lFolder1));
+        Click(ids::bNext);
+    });
+    Click(ids::bLoad);
+    EXPECT_EQ(seen, (Entries{"Multi 3 | " + first.Core("0"), "Multi 2 | " + first.Core("1")}));
+    EXPECT_EQ(main().PanelText(app::kPanelMulti), "Multi");
+    EXPECT_TRUE(Visible(ids::bLoad));
+    EXPECT_FALSE(Visible(ids::bNext));
+    // Nothing was synced: the last pair's plan is on show.
+    EXPECT_FALSE(second.Exists("0\\file0.txt"));
+    EXPECT_EQ(Model(main().state().lists.rFileAdd1), (Entries{"file2.txt"}));
+}
+
+TEST_F(MultiRuns, StopEndsAWaitAndTheRun) {
+    ThreePairs();
+    Start();
+    int waits = 0;
+    Script script([&] {
+        if (!Waiting()) return;
+        ++waits;
+        Click(ids::bStop);
+    });
+    Click(ids::bLoad);
+    EXPECT_EQ(waits, 1);
+    EXPECT_EQ(Text(ids::lFolder1), first.Core("0"));
+    EXPECT_TRUE(Visible(ids::bOptions));
+}
+
+TEST_F(MultiRuns, SyncDuringAWaitCopiesThatPair) {
+    ThreePairs();
+    Start();
+    int waits = 0;
+    Script script([&] {
+        if (!Waiting() || !Enabled(ids::bSync)) return;
+        if (++waits == 1) Click(ids::bSync);
+        Click(ids::bNext);
+    });
+    Click(ids::bLoad);
+    EXPECT_EQ(second.Read("0\\file0.txt"), "pair 0");
+    EXPECT_FALSE(second.Exists("1\\file1.txt"));
+}
+
+TEST_F(MultiRuns, AutoSyncSyncsEveryPairWithoutWaiting) {
+    ThreePairs();
+    SetValue("autodortdata", "true");
+    SetValue("usewiz", "true");  // would show the notice at a wait: there is none
+    Start();
+    Click(ids::bLoad);
+    for (int i = 0; i < 3; ++i) {
+        std::string n = std::to_string(i);
+        EXPECT_EQ(second.Read(n + "\\file" + n + ".txt"), "pair " + n);
+    }
+    EXPECT_TRUE(prompter.errors.empty());
+}
+
+TEST_F(MultiRuns, TheNoticeIsShownAtEachWaitWhileItsBoxIsTicked) {
+    ThreePairs();
+    SetValue("usewiz", "true");
+    Start();
+    int notices = 0;
+    Script script([&] {
+        HWND notice = application->fMWiz().hwnd();
+        if (IsWindowVisible(notice)) {
+            ++notices;
+            SendMessageW(notice, WM_COMMAND, IDOK, 0);
+        } else if (Waiting()) {
+            Click(ids::bNext);
+        }
+    });
+    Click(ids::bLoad);
+    EXPECT_EQ(notices, 2);
+}
+
+TEST_F(MultiRuns, ClosingTheWindowDuringAWaitEndsTheRunAndTheProgram) {
+    ThreePairs();
+    Start();
+    HWND window = main().hwnd();
+    Script script([&] {
+        if (IsWindow(window) && Waiting()) PostMessageW(window, WM_CLOSE, 0, 0);
+    });
+    Click(ids::bLoad);
+    Pump();
+    EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(MultiRuns, EmptyPairListMakesNoPass) {
+    SetValue("usemulti", "true");
+    Start();
+    Click(ids::bLoad);
+    EXPECT_EQ(main().PanelText(app::kPanelMulti), "Multi");
+    EXPECT_TRUE(Enabled(ids::bExit));
+    EXPECT_TRUE(main().state().lists.lvLocal.empty());
+}
+
+TEST_F(MultiRuns, RecordGoesOnlyIntoThePairFoundInStep) {
+    ThreePairs();
+    second.Write("1\\file1.txt", "pair 1");
+    first.Age("1\\file1.txt", 1);
+    second.Age("1\\file1.txt", 1);
+    SetValue("usestamp", "true");
+    Start();
+    Script script([&] {
+        if (Waiting()) Click(ids::bNext);
+    });
+    Click(ids::bLoad);
+    EXPECT_TRUE(first.Exists("1\\" + std::string(app::kStampFileName)));
+    EXPECT_TRUE(second.Exists("1\\" + std::string(app::kStampFileName)));
+    EXPECT_FALSE(first.Exists("0\\" + std::string(app::kStampFileName)));
+    EXPECT_FALSE(second.Exists("2\\" + std::string(app::kStampFileName)));
+}
+
+}  // namespace
