@@ -1,0 +1,106 @@
+// The real program, started as a separate process on real folders, as a user or the shell
+// extension starts it; the folders are checked once it has ended by itself.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/program_values.h"
+#include "platform/win32/wide.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class Program : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Set("runpath", install.Core());
+        Set("usesubs", "true");
+        Set("usewiz", "false");
+        first.Write("a.txt", "from first");
+        first.Write("Docs\\b.txt", "nested");
+        second.Write("c.txt", "from second");
+    }
+    void Set(const char* name, const std::string& value) { platform::WriteProgramValue(name, value); }
+
+    // Starts mirv98.exe with the arguments (quoted where they hold blanks) and waits for it to end.
+    bool RunsToItsEnd(const std::vector<std::string>& arguments, DWORD seconds = 60) {
+        std::wstring program = platform::Widen(platform::ExecutableFolder() + "\\..\\mirv98.exe");
+        std::wstring line = L"\"" + program + L"\"";
+        for (const std::string& a : arguments)
+            line += a.find(' ') == std::string::npos ? L" " + platform::Widen(a) : L" \"" + platform::Widen(a) + L"\"";
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+            return false;
+        bool ended = WaitForSingleObject(pi.hProcess, seconds * 1000) == WAIT_OBJECT_0;
+        if (!ended) TerminateProcess(pi.hProcess, 1);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        return ended;
+    }
+    void ExpectInStep(const testing_support::TempFolder& a, const testing_support::TempFolder& b,
+                      const std::string& prefix = {}) {
+        for (const char* name : {"a.txt", "Docs\\b.txt", "c.txt"}) {
+            EXPECT_TRUE(a.Exists(prefix + name)) << prefix + name;
+            EXPECT_EQ(a.Read(prefix + name), b.Read(prefix + name)) << prefix + name;
+        }
+    }
+
+    testing_support::ProgramKey key;
+    testing_support::TempFolder install, first, second;
+};
+
+TEST_F(Program, AutoSwitchWithAPairSyncsAndClosesByItself) {
+    Set("autodortdata", "true");
+    Set("autoclose", "true");
+    ASSERT_TRUE(RunsToItsEnd({"-auto", first.Core(), second.Core()}));
+    ExpectInStep(first, second);
+    EXPECT_EQ(platform::ReadProgramValue("slocal"), "");
+    EXPECT_EQ(platform::ReadProgramValue("sremote"), "");
+}
+
+TEST_F(Program, WizardStartTakesTheHandedOverPairAndClosesAfterItsSync) {
+    Set("slocal", first.Core());
+    Set("sremote", second.Core());
+    Set("autodortdata", "true");
+    ASSERT_TRUE(RunsToItsEnd({"-wiz"}));
+    ExpectInStep(first, second);
+    EXPECT_EQ(platform::ReadProgramValue("slocal"), "");
+    EXPECT_EQ(platform::ReadProgramValue("sremote"), "");
+}
+
+TEST_F(Program, ShortcutFileWithBlanksInItsPathNamesThePair) {
+    Set("autoloaddata", "true");
+    Set("autodortdata", "true");
+    Set("autoclose", "true");
+    install.Write("my pairs\\work.mvp", first.Core() + "\r\n" + second.Core() + "\r\n");
+    ASSERT_TRUE(RunsToItsEnd({install.Core("my pairs\\work.mvp")}));
+    ExpectInStep(first, second);
+}
+
+TEST_F(Program, AutoMultiSwitchSyncsEveryStoredPair) {
+    Set("autoloaddata", "true");
+    Set("autodortdata", "true");
+    Set("autoclose", "true");
+    for (const char* pair : {"one\\", "two\\"}) {
+        first.Write(std::string(pair) + "a.txt", "from first");
+        first.Write(std::string(pair) + "Docs\\b.txt", "nested");
+        second.Write(std::string(pair) + "c.txt", "from second");
+    }
+    install.Write("mirv4.dat", ":ldir\r\n" + first.Core("one") + "\r\n" + first.Core("two") + "\r\n\r\n:rdir\r\n" +
+                                   second.Core("one") + "\r\n" + second.Core("two") + "\r\n\r\n");
+    ASSERT_TRUE(RunsToItsEnd({"-automulti"}));
+    ExpectInStep(first, second, "one\\");
+    ExpectInStep(first, second, "two\\");
+    EXPECT_FALSE(second.Exists("a.txt"));  // the pair in the folder edits played no part
+}
+
+}  // namespace
