@@ -24,8 +24,8 @@ Application::Application(ui::Prompter& prompter, const std::vector<std::string>&
     AboutBox_ = std::make_unique<settings::TAboutBox>(prompter, owner, ProductAddress(fMirv95_->state().RunPath));
     fMWiz_ = std::make_unique<settings::TfMWiz>(prompter, settings_, owner);
     fOptions_->SetWizardNotice(fMWiz_.get());
-    fMirv95_->SetDialogs(fOptions_.get(), AboutBox_.get(), fMWiz_.get());
-    fInfo_ = std::make_unique<review::TfInfo>(prompter, owner);
+    fInfo_ = std::make_unique<review::TfInfo>(prompter, owner, platform::SystemFileOps());
+    fMirv95_->SetDialogs(fOptions_.get(), AboutBox_.get(), fMWiz_.get(), fInfo_.get());
     Guarded([&] { CompleteStartup(shiftDown); });
 }
 

@@ -1,10 +1,14 @@
 #include "app/win32/main_window.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 #include <uxtheme.h>
 
 #include "app/folder_pair.h"
 #include "app/help.h"
+#include "engine/details.h"
+#include "review/commands.h"
+#include "review/win32/file_info_dialog.h"
 #include "app/shortcut_file.h"
 #include "app/win32/main_window_ids.h"
 #include "platform/file_system.h"
@@ -387,10 +391,168 @@ void TfMirv95::FormShow() {
     }
 }
 
-void TfMirv95::SetDialogs(settings::TfOptions* options, settings::TAboutBox* about, settings::TfMWiz* notice) {
+void TfMirv95::SetDialogs(settings::TfOptions* options, settings::TAboutBox* about, settings::TfMWiz* notice,
+                          review::TfInfo* info) {
     options_ = options;
     about_ = about;
     notice_ = notice;
+    info_ = info;
+}
+
+namespace {
+
+// The ActiveList value of each result list, by control identifier.
+int ListValue(int id) {
+    switch (id) {
+    case ids::lFileAdd1: return review::klFileAdd1;
+    case ids::rFileAdd1: return review::krFileAdd1;
+    case ids::lUpdate1: return review::klUpdate1;
+    case ids::rUpdate1: return review::krUpdate1;
+    case ids::ldelfile1: return review::kldelfile1;
+    case ids::rdelfile1: return review::krdelfile1;
+    case ids::lignfile1: return review::klignfile1;
+    case ids::rignfile1: return review::krignfile1;
+    }
+    return review::kNoList;
+}
+
+int ListIdOf(int value) {
+    for (int id = ids::lFileAdd1; id <= ids::rignfile1; ++id)
+        if (ListValue(id) == value) return id;
+    return 0;
+}
+
+bool IsUpdateList(int id) { return id == ids::lUpdate1 || id == ids::rUpdate1; }
+
+}  // namespace
+
+ui::VirtualList* TfMirv95::ListById(int id) {
+    if (id < ids::lFileAdd1 || id > ids::lvRemote) return nullptr;
+    return &lists_[static_cast<size_t>(id - ids::lFileAdd1)];
+}
+
+void TfMirv95::OnListFocus(int id, bool gained) {
+    if (ListValue(id) == review::kNoList) return;
+    state_.ActiveList = gained ? ListValue(id) : review::kNoList;
+    if (!gained && id != ids::lignfile1 && id != ids::rignfile1) ClearItemDetails();
+}
+
+void TfMirv95::OnListSelection(int id) {
+    if (IsCodedList(id)) return;
+    ui::VirtualList* list = ListById(id);
+    std::vector<size_t> rows = list->SelectedRows();
+    if (rows.empty()) return;
+    std::string text = list->Text(rows.front());
+    hints_.Set(list->hwnd(), text);
+    ShowItemDetails(text);
+}
+
+void TfMirv95::ShowItemDetails(const std::string& text) {
+    engine::ItemDetails d = engine::ShowItemDetails(platform::SystemFileOps(), ui::GetText(Control(ids::lFolder1)),
+                                                    ui::GetText(Control(ids::rFolder1)), text);
+    sizeRed_ = d.sizeRed;
+    dateRed_ = d.dateRed;
+    const std::pair<int, const std::string*> labels[] = {{ids::Label19, &d.label19}, {ids::Label6, &d.label6},
+                                                         {ids::Label13, &d.label13}, {ids::Label25, &d.label25},
+                                                         {ids::Label22, &d.label22}, {ids::Label23, &d.label23}};
+    for (auto [id, value] : labels) ui::SetText(Control(id), *value);
+}
+
+void TfMirv95::ClearItemDetails() {
+    engine::ItemDetails d = engine::ClearItemDetails();
+    const std::pair<int, const std::string*> labels[] = {{ids::Label19, &d.label19}, {ids::Label6, &d.label6},
+                                                         {ids::Label13, &d.label13}, {ids::Label25, &d.label25},
+                                                         {ids::Label22, &d.label22}, {ids::Label23, &d.label23}};
+    // The colours stay as they are.
+    for (auto [id, value] : labels) ui::SetText(Control(id), *value);
+}
+
+void TfMirv95::OnContextMenu(HWND control, POINT at) {
+    int id = GetDlgCtrlID(control);
+    if (ListValue(id) == review::kNoList) return;
+    // The menu acts on the list it was opened on: that list takes the focus, and a right click
+    // on an entry that is not selected selects it alone, as Windows lists do.
+    SetFocus(control);
+    bool fromKeyboard = at.x == -1 && at.y == -1;
+    if (fromKeyboard) {
+        RECT r{};
+        GetWindowRect(control, &r);
+        at = {r.left + 8, r.top + 8};
+    } else {
+        LVHITTESTINFO hit{};
+        hit.pt = at;
+        ScreenToClient(control, &hit.pt);
+        int row = ListView_HitTest(control, &hit);
+        if (row >= 0 && !(ListView_GetItemState(control, row, LVIS_SELECTED) & LVIS_SELECTED)) {
+            ListView_SetItemState(control, -1, 0, LVIS_SELECTED);
+            ListView_SetItemState(control, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        }
+    }
+    ui::ScopedMenu menu(CreatePopupMenu());
+    if (IsCodedList(id)) {
+        AppendMenuW(menu.get(), MF_STRING, ids::Undo1, L"&Undo");
+    } else {
+        // Reverse only over an update list, where File Info is offered too.
+        AppendMenuW(menu.get(), MF_STRING | (IsUpdateList(id) ? 0 : MF_GRAYED), ids::ReverseEntry1, L"&Reverse");
+        AppendMenuW(menu.get(), MF_STRING, ids::DeleteFile1, L"&Delete");
+        AppendMenuW(menu.get(), MF_STRING, ids::IgnoreFile1, L"&Ignore");
+        if (IsUpdateList(id)) AppendMenuW(menu.get(), MF_STRING, ids::FileInfo1, L"&File Info");
+    }
+    int command = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
+    if (command) OnCommand(command, 0, nullptr);
+}
+
+template <class Command>
+void TfMirv95::ListCommand(Command command) {
+    // The lists must not change under a running step.
+    if (state_.stepRunning) return;
+    command();
+    // Indices moved: what was selected is gone from where it was.
+    for (int id = ids::lFileAdd1; id <= ids::rignfile1; ++id)
+        ListView_SetItemState(Control(id), -1, 0, LVIS_SELECTED);
+    RefreshLists();
+    ComputeTotals();
+}
+
+namespace {
+std::vector<size_t> Selection(ui::VirtualList* list) { return list ? list->SelectedRows() : std::vector<size_t>{}; }
+}  // namespace
+
+void TfMirv95::DeleteFile1Click() {
+    ListCommand([this] {
+        review::DeleteEntries(state_.lists, state_.ActiveList, Selection(ListById(ListIdOf(state_.ActiveList))));
+    });
+}
+
+void TfMirv95::Ignore1Click() {
+    ListCommand([this] {
+        review::IgnoreEntries(state_.lists, state_.ActiveList, Selection(ListById(ListIdOf(state_.ActiveList))));
+    });
+}
+
+void TfMirv95::ReverseEntry1Click() {
+    ListCommand([this] {
+        review::ReverseEntries(state_.lists, state_.ActiveList, Selection(ListById(ListIdOf(state_.ActiveList))));
+    });
+}
+
+void TfMirv95::Undo1Click() {
+    ListCommand([this] {
+        review::UndoEntries(state_.lists, state_.ActiveList, Selection(ListById(ListIdOf(state_.ActiveList))),
+                            platform::SystemFileOps(), ui::GetText(Control(ids::lFolder1)),
+                            ui::GetText(Control(ids::rFolder1)));
+    });
+}
+
+void TfMirv95::FileInfo1Click() {
+    if (!info_) return;
+    std::optional<std::string> name;
+    if (IsUpdateList(ListIdOf(state_.ActiveList))) {
+        ui::VirtualList* list = ListById(ListIdOf(state_.ActiveList));
+        std::vector<size_t> rows = list->SelectedRows();
+        if (!rows.empty()) name = list->Text(rows.front());
+    }
+    info_->ShowFor(hwnd(), name, ui::GetText(Control(ids::lFolder1)), ui::GetText(Control(ids::rFolder1)));
 }
 
 void TfMirv95::SetStepCaption(std::string_view caption) { ui::SetText(Control(ids::Label3), caption); }
@@ -528,12 +690,27 @@ void TfMirv95::OnCommand(int id, int code, HWND) {
         if (about_) about_->ShowModal(hwnd());
         break;
     case ids::Help1: ShowHelp(); break;
+    case ids::DeleteFile1: DeleteFile1Click(); break;
+    case ids::IgnoreFile1: Ignore1Click(); break;
+    case ids::ReverseEntry1: ReverseEntry1Click(); break;
+    case ids::Undo1: Undo1Click(); break;
+    case ids::FileInfo1: FileInfo1Click(); break;
     }
 }
 
 LRESULT TfMirv95::OnNotify(NMHDR* header) {
     for (const auto& list : lists_)
         if (list.AnswerDisplayInfo(header)) return 0;
+    int id = static_cast<int>(header->idFrom);
+    switch (header->code) {
+    case NM_SETFOCUS: OnListFocus(id, true); return 0;
+    case NM_KILLFOCUS: OnListFocus(id, false); return 0;
+    case NM_CLICK:
+    case LVN_ITEMCHANGED:
+    case LVN_ODSTATECHANGED:
+        if (ListById(id)) OnListSelection(id);
+        return 0;
+    }
     if (header->hwndFrom == tabs_ && header->code == TCN_SELCHANGE) SetActivePage(ActivePage());
     else if (header->hwndFrom == stats_ && header->code == NM_DBLCLK) state_.countdown.RequestCancel();
     return 0;
@@ -566,7 +743,18 @@ LRESULT TfMirv95::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE) SetUpColumns();
         break;
+    case WM_CONTEXTMENU:
+        OnContextMenu(reinterpret_cast<HWND>(wParam), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
     case WM_CTLCOLORSTATIC:
+        if (int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+            (sizeRed_ && (id == ids::Label6 || id == ids::Label22)) ||
+            (dateRed_ && (id == ids::Label13 || id == ids::Label23))) {
+            // The two copies differ: both figures in red.
+            LRESULT brush = ui::Window::HandleMessage(message, wParam, lParam);
+            SetTextColor(reinterpret_cast<HDC>(wParam), RGB(255, 0, 0));
+            return brush;
+        }
         if (IsPageCaption(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)))) {
             // Captions on the pages take the page's background: the window colour where the tab
             // control is drawn by a visual style, the face colour where it is classic.

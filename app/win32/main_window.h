@@ -21,6 +21,10 @@ class TAboutBox;
 class TfMWiz;
 }  // namespace settings
 
+namespace review {
+class TfInfo;
+}  // namespace review
+
 namespace app {
 
 // Status bar panels.
@@ -37,7 +41,8 @@ public:
     void FormCreate(const std::vector<std::string>& arguments);
 
     // The dialogs its commands show; they are made after the main window.
-    void SetDialogs(settings::TfOptions* options, settings::TAboutBox* about, settings::TfMWiz* notice);
+    void SetDialogs(settings::TfOptions* options, settings::TAboutBox* about, settings::TfMWiz* notice,
+                    review::TfInfo* info);
     Runs& runs() { return runs_; }
 
     MainState& state() { return state_; }
@@ -68,6 +73,18 @@ public:
     void FormShow();
     // Opens the user guide beside the program; nothing happens without one.
     void ShowHelp();
+
+    // The result-list commands, on the list that holds the focus (ActiveList).
+    void DeleteFile1Click();
+    void Ignore1Click();
+    void ReverseEntry1Click();
+    void Undo1Click();
+    void FileInfo1Click();
+    // The detail labels under the lists for an entry's text, and their reset.
+    void ShowItemDetails(const std::string& text);
+    void ClearItemDetails();
+    bool SizeMarked() const { return sizeRed_; }
+    bool DateMarked() const { return dateRed_; }
     // Refreshes every list view from the model.
     void RefreshLists();
 
@@ -112,6 +129,13 @@ private:
     template <class Command>
     void RunCommand(bool refused, Command command);
     void OnClose();
+    void OnListFocus(int id, bool gained);
+    void OnListSelection(int id);
+    void OnContextMenu(HWND control, POINT at);
+    // Runs a list command unless a step is running, then shows the lists as they now stand.
+    template <class Command>
+    void ListCommand(Command command);
+    ui::VirtualList* ListById(int id);
     void OnCountdownTick();
     void BrowseFolder(int editId);
     void FolderEditLostFocus(int editId);
@@ -121,6 +145,8 @@ private:
     settings::TfOptions* options_ = nullptr;
     settings::TAboutBox* about_ = nullptr;
     settings::TfMWiz* notice_ = nullptr;
+    review::TfInfo* info_ = nullptr;
+    bool sizeRed_ = false, dateRed_ = false;
     Runs runs_;
     MainState state_;
     std::vector<ui::VirtualList> lists_;  // in identifier order, lFileAdd1 first

@@ -49,6 +49,12 @@ enum : int {
     Exit1,
     Help1,
     About1,
+    // Pop-up menu commands of the result lists.
+    ReverseEntry1 = 210,
+    DeleteFile1,
+    IgnoreFile1,
+    FileInfo1,
+    Undo1,
 };
 
 // Timers.
