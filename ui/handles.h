@@ -1,38 +1,13 @@
 #pragma once
-// Owning wrappers for Win32 handles: copy deleted, movable, one traits class per kind of handle.
+// Owning wrappers for the window system's handles.
 #include <windows.h>
 
-#include <utility>
+#include "platform/win32/scoped_handle.h"
 
 namespace ui {
 
 template <class Traits>
-class ScopedHandle {
-public:
-    using Handle = typename Traits::Handle;
-    ScopedHandle() = default;
-    explicit ScopedHandle(Handle h) : h_(h) {}
-    ~ScopedHandle() { reset(); }
-    ScopedHandle(const ScopedHandle&) = delete;
-    ScopedHandle& operator=(const ScopedHandle&) = delete;
-    ScopedHandle(ScopedHandle&& other) noexcept : h_(std::exchange(other.h_, Traits::Invalid())) {}
-    ScopedHandle& operator=(ScopedHandle&& other) noexcept {
-        if (this != &other) {
-            reset();
-            h_ = std::exchange(other.h_, Traits::Invalid());
-        }
-        return *this;
-    }
-    Handle get() const { return h_; }
-    explicit operator bool() const { return h_ != Traits::Invalid(); }
-    void reset(Handle h = Traits::Invalid()) {
-        if (h_ != Traits::Invalid()) Traits::Close(h_);
-        h_ = h;
-    }
-
-private:
-    Handle h_ = Traits::Invalid();
-};
+using ScopedHandle = platform::ScopedHandle<Traits>;
 
 struct GdiObjectTraits {
     using Handle = HGDIOBJ;

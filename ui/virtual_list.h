@@ -22,6 +22,7 @@ public:
     // Answers LVN_GETDISPINFOW for this list; false when the notification is another list's.
     bool AnswerDisplayInfo(NMHDR* header) const;
     std::vector<size_t> SelectedRows() const;
+    std::string Text(size_t row) const { return text_(row); }
 
 private:
     HWND list_;

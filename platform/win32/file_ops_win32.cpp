@@ -1,27 +1,13 @@
 #include <windows.h>
 
 #include "platform/file_ops.h"
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/wide.h"
 
 // Every path goes through LongPath, so names in any script and paths beyond MAX_PATH work alike.
 namespace platform {
 
 namespace {
-
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE h) : h_(h) {}
-    ~FindHandle() {
-        if (valid()) FindClose(h_);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
 
 HANDLE FindFirst(const std::wstring& pattern, WIN32_FIND_DATAW& data) {
     return FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
@@ -48,7 +34,7 @@ public:
         if (!pattern.ends_with(L'\\')) pattern += L'\\';
         pattern += L'*';
         WIN32_FIND_DATAW data;
-        FindHandle find(FindFirst(pattern, data));
+        ScopedFindHandle find(FindFirst(pattern, data));
         if (!find.valid()) return false;
         FileInfo info;
         do {
@@ -61,7 +47,7 @@ public:
 
     std::optional<FileInfo> Find(std::string_view path) override {
         WIN32_FIND_DATAW data;
-        FindHandle find(FindFirst(LongPath(path), data));
+        ScopedFindHandle find(FindFirst(LongPath(path), data));
         if (!find.valid()) return std::nullopt;
         FileInfo info;
         Fill(info, data);

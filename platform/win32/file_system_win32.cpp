@@ -2,30 +2,12 @@
 
 #include <windows.h>
 
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/wide.h"
 
 namespace platform {
 
 namespace {
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE h) : h_(h) {}
-    ~FileHandle() {
-        if (valid()) CloseHandle(h_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return h_; }
-    void close() {
-        if (valid()) CloseHandle(h_);
-        h_ = INVALID_HANDLE_VALUE;
-    }
-
-private:
-    HANDLE h_;
-};
 
 bool WriteAll(HANDLE h, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -37,10 +19,10 @@ bool WriteAll(HANDLE h, std::string_view bytes) {
 }
 
 bool WriteNew(const std::wstring& path, std::string_view bytes, DWORD disposition) {
-    FileHandle f(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ScopedFileHandle f(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!f.valid()) return false;
     bool ok = WriteAll(f.get(), bytes);
-    f.close();
+    f.reset();
     if (!ok) DeleteFileW(path.c_str());
     return ok;
 }
@@ -52,7 +34,7 @@ DWORD Attributes(std::string_view path) { return GetFileAttributesW(LongPath(pat
 ReadStatus ReadWholeFile(std::string_view path, std::string& bytes) {
     bytes.clear();
     std::wstring wide = LongPath(path);
-    FileHandle f(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    ScopedFileHandle f(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!f.valid()) {
         DWORD e = GetLastError();

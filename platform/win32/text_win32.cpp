@@ -5,13 +5,7 @@
 
 namespace platform {
 
-std::string FromSystemCodePage(std::string_view bytes) {
-    if (bytes.empty()) return {};
-    int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
-    return Narrow(wide);
-}
+std::string FromSystemCodePage(std::string_view bytes) { return Narrow(DecodeCodePage(bytes, CP_ACP)); }
 
 std::optional<std::string> ToSystemCodePage(std::string_view utf8) {
     std::wstring wide = Widen(utf8);

@@ -4,13 +4,15 @@
 
 namespace platform {
 
-std::wstring Widen(std::string_view utf8) {
-    if (utf8.empty()) return {};
-    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+std::wstring DecodeCodePage(std::string_view bytes, unsigned codePage) {
+    if (bytes.empty()) return {};
+    int n = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     std::wstring out(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+    MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n);
     return out;
 }
+
+std::wstring Widen(std::string_view utf8) { return DecodeCodePage(utf8, CP_UTF8); }
 
 std::string Narrow(std::wstring_view wide) {
     if (wide.empty()) return {};

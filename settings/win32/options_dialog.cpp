@@ -81,12 +81,16 @@ void TfOptions::CreateControls() {
     ShowPage(0);
 }
 
+HWND TfOptions::AddToPage(int page, const wchar_t* cls, const wchar_t* text, DWORD style, ui::Rect r, int id,
+                          DWORD exStyle) {
+    HWND control = AddControl(cls, text, style, r, id, exStyle);
+    pageControls_[static_cast<size_t>(page)].push_back(control);
+    return control;
+}
+
 void TfOptions::CreateExceptionsPage(int ox, int oy) {
-    auto& page = pageControls_[0];
     auto add = [&](const wchar_t* cls, const wchar_t* text, DWORD style, ui::Rect r, int id, DWORD ex = 0) {
-        HWND control = AddControl(cls, text, style, r, id, ex);
-        page.push_back(control);
-        return control;
+        return AddToPage(0, cls, text, style, r, id, ex);
     };
     const wchar_t* headings[] = {L"File Ext Exception", L"File Name Exception", L"Sync these Ext only."};
     const wchar_t* addCaptions[] = {L"&Add", L"A&dd", L"A&dd"};
@@ -107,11 +111,8 @@ void TfOptions::CreateExceptionsPage(int ox, int oy) {
 }
 
 void TfOptions::CreateGeneralPage(int ox, int oy) {
-    auto& page = pageControls_[1];
     auto add = [&](const wchar_t* cls, const wchar_t* text, DWORD style, ui::Rect r, int id, DWORD ex = 0) {
-        HWND control = AddControl(cls, text, style, r, id, ex);
-        page.push_back(control);
-        return control;
+        return AddToPage(1, cls, text, style, r, id, ex);
     };
     int x = ox + 4, y = oy + 4;
     add(WC_BUTTONW, L"Multiple Directory Options", BS_GROUPBOX, {x, y, 300, 212}, -1);

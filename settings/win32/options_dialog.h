@@ -42,6 +42,9 @@ private:
     static const std::array<FilterColumn, 3> kColumns;
 
     void CreateControls();
+    // A control that shows only while its page is the active one.
+    HWND AddToPage(int page, const wchar_t* cls, const wchar_t* text, DWORD style, ui::Rect r, int id,
+                   DWORD exStyle = 0);
     void CreateExceptionsPage(int ox, int oy);
     void CreateGeneralPage(int ox, int oy);
     void ShowPage(int page);

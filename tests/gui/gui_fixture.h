@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,6 +48,33 @@ inline void Pump() {
         DispatchMessageW(&msg);
     }
 }
+
+// Test steps that run inside the program's own message loops (its waits, modal dialogs and menus),
+// as the user's clicks would, every few milliseconds until the script ends.
+class Script {
+public:
+    explicit Script(std::function<void()> step) : step_(std::move(step)) {
+        current() = this;
+        timer_ = SetTimer(nullptr, 0, 10, &Script::Tick);
+    }
+    ~Script() {
+        KillTimer(nullptr, timer_);
+        current() = nullptr;
+    }
+    Script(const Script&) = delete;
+    Script& operator=(const Script&) = delete;
+
+private:
+    static Script*& current() {
+        static Script* script = nullptr;
+        return script;
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        if (current()) current()->step_();
+    }
+    std::function<void()> step_;
+    UINT_PTR timer_;
+};
 
 class GuiTest : public ::testing::Test {
 protected:

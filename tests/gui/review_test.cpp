@@ -2,8 +2,6 @@
 
 #include <windowsx.h>
 
-#include <functional>
-
 #include "platform/win32/wide.h"
 #include "review/win32/file_info_ids.h"
 
@@ -16,42 +14,31 @@ using Entries = std::vector<std::string>;
 // Looks at an open pop-up menu from inside its own loop, then chooses an item or closes it.
 class MenuWatcher {
 public:
-    static MenuWatcher* current;
     // choose: the access key to press, or 0 to close the menu.
-    explicit MenuWatcher(wchar_t choose) : choose_(choose) {
-        current = this;
-        timer_ = SetTimer(nullptr, 0, 20, &MenuWatcher::Tick);
-    }
-    ~MenuWatcher() {
-        KillTimer(nullptr, timer_);
-        current = nullptr;
-    }
+    explicit MenuWatcher(wchar_t choose) : script_([this, choose] { Look(choose); }) {}
     std::vector<std::string> items;  // "&Delete", "&Reverse (disabled)", ...
     std::function<void()> whileOpen;
 
 private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        if (!current || current->done_) return;
+    void Look(wchar_t choose) {
         HWND menuWindow = FindWindowW(L"#32768", nullptr);
-        if (!menuWindow) return;
-        current->done_ = true;
+        if (done_ || !menuWindow) return;
+        done_ = true;
         HMENU menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
         for (int i = 0; i < GetMenuItemCount(menu); ++i) {
             wchar_t text[64] = {};
             GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
             std::string item = platform::Narrow(text);
             if (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_GRAYED) item += " (disabled)";
-            current->items.push_back(item);
+            items.push_back(item);
         }
-        if (current->whileOpen) current->whileOpen();
-        if (current->choose_) PostMessageW(menuWindow, WM_CHAR, current->choose_, 0);
+        if (whileOpen) whileOpen();
+        if (choose) PostMessageW(menuWindow, WM_CHAR, choose, 0);
         else EndMenu();
     }
-    wchar_t choose_;
     bool done_ = false;
-    UINT_PTR timer_;
+    Script script_;
 };
-MenuWatcher* MenuWatcher::current = nullptr;
 
 class Review : public GuiTest {
 protected:

@@ -10,28 +10,6 @@ using namespace gui_testing;
 namespace ids = app::ids;
 using Entries = std::vector<std::string>;
 
-// Test steps that run inside the program's own waits, as the user's clicks would.
-class Script {
-public:
-    static Script* current;
-    explicit Script(std::function<void()> step) : step_(std::move(step)) {
-        current = this;
-        timer_ = SetTimer(nullptr, 0, 10, &Script::Tick);
-    }
-    ~Script() {
-        KillTimer(nullptr, timer_);
-        current = nullptr;
-    }
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        if (current) current->step_();
-    }
-    std::function<void()> step_;
-    UINT_PTR timer_;
-};
-Script* Script::current = nullptr;
-
 class Runs : public GuiTest {
 protected:
     void SetUp() override {
