@@ -119,15 +119,11 @@ void Runs::CreateFolders() {
 }
 
 void Runs::ScanBoth() {
-    engine::ScanOptions options = engine::ScanOptionsFrom(settings_);
-    engine::ScanFolder(files_, host_.FolderText(Side::First) + "\\*.*", state_.LocalFolder, options,
-                       state_.lists.lvLocal, state_.totals.local.item);
-    engine::ScanFolder(files_, host_.FolderText(Side::Second) + "\\*.*", state_.RemoteFolder, options,
-                       state_.lists.lvRemote, state_.totals.remote.item);
+    engine::PairPaths paths{host_.FolderText(Side::First) + "\\*.*", state_.LocalFolder,
+                            host_.FolderText(Side::Second) + "\\*.*", state_.RemoteFolder};
+    engine::ScanAndSortPair(files_, paths, engine::ScanOptionsFrom(settings_), state_.lists, state_.totals);
     host_.SetItemCaptions("First Folder Items: " + std::to_string(state_.lists.lvLocal.size()),
                           "Second Folder Items: " + std::to_string(state_.lists.lvRemote.size()));
-    state_.lists.lvLocal.SetSorted(true);
-    state_.lists.lvRemote.SetSorted(true);
     host_.ListsChanged();
 }
 

@@ -1,6 +1,7 @@
 #include "engine/scan.h"
 
 #include <algorithm>
+#include <future>
 
 #include "engine/name_key.h"
 #include "platform/text.h"
@@ -103,6 +104,28 @@ void ScanFolder(platform::FileOps& files, std::string_view searchPath, std::stri
     std::string prefix = folder.size() > root.size() ? folder.substr(root.size()) : std::string();
     if (!prefix.empty() && prefix.front() == '\\') prefix.erase(0, 1);
     Scanner(files, options, list, itemTotal).Walk(folder, prefix);
+}
+
+}  // namespace engine
+
+namespace engine {
+
+void ScanAndSortPair(platform::FileOps& files, const PairPaths& paths, const ScanOptions& options, SyncLists& lists,
+                     ByteTotals& totals) {
+    auto second = std::async(std::launch::async, [&] {
+        ScanFolder(files, paths.secondSearch, paths.secondRoot, options, lists.lvRemote, totals.remote.item);
+        lists.lvRemote.SetSorted(true);
+    });
+    // The worker is waited for even when this side fails, so it never outlives the lists.
+    struct Join {
+        std::future<void>& f;
+        ~Join() {
+            if (f.valid()) f.wait();
+        }
+    } join{second};
+    ScanFolder(files, paths.firstSearch, paths.firstRoot, options, lists.lvLocal, totals.local.item);
+    lists.lvLocal.SetSorted(true);
+    second.get();
 }
 
 }  // namespace engine

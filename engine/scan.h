@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/lists.h"
+#include "engine/totals.h"
 #include "platform/file_ops.h"
 
 namespace settings {
@@ -50,5 +51,14 @@ void AddScannedItem(ItemList& list, ByteCount& itemTotal, std::string_view pathA
 // entry comes before what it holds. A folder that cannot be read adds nothing, silently.
 void ScanFolder(platform::FileOps& files, std::string_view searchPath, std::string_view root,
                 const ScanOptions& options, ItemList& list, ByteCount& itemTotal);
+
+// Scans both folders of a pair (the text of each folder field + "\*.*" below its root) into lvLocal and
+// lvRemote and sorts each list. The two sides share nothing, so the Second Folder is scanned and
+// sorted on a thread of its own while this thread does the First; neither lets window messages run.
+struct PairPaths {
+    std::string firstSearch, firstRoot, secondSearch, secondRoot;
+};
+void ScanAndSortPair(platform::FileOps& files, const PairPaths& paths, const ScanOptions& options, SyncLists& lists,
+                     ByteTotals& totals);
 
 }  // namespace engine

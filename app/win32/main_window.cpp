@@ -116,6 +116,7 @@ void TfMirv95::CreatePages() {
         GetClientRect(list, &client);
         column.cx = IsCodedList(id) ? client.right - GetSystemMetrics(SM_CXVSCROLL) : dpi()(250);
         ListView_InsertColumn(list, 0, &column);
+        if (IsCodedList(id)) hints_.Set(list, "Right click for options.");
         lists_.emplace_back(list, [&model] { return model.size(); },
                             [&model](size_t row) { return std::string(model.Text(row)); });
     };

@@ -1,0 +1,35 @@
+#include <gtest/gtest.h>
+
+#include "engine/scan.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+TEST(PairScan, BothSidesScannedAndSortedAsOneAfterTheOther) {
+    testing_support::TempFolder first, second;
+    for (const char* name : {"b.txt", "A\\c.txt", "a.txt", "Z.txt"}) first.Write(name, "12345");
+    for (const char* name : {"y.txt", "[x].txt", "1.txt"}) second.Write(name, "1");
+    engine::ScanOptions options;
+    options.useSubfolders = true;
+    engine::SyncLists lists;
+    engine::ByteTotals totals;
+    engine::ScanAndSortPair(platform::SystemFileOps(),
+                            {first.Core() + "\\*.*", first.Core(), second.Core() + "\\*.*", second.Core()}, options,
+                            lists, totals);
+
+    engine::ItemList local, remote;
+    engine::ByteCount localTotal = 0, remoteTotal = 0;
+    engine::ScanFolder(platform::SystemFileOps(), first.Core() + "\\*.*", first.Core(), options, local, localTotal);
+    engine::ScanFolder(platform::SystemFileOps(), second.Core() + "\\*.*", second.Core(), options, remote, remoteTotal);
+    local.SetSorted(true);
+    remote.SetSorted(true);
+    ASSERT_EQ(lists.lvLocal.size(), local.size());
+    ASSERT_EQ(lists.lvRemote.size(), remote.size());
+    for (size_t i = 0; i < local.size(); ++i) EXPECT_EQ(lists.lvLocal.Text(i), local.Text(i));
+    for (size_t i = 0; i < remote.size(); ++i) EXPECT_EQ(lists.lvRemote.Text(i), remote.Text(i));
+    EXPECT_TRUE(lists.lvLocal.Sorted() && lists.lvRemote.Sorted());
+    EXPECT_EQ(totals.local.item, 20);
+    EXPECT_EQ(totals.remote.item, 3);
+}
+
+}  // namespace
