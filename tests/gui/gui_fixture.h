@@ -120,4 +120,27 @@ inline void GuiTest::ClickTab(int index) {
     Pump();
 }
 
+using Entries = std::vector<std::string>;
+
+// The texts of a model list, in its order.
+template <class List>
+Entries Texts(const List& list) {
+    Entries out;
+    for (size_t i = 0; i < list.size(); ++i) out.push_back(std::string(list.Text(i)));
+    return out;
+}
+
+// Two folders of the test's own, stored as the persistent pair, with subfolders on.
+class PairTest : public GuiTest {
+protected:
+    void SetUp() override {
+        SetValue("runpath", folder.Core());
+        SetValue("local", first.Core());
+        SetValue("remote", second.Core());
+        SetValue("usesubs", "true");
+    }
+
+    testing_support::TempFolder first, second;
+};
+
 }  // namespace gui_testing

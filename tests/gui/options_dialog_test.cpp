@@ -10,7 +10,6 @@ namespace {
 
 using namespace gui_testing;
 namespace oids = settings::ids;
-using Entries = std::vector<std::string>;
 
 class OptionsDialog : public GuiTest {
 protected:

@@ -9,7 +9,6 @@ namespace {
 
 using namespace gui_testing;
 namespace ids = app::ids;
-using Entries = std::vector<std::string>;
 
 // Looks at an open pop-up menu from inside its own loop, then chooses an item or closes it.
 class MenuWatcher {
@@ -40,13 +39,10 @@ private:
     Script script_;
 };
 
-class Review : public GuiTest {
+class Review : public PairTest {
 protected:
     void SetUp() override {
-        SetValue("runpath", folder.Core());
-        SetValue("local", first.Core());
-        SetValue("remote", second.Core());
-        SetValue("usesubs", "true");
+        PairTest::SetUp();
         // Two updates, one each way; a folder with two files and a file only in the Second Folder.
         first.Write("new.txt", "newer in first");
         second.Write("new.txt", "old");
@@ -61,16 +57,6 @@ protected:
     void Load() {
         Start();
         SendMessageW(Control(ids::bLoad), BM_CLICK, 0, 0);
-    }
-    Entries Model(const engine::ResultList& list) {
-        Entries out;
-        for (size_t i = 0; i < list.size(); ++i) out.push_back(list.Text(i));
-        return out;
-    }
-    Entries Model(const engine::CodedList& list) {
-        Entries out;
-        for (size_t i = 0; i < list.size(); ++i) out.push_back(list.Text(i));
-        return out;
     }
     engine::SyncLists& lists() { return main().state().lists; }
     // Gives a list the focus and selects its rows, as clicks would.
@@ -92,7 +78,6 @@ protected:
         SendMessageW(main().hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(at.x, at.y));
     }
 
-    testing_support::TempFolder first, second;
 };
 
 TEST_F(Review, FocusNamesTheActiveListAndTheMenuFitsTheList) {
@@ -132,8 +117,8 @@ TEST_F(Review, RightClickActsOnTheListItWasMadeOnAndSelectsTheEntryUnderIt) {
         RightClick(ids::rUpdate1, 0);
     }
     EXPECT_EQ(activeWhileOpen, 6);
-    EXPECT_EQ(Model(lists().rdelfile1), (Entries{"new.txt 6"}));
-    EXPECT_EQ(Model(lists().lFileAdd1), (Entries{"[Docs]", "Docs\\a.txt", "Docs\\b.txt", "only.txt"}));
+    EXPECT_EQ(Texts(lists().rdelfile1), (Entries{"new.txt 6"}));
+    EXPECT_EQ(Texts(lists().lFileAdd1), (Entries{"[Docs]", "Docs\\a.txt", "Docs\\b.txt", "only.txt"}));
 }
 
 TEST_F(Review, CommandsMoveEntriesAndTheTotalsFollow) {
@@ -142,23 +127,23 @@ TEST_F(Review, CommandsMoveEntriesAndTheTotalsFollow) {
     EXPECT_EQ(Text(ids::lLocalSize), "6 Bytes");  // a, b and only: 1 + 1 + 4
     Select(ids::lFileAdd1, {0});                   // [Docs] takes its files along
     Command(ids::DeleteFile1);
-    EXPECT_EQ(Model(lists().lFileAdd1), (Entries{"only.txt"}));
-    EXPECT_EQ(Model(lists().rdelfile1), (Entries{"[Docs] 1", "Docs\\a.txt 1", "Docs\\b.txt 1"}));
+    EXPECT_EQ(Texts(lists().lFileAdd1), (Entries{"only.txt"}));
+    EXPECT_EQ(Texts(lists().rdelfile1), (Entries{"[Docs] 1", "Docs\\a.txt 1", "Docs\\b.txt 1"}));
     EXPECT_EQ(Text(ids::lLocalSize), "4 Bytes");
 
     Select(ids::lUpdate1, {0});
     Command(ids::ReverseEntry1);
     EXPECT_TRUE(lists().lUpdate1.empty());
-    EXPECT_EQ(Model(lists().rUpdate1), (Entries{"new.txt", "old.txt"}));
+    EXPECT_EQ(Texts(lists().rUpdate1), (Entries{"new.txt", "old.txt"}));
 
     Select(ids::rUpdate1, {0});
     Command(ids::IgnoreFile1);
-    EXPECT_EQ(Model(lists().lignfile1), (Entries{"new.txt 6"}));
-    EXPECT_EQ(Model(lists().rignfile1), (Entries{"new.txt 6"}));
+    EXPECT_EQ(Texts(lists().lignfile1), (Entries{"new.txt 6"}));
+    EXPECT_EQ(Texts(lists().rignfile1), (Entries{"new.txt 6"}));
 
     Select(ids::rignfile1, {0});
     Command(ids::Undo1);
-    EXPECT_EQ(Model(lists().rUpdate1), (Entries{"new.txt", "old.txt"}));
+    EXPECT_EQ(Texts(lists().rUpdate1), (Entries{"new.txt", "old.txt"}));
     EXPECT_TRUE(lists().lignfile1.empty());
     EXPECT_TRUE(lists().rignfile1.empty());
 }

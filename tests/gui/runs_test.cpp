@@ -8,21 +8,12 @@ namespace {
 
 using namespace gui_testing;
 namespace ids = app::ids;
-using Entries = std::vector<std::string>;
 
-class Runs : public GuiTest {
+class Runs : public PairTest {
 protected:
     void SetUp() override {
-        SetValue("runpath", folder.Core());
-        SetValue("local", first.Core());
-        SetValue("remote", second.Core());
-        SetValue("usesubs", "true");
+        PairTest::SetUp();
         SetValue("usewiz", "false");
-    }
-    Entries Model(const engine::ResultList& list) {
-        Entries out;
-        for (size_t i = 0; i < list.size(); ++i) out.push_back(list.Text(i));
-        return out;
     }
     void Click(int id) { SendMessageW(Control(id), BM_CLICK, 0, 0); }
     void Menu(int id) { SendMessageW(main().hwnd(), WM_COMMAND, id, 0); }
@@ -38,7 +29,6 @@ protected:
         second.Write("d.txt", "new remote");
     }
 
-    testing_support::TempFolder first, second;
 };
 
 TEST_F(Runs, LoadFillsTheListsAndSyncMakesTheFoldersEqual) {
@@ -46,10 +36,10 @@ TEST_F(Runs, LoadFillsTheListsAndSyncMakesTheFoldersEqual) {
     Start();
     Click(ids::bLoad);
     auto& lists = main().state().lists;
-    EXPECT_EQ(Model(lists.lFileAdd1), (Entries{"c.txt"}));
-    EXPECT_EQ(Model(lists.rFileAdd1), (Entries{"[Sub]", "Sub\\b.txt"}));
-    EXPECT_EQ(Model(lists.lUpdate1), (Entries{"d.txt"}));
-    EXPECT_EQ(Model(lists.rUpdate1), (Entries{"a.txt"}));
+    EXPECT_EQ(Texts(lists.lFileAdd1), (Entries{"c.txt"}));
+    EXPECT_EQ(Texts(lists.rFileAdd1), (Entries{"[Sub]", "Sub\\b.txt"}));
+    EXPECT_EQ(Texts(lists.lUpdate1), (Entries{"d.txt"}));
+    EXPECT_EQ(Texts(lists.rUpdate1), (Entries{"a.txt"}));
     EXPECT_EQ(Text(ids::Label1), "First Folder Items: 4");
     EXPECT_EQ(Text(ids::Label2), "Second Folder Items: 3");
     EXPECT_EQ(ui::GetText(main().hwnd()), "The Mirravel: " + first.Core());
@@ -122,7 +112,7 @@ TEST_F(Runs, StopBeforeTheEvaluationEndsThePassWithWhatWasDecided) {
     EXPECT_FALSE(main().state().stopRequested);
     EXPECT_FALSE(main().state().nextRequested);
     Click(ids::bLoad);
-    EXPECT_EQ(Model(lists.rFileAdd1), (Entries{"[Sub]", "Sub\\b.txt"}));
+    EXPECT_EQ(Texts(lists.rFileAdd1), (Entries{"[Sub]", "Sub\\b.txt"}));
 }
 
 TEST_F(Runs, SideWithoutAFolderIsSkippedAndNothingIsCreated) {
@@ -204,7 +194,7 @@ TEST_F(MultiRuns, WaitsForNextAfterEveryPairButTheLast) {
     EXPECT_FALSE(Visible(ids::bNext));
     // Nothing was synced: the last pair's plan is on show.
     EXPECT_FALSE(second.Exists("0\\file0.txt"));
-    EXPECT_EQ(Model(main().state().lists.rFileAdd1), (Entries{"file2.txt"}));
+    EXPECT_EQ(Texts(main().state().lists.rFileAdd1), (Entries{"file2.txt"}));
 }
 
 TEST_F(MultiRuns, StopEndsAWaitAndTheRun) {
