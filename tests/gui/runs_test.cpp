@@ -174,7 +174,8 @@ protected:
         folder.Write("mirv4.dat", ":ldir\r\n" + firsts + "\r\n:rdir\r\n" + seconds + "\r\n");
         SetValue("usemulti", "true");
     }
-    bool Waiting() { return Enabled(ids::bNext) && Visible(ids::bNext); }
+    // A wait that Next has not yet ended (a script may look again before the wait sees the mark).
+    bool Waiting() { return Enabled(ids::bNext) && Visible(ids::bNext) && !main().state().nextRequested; }
 };
 
 TEST_F(MultiRuns, WaitsForNextAfterEveryPairButTheLast) {
