@@ -216,11 +216,6 @@ void TfMirv95::FormCreate(const std::vector<std::string>& arguments) {
         platform::SetCurrentFolder(platform::ExecutableFolder());
 
     SetUpColumns();
-    SetActivePage(kPageItems);
-    state_.startMode = StartMode::None;
-    state_.LoadBusy = false;
-    state_.ShortcutLoaded = false;
-
     CommandLine command = ParseCommandLine(arguments);
     state_.startMode = command.mode;
     state_.ShortcutPath = command.shortcutPath;
@@ -230,7 +225,6 @@ void TfMirv95::FormCreate(const std::vector<std::string>& arguments) {
         platform::WriteProgramValue("slocal", command.handover->first);
         platform::WriteProgramValue("sremote", command.handover->second);
     }
-    state_.ActiveList = 0;
     ResetWindow();
     ResetTotals();
 }
@@ -245,17 +239,15 @@ void TfMirv95::ResetWindow() {
     // must survive. So must the pair a shortcut file put there.
     std::optional<FolderPair> kept;
     if (state_.ShortcutLoaded || settings_.usemulti)
-        kept = FolderPair{ui::GetText(Control(ids::lFolder1)), ui::GetText(Control(ids::rFolder1))};
+        kept = FolderPair{FolderText(Side::First), FolderText(Side::Second)};
     StoredPairs stored{platform::ReadProgramValue("local"), platform::ReadProgramValue("remote"),
                        platform::ReadProgramValue("slocal"), platform::ReadProgramValue("sremote")};
     PairChoice choice = ChooseFolderPair(stored, kept);
-    if (choice.disableLoad && !settings_.usemulti) SetLoadEnabled(false);
+    if (choice.disableLoad && !settings_.usemulti) EnableButton(Button::Load, false);
     state_.LocalFolder = choice.pair.first;
     state_.RemoteFolder = choice.pair.second;
-    ui::SetText(Control(ids::lFolder1), state_.LocalFolder);
-    hints_.Set(Control(ids::lFolder1), state_.LocalFolder);
-    ui::SetText(Control(ids::rFolder1), state_.RemoteFolder);
-    hints_.Set(Control(ids::rFolder1), state_.RemoteFolder);
+    SetFolder(Side::First, state_.LocalFolder);
+    SetFolder(Side::Second, state_.RemoteFolder);
 }
 
 void TfMirv95::ResetTotals() {
@@ -339,13 +331,12 @@ void TfMirv95::EnterMultiDirectoryMode() {
 
 void TfMirv95::LeaveMultiDirectoryMode() {
     ShowIndicator(kPanelMulti, false);
-    auto stored = [](const char* name) {
-        std::string folder = platform::ReadProgramValue(name);
-        return folder.empty() ? std::string(kNoFolder) : folder;
-    };
-    state_.LocalFolder = stored("local");
-    state_.RemoteFolder = stored("remote");
-    SetLoadEnabled(state_.LocalFolder != kNoFolder && state_.RemoteFolder != kNoFolder);
+    // The persistent pair alone: a hand-over pair is not taken here.
+    PairChoice choice =
+        ChooseFolderPair({platform::ReadProgramValue("local"), platform::ReadProgramValue("remote"), "", ""}, {});
+    state_.LocalFolder = choice.pair.first;
+    state_.RemoteFolder = choice.pair.second;
+    EnableButton(Button::Load, !choice.disableLoad);
     ui::SetText(Control(ids::lFolder1), state_.LocalFolder);
     ui::SetText(Control(ids::rFolder1), state_.RemoteFolder);
 }
@@ -449,22 +440,20 @@ void TfMirv95::OnListSelection(int id) {
 }
 
 void TfMirv95::ShowItemDetails(const std::string& text) {
-    engine::ItemDetails d = engine::ShowItemDetails(platform::SystemFileOps(), ui::GetText(Control(ids::lFolder1)),
-                                                    ui::GetText(Control(ids::rFolder1)), text);
+    engine::ItemDetails d = engine::ShowItemDetails(platform::SystemFileOps(), FolderText(Side::First),
+                                                    FolderText(Side::Second), text);
     sizeRed_ = d.sizeRed;
     dateRed_ = d.dateRed;
-    const std::pair<int, const std::string*> labels[] = {{ids::Label19, &d.label19}, {ids::Label6, &d.label6},
-                                                         {ids::Label13, &d.label13}, {ids::Label25, &d.label25},
-                                                         {ids::Label22, &d.label22}, {ids::Label23, &d.label23}};
-    for (auto [id, value] : labels) ui::SetText(Control(id), *value);
+    ShowDetailTexts(d);
 }
 
-void TfMirv95::ClearItemDetails() {
-    engine::ItemDetails d = engine::ClearItemDetails();
+// The colours stay as they are.
+void TfMirv95::ClearItemDetails() { ShowDetailTexts(engine::ClearItemDetails()); }
+
+void TfMirv95::ShowDetailTexts(const engine::ItemDetails& d) {
     const std::pair<int, const std::string*> labels[] = {{ids::Label19, &d.label19}, {ids::Label6, &d.label6},
                                                          {ids::Label13, &d.label13}, {ids::Label25, &d.label25},
                                                          {ids::Label22, &d.label22}, {ids::Label23, &d.label23}};
-    // The colours stay as they are.
     for (auto [id, value] : labels) ui::SetText(Control(id), *value);
 }
 
@@ -515,45 +504,44 @@ void TfMirv95::ListCommand(Command command) {
     ComputeTotals();
 }
 
-namespace {
-std::vector<size_t> Selection(ui::VirtualList* list) { return list ? list->SelectedRows() : std::vector<size_t>{}; }
-}  // namespace
+std::vector<size_t> TfMirv95::ActiveSelection() {
+    ui::VirtualList* list = ListById(ListIdOf(state_.ActiveList));
+    return list ? list->SelectedRows() : std::vector<size_t>{};
+}
 
 void TfMirv95::DeleteFile1Click() {
     ListCommand([this] {
-        review::DeleteEntries(state_.lists, state_.ActiveList, Selection(ListById(ListIdOf(state_.ActiveList))));
+        review::DeleteEntries(state_.lists, state_.ActiveList, ActiveSelection());
     });
 }
 
 void TfMirv95::Ignore1Click() {
     ListCommand([this] {
-        review::IgnoreEntries(state_.lists, state_.ActiveList, Selection(ListById(ListIdOf(state_.ActiveList))));
+        review::IgnoreEntries(state_.lists, state_.ActiveList, ActiveSelection());
     });
 }
 
 void TfMirv95::ReverseEntry1Click() {
     ListCommand([this] {
-        review::ReverseEntries(state_.lists, state_.ActiveList, Selection(ListById(ListIdOf(state_.ActiveList))));
+        review::ReverseEntries(state_.lists, state_.ActiveList, ActiveSelection());
     });
 }
 
 void TfMirv95::Undo1Click() {
     ListCommand([this] {
-        review::UndoEntries(state_.lists, state_.ActiveList, Selection(ListById(ListIdOf(state_.ActiveList))),
-                            platform::SystemFileOps(), ui::GetText(Control(ids::lFolder1)),
-                            ui::GetText(Control(ids::rFolder1)));
+        review::UndoEntries(state_.lists, state_.ActiveList, ActiveSelection(),
+                            platform::SystemFileOps(), FolderText(Side::First), FolderText(Side::Second));
     });
 }
 
 void TfMirv95::FileInfo1Click() {
     if (!info_) return;
     std::optional<std::string> name;
-    if (IsUpdateList(ListIdOf(state_.ActiveList))) {
-        ui::VirtualList* list = ListById(ListIdOf(state_.ActiveList));
-        std::vector<size_t> rows = list->SelectedRows();
-        if (!rows.empty()) name = list->Text(rows.front());
+    if (int id = ListIdOf(state_.ActiveList); IsUpdateList(id)) {
+        std::vector<size_t> rows = ActiveSelection();
+        if (!rows.empty()) name = ListById(id)->Text(rows.front());
     }
-    info_->ShowFor(hwnd(), name, ui::GetText(Control(ids::lFolder1)), ui::GetText(Control(ids::rFolder1)));
+    info_->ShowFor(hwnd(), name, FolderText(Side::First), FolderText(Side::Second));
 }
 
 void TfMirv95::SetStepCaption(std::string_view caption) { ui::SetText(Control(ids::Label3), caption); }
@@ -647,8 +635,6 @@ void TfMirv95::ShowHelp() {
     if (!path.empty()) prompter().Open(hwnd(), path);
 }
 
-void TfMirv95::SetLoadEnabled(bool enabled) { EnableWindow(Control(ids::bLoad), enabled); }
-
 void TfMirv95::BrowseFolder(int editId) {
     auto picked = ui::PickFolder(hwnd(), editId == ids::lFolder1 ? L"First Folder" : L"Second Folder");
     if (!picked) return;
@@ -656,7 +642,7 @@ void TfMirv95::BrowseFolder(int editId) {
     ui::SetText(Control(editId), chosen);
     // A pair with both sides chosen can be loaded.
     int otherId = editId == ids::lFolder1 ? ids::rFolder1 : ids::lFolder1;
-    if (chosen != kNoFolder && ui::GetText(Control(otherId)) != kNoFolder) SetLoadEnabled(true);
+    if (chosen != kNoFolder && ui::GetText(Control(otherId)) != kNoFolder) EnableButton(Button::Load, true);
     FolderEditLostFocus(editId);
 }
 

@@ -10,6 +10,7 @@
 #include "app/main_state.h"
 #include "app/run_host.h"
 #include "app/runs.h"
+#include "engine/details.h"
 #include "settings/settings.h"
 #include "ui/tooltips.h"
 #include "ui/virtual_list.h"
@@ -136,10 +137,12 @@ private:
     template <class Command>
     void ListCommand(Command command);
     ui::VirtualList* ListById(int id);
+    // The selected rows of the list that ActiveList names.
+    std::vector<size_t> ActiveSelection();
+    void ShowDetailTexts(const engine::ItemDetails& details);
     void OnCountdownTick();
     void BrowseFolder(int editId);
     void FolderEditLostFocus(int editId);
-    void SetLoadEnabled(bool enabled);
 
     const settings::Settings& settings_;
     settings::TfOptions* options_ = nullptr;
