@@ -190,19 +190,14 @@ void Runs::LoadFromButton() {
     host_.SetStatus(0, "");
     host_.Repaint();
     state_.totals = {};
-    state_.LoadBusy = true;
+    // Cleared however the run ends; the window then shows the default cursor at the next move.
+    Mark busy(state_.LoadBusy);
     host_.ShowItemListPage();
     host_.SetBusyCursor(true);
     host_.Repaint();
     host_.ProcessMessages();
-    struct Idle {
-        Runs& runs;
-        ~Idle() {
-            runs.state_.LoadBusy = false;
-            runs.host_.SetBusyCursor(false);
-        }
-    } idle{*this};
     RunMultiDirectory();
+    host_.SetBusyCursor(false);
     host_.ComputeTotals();
     host_.EnableButton(Button::Load, true);
 }
