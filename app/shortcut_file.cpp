@@ -24,8 +24,10 @@ FolderPair ParseShortcutText(std::string_view text) {
 }
 
 std::optional<FolderPair> ReadShortcutFile(std::string_view path) {
+    // Two paths of the longest length Windows allows fit in far less: a larger file is not read on.
+    constexpr size_t kEnough = 256 * 1024;
     std::string bytes;
-    if (platform::ReadWholeFile(path, bytes) != platform::ReadStatus::Ok) return std::nullopt;
+    if (platform::ReadWholeFile(path, bytes, kEnough) != platform::ReadStatus::Ok) return std::nullopt;
     return ParseShortcutText(platform::DecodeStoredText(bytes));
 }
 

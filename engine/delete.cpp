@@ -28,7 +28,9 @@ bool HoldsAnything(platform::FileOps& files, std::string_view folder) {
 
 // Files first, in list order; then the folder entries, deepest first, so a folder listed together
 // with its contents goes as well. A folder that still holds something stays.
-int DeleteListed(platform::FileOps& files, CodedList& list, std::string_view root, RunView& view) {
+int DeleteListed(platform::FileOps& files, CodedList& list, const ItemList& items, std::string_view root,
+                 RunView& view) {
+    LoadedSide loaded(items);
     int failed = 0;
     std::vector<std::string> folders;
     bool stopped = false;
@@ -40,6 +42,11 @@ int DeleteListed(platform::FileOps& files, CodedList& list, std::string_view roo
         std::string path = std::string(root) + "\\" + std::string(split.path);
         if (split.folder) {
             folders.push_back(std::move(path));
+            continue;
+        }
+        // A file written since the Load holds content the user has not seen.
+        if (loaded.ChangedSinceLoad(files, split.path, path)) {
+            ++failed;
             continue;
         }
         files.SetArchiveOnly(path);
@@ -72,9 +79,9 @@ int DeleteItems(platform::FileOps& files, SyncLists& lists, std::string_view loc
     view.SetStepCaption("Delete Files");
     int failed = 0;
     if (!view.StopRequested() && !lists.ldelfile1.empty())
-        failed += DeleteListed(files, lists.ldelfile1, localRoot, view);
+        failed += DeleteListed(files, lists.ldelfile1, lists.lvLocal, localRoot, view);
     if (!view.StopRequested() && !lists.rdelfile1.empty())
-        failed += DeleteListed(files, lists.rdelfile1, remoteRoot, view);
+        failed += DeleteListed(files, lists.rdelfile1, lists.lvRemote, remoteRoot, view);
     return failed;
 }
 

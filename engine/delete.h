@@ -13,8 +13,9 @@ void PrepareDeletion(SyncLists& lists, RunView& view);
 
 // Deletes the files the lists name, then removes their folder entries deepest first, so a folder
 // deleted with its contents goes too; a folder still holding anything stays. Never deletes
-// recursively. Empties each list it worked through. Returns the number of items that could not be
-// deleted (a folder kept because it still holds unlisted items does not count).
+// recursively. A file that changed since the Load stays. Empties each list it worked through. Returns
+// the number of items that could not be deleted or stayed because they changed (a folder kept because
+// it still holds unlisted items does not count).
 int DeleteItems(platform::FileOps& files, SyncLists& lists, std::string_view localRoot,
                 std::string_view remoteRoot, RunView& view);
 

@@ -42,6 +42,14 @@ bool CopyItemFile(platform::FileOps& files, std::string_view source, std::string
     return false;
 }
 
+bool LoadedSide::ChangedSinceLoad(platform::FileOps& files, std::string_view relative, std::string_view path) {
+    auto now = files.Find(path);
+    if (!now || now->directory) return false;
+    if (!index_) index_.emplace(items_);
+    size_t i = index_->Find(NameKey(relative));
+    return i == kNone || items_.Time(i) != platform::PackFileTime(now->lastWrite) || items_.Size(i) != now->size;
+}
+
 ByteCount GetItemSize(platform::FileOps& files, std::string_view path) {
     auto info = files.Find(path);
     return info ? info->size : 0;

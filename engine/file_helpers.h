@@ -1,7 +1,9 @@
 #pragma once
 // Small file helpers shared by the engine steps and the list commands.
+#include <optional>
 #include <string_view>
 
+#include "engine/caption_index.h"
 #include "engine/lists.h"
 #include "platform/file_ops.h"
 
@@ -21,6 +23,20 @@ void CreateFolderChain(platform::FileOps& files, std::string_view path);
 // goes to a temporary file beside the destination first, so a failure leaves the old destination as it
 // was and no temporary file behind. A read-only destination fails.
 bool CopyItemFile(platform::FileOps& files, std::string_view source, std::string_view destination);
+
+// What the Load saw of one side. A Sync writes over or deletes a file only while it is as the Load
+// saw it: content written there since (or a file that has appeared since) is newer than the plan.
+class LoadedSide {
+public:
+    explicit LoadedSide(const ItemList& items) : items_(items) {}
+    // True when the file at path (relative below the side's root) is not as the Load saw it: a
+    // different time or size, or there now and not then. A file gone since has not changed.
+    bool ChangedSinceLoad(platform::FileOps& files, std::string_view relative, std::string_view path);
+
+private:
+    const ItemList& items_;
+    std::optional<CaptionIndex> index_;  // built at the first question
+};
 
 // The size of the first entry matching the path; 0 when there is none.
 ByteCount GetItemSize(platform::FileOps& files, std::string_view path);

@@ -21,13 +21,15 @@ std::string_view FolderPart(std::string_view path) {
 
 // An add entry: a folder is created; a file whose folder is missing gets the folder chain and a
 // second try. Walking the list backward brings a folder's files before its own entry.
-bool CarryOutAdd(platform::FileOps& files, std::string_view entry, std::string_view from, std::string_view to) {
+bool CarryOutAdd(platform::FileOps& files, std::string_view entry, std::string_view from, std::string_view to,
+                 LoadedSide& loaded) {
     SplitEntry split = SplitFolderEntry(entry);
     std::string destination = Join(to, split.path);
     if (split.folder) {
         CreateFolderChain(files, destination);
         return files.FolderExists(destination);
     }
+    if (loaded.ChangedSinceLoad(files, split.path, destination)) return false;
     std::string source = Join(from, split.path);
     if (CopyItemFile(files, source, destination)) return true;
     CreateFolderChain(files, FolderPart(destination));
@@ -36,8 +38,9 @@ bool CarryOutAdd(platform::FileOps& files, std::string_view entry, std::string_v
 
 // An update entry: a failed copy asks whether to clear the destination's attributes and force it.
 bool CarryOutUpdate(platform::FileOps& files, std::string_view entry, std::string_view from, std::string_view to,
-                    RunView& view) {
+                    LoadedSide& loaded, RunView& view) {
     std::string source = Join(from, entry), destination = Join(to, entry);
+    if (loaded.ChangedSinceLoad(files, entry, destination)) return false;
     if (CopyItemFile(files, source, destination)) return true;
     std::string paths = "From: " + source + "\r" + "To  : " + destination + "\r";
     if (!view.AskYesNo(paths + "Copy Failed, Force Update?")) return false;
@@ -54,13 +57,15 @@ int UpdateItems(platform::FileOps& files, const SyncLists& lists, std::string_vi
     struct Pass {
         const ResultList& list;
         std::string_view from, to;
+        LoadedSide& destination;
         bool add;
     };
+    LoadedSide local(lists.lvLocal), remote(lists.lvRemote);
     const Pass passes[] = {
-        {lists.lFileAdd1, remoteRoot, localRoot, true},
-        {lists.rFileAdd1, localRoot, remoteRoot, true},
-        {lists.lUpdate1, remoteRoot, localRoot, false},
-        {lists.rUpdate1, localRoot, remoteRoot, false},
+        {lists.lFileAdd1, remoteRoot, localRoot, local, true},
+        {lists.rFileAdd1, localRoot, remoteRoot, remote, true},
+        {lists.lUpdate1, remoteRoot, localRoot, local, false},
+        {lists.rUpdate1, localRoot, remoteRoot, remote, false},
     };
     size_t total = 0, done = 0;
     for (const Pass& pass : passes) total += pass.list.size();
@@ -75,8 +80,8 @@ int UpdateItems(platform::FileOps& files, const SyncLists& lists, std::string_vi
             view.ProcessMessages();
             if (view.StopRequested()) break;
             const std::string& entry = pass.list.Text(pass.add ? count - 1 - k : k);
-            bool ok = pass.add ? CarryOutAdd(files, entry, pass.from, pass.to)
-                               : CarryOutUpdate(files, entry, pass.from, pass.to, view);
+            bool ok = pass.add ? CarryOutAdd(files, entry, pass.from, pass.to, pass.destination)
+                               : CarryOutUpdate(files, entry, pass.from, pass.to, pass.destination, view);
             if (!ok) ++failed;
         }
     }

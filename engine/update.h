@@ -10,7 +10,8 @@ namespace engine {
 
 // Passes lFileAdd1, rFileAdd1 (last entry first), lUpdate1, rUpdate1. Roots without a trailing
 // backslash. Returns the number of entries not carried out in the end (failed twice, or declined at
-// "Copy Failed, Force Update?"); entries skipped because of a stop do not count.
+// "Copy Failed, Force Update?", or left alone because the destination changed since the Load);
+// entries skipped because of a stop do not count.
 int UpdateItems(platform::FileOps& files, const SyncLists& lists, std::string_view localRoot,
                 std::string_view remoteRoot, RunView& view);
 

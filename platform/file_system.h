@@ -1,6 +1,8 @@
 #pragma once
 // Whole-file access and folder facts the program needs outside the sync engine.
 // Paths are UTF-8 in the Windows form ("C:\Data\file.txt"); the POSIX side maps "\" to "/".
+#include <cstddef>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -8,7 +10,10 @@ namespace platform {
 
 enum class ReadStatus { Ok, Missing, Failed };
 
-ReadStatus ReadWholeFile(std::string_view path, std::string& bytes);
+// Reads at most limit bytes: a larger file gives its start, so a reader that needs only the start
+// of a file cannot be made to fill the memory.
+ReadStatus ReadWholeFile(std::string_view path, std::string& bytes,
+                         std::size_t limit = std::numeric_limits<std::size_t>::max());
 // Replaces the file in one step: a failed write leaves the former file as it was.
 bool WriteWholeFile(std::string_view path, std::string_view bytes);
 bool FileExists(std::string_view path);

@@ -1,18 +1,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 
 #include "platform/file_system.h"
 #include "platform/posix/posix_path.h"
 
 namespace platform {
 
-ReadStatus ReadWholeFile(std::string_view path, std::string& bytes) {
+ReadStatus ReadWholeFile(std::string_view path, std::string& bytes, std::size_t limit) {
     bytes.clear();
     std::string p = PosixPath(path);
     struct stat st {};
@@ -20,7 +20,11 @@ ReadStatus ReadWholeFile(std::string_view path, std::string& bytes) {
     if (S_ISDIR(st.st_mode)) return ReadStatus::Failed;
     std::ifstream in(p, std::ios::binary);
     if (!in) return ReadStatus::Failed;
-    bytes.assign(std::istreambuf_iterator<char>(in), {});
+    char buffer[65536];
+    while (bytes.size() < limit && in) {
+        in.read(buffer, static_cast<std::streamsize>(std::min<std::size_t>(sizeof buffer, limit - bytes.size())));
+        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
+    }
     return in.bad() ? ReadStatus::Failed : ReadStatus::Ok;
 }
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/wide.h"
 
@@ -31,7 +33,7 @@ DWORD Attributes(std::string_view path) { return GetFileAttributesW(LongPath(pat
 
 }  // namespace
 
-ReadStatus ReadWholeFile(std::string_view path, std::string& bytes) {
+ReadStatus ReadWholeFile(std::string_view path, std::string& bytes, std::size_t limit) {
     bytes.clear();
     std::wstring wide = LongPath(path);
     ScopedFileHandle f(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -42,11 +44,13 @@ ReadStatus ReadWholeFile(std::string_view path, std::string& bytes) {
     }
     char buffer[65536];
     DWORD got = 0;
-    while (ReadFile(f.get(), buffer, sizeof buffer, &got, nullptr)) {
+    while (bytes.size() < limit) {
+        DWORD want = static_cast<DWORD>(std::min<std::size_t>(sizeof buffer, limit - bytes.size()));
+        if (!ReadFile(f.get(), buffer, want, &got, nullptr)) return ReadStatus::Failed;
         if (got == 0) return ReadStatus::Ok;
         bytes.append(buffer, got);
     }
-    return ReadStatus::Failed;
+    return ReadStatus::Ok;
 }
 
 bool WriteWholeFile(std::string_view path, std::string_view bytes) {

@@ -48,7 +48,11 @@ protected:
     RecordingView view;
     FaultyFileOps files;
 
-    int Delete() { return engine::DeleteItems(files, lists, local.Core(), remote.Core(), view); }
+    // Deletes over item lists loaded from the folders as they stand now.
+    int Delete() {
+        engine_testing::ScanSides(lists, local.Core(), remote.Core());
+        return engine::DeleteItems(files, lists, local.Core(), remote.Core(), view);
+    }
 };
 
 TEST_F(DeleteTest, FilesOnBothSidesIncludingReadOnlyAndHidden) {

@@ -8,6 +8,7 @@
 
 #include "engine/lists.h"
 #include "engine/run_view.h"
+#include "engine/totals.h"
 #include "platform/file_ops.h"
 
 namespace engine_testing {
@@ -48,10 +49,14 @@ public:
     std::function<bool(std::string_view source)> breakCopy = [](std::string_view) { return false; };
     std::function<bool(std::string_view to)> breakReplace = [](std::string_view) { return false; };
     std::function<bool(std::string_view path)> breakRemove = [](std::string_view) { return false; };
+    // A folder that cannot be read; and a hook that runs just before a folder is read.
+    std::function<bool(std::string_view folder)> breakEnumerate = [](std::string_view) { return false; };
+    std::function<void(std::string_view folder)> beforeEnumerate = [](std::string_view) {};
     std::vector<std::string> log;  // "copy <target>", "replace <to>", "mkdir <path>", "rm <path>", "rmdir <path>"
 
     bool Enumerate(std::string_view folder, const std::function<void(const platform::FileInfo&)>& visit) override {
-        return real.Enumerate(folder, visit);
+        beforeEnumerate(folder);
+        return !breakEnumerate(folder) && real.Enumerate(folder, visit);
     }
     std::optional<platform::FileInfo> Find(std::string_view path) override { return real.Find(path); }
     bool CopyToFile(std::string_view source, std::string_view target) override;
@@ -86,7 +91,16 @@ inline void MakeReadOnly(const std::filesystem::path& path) {
                                  std::filesystem::perm_options::remove);
 }
 
+// True when a copy left its temporary file anywhere below the folder.
+bool HasTemporaryFiles(const std::filesystem::path& folder);
+
+// The item lists as a Load leaves them (both sides scanned with subfolders and sorted); the plan
+// lists are left alone, so a test can make its own plan over what was loaded.
+engine::ByteTotals ScanSides(engine::SyncLists& lists, std::string_view localRoot, std::string_view remoteRoot,
+                             platform::FileOps& files = platform::SystemFileOps());
+
 // A Load of two folders as the run does it: scan both with subfolders, sort, evaluate.
-engine::SyncLists Load(std::string_view localRoot, std::string_view remoteRoot);
+engine::SyncLists Load(std::string_view localRoot, std::string_view remoteRoot,
+                       platform::FileOps& files = platform::SystemFileOps());
 
 }  // namespace engine_testing

@@ -32,11 +32,7 @@ bool ReadOnly(const TempFolder& folder, const std::string& relative) {
     return info && (info->attributes & platform::kAttrReadOnly);
 }
 
-bool HasTemporaryFiles(const TempFolder& folder) {
-    for (const auto& e : fs::recursive_directory_iterator(folder.path()))
-        if (e.path().filename().string().find("~mirv98") != std::string::npos) return true;
-    return false;
-}
+bool HasTemporaryFiles(const TempFolder& folder) { return engine_testing::HasTemporaryFiles(folder.path()); }
 
 bool NothingToDo(const engine::SyncLists& lists) {
     return lists.lFileAdd1.empty() && lists.rFileAdd1.empty() && lists.lUpdate1.empty() && lists.rUpdate1.empty();
@@ -134,6 +130,7 @@ TEST_F(UpdateTest, NoLeavesTheDestinationAndCountsIt) {
 
 TEST_F(UpdateTest, VanishedSourceFailsSilentlyForAddsAndIsReportedForUpdates) {
     local.Write("gone.txt", "local copy");
+    engine_testing::ScanSides(lists, local.Core(), remote.Core());
     lists.lUpdate1.Add({"gone.txt", 10});
     lists.lFileAdd1.Add({"Missing\\gone2.txt", 10});
     view.answers = {true};
@@ -155,6 +152,7 @@ TEST_F(UpdateTest, PassOrderProgressAndStopInEachPass) {
         l.Write("c.txt", "stale");
         r.Write("d.txt", "stale");
         engine::SyncLists plan;
+        engine_testing::ScanSides(plan, l.Core(), r.Core());
         plan.lFileAdd1.Add({"a1.txt", 1});
         plan.lFileAdd1.Add({"a2.txt", 1});
         plan.rFileAdd1.Add({"b.txt", 1});

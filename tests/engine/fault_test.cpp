@@ -1,0 +1,210 @@
+// Faults between the engine and the disk: whatever fails, no file's content is lost or damaged, and
+// what could not be done is counted (or asked about, for a failed copy onto an existing file).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include "engine/delete.h"
+#include "engine/update.h"
+#include "tests/engine/engine_fakes.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using engine_testing::FaultyFileOps;
+using engine_testing::RecordingView;
+using testing_support::TempFolder;
+
+class Faults : public ::testing::Test {
+protected:
+    TempFolder local, remote;
+    engine::SyncLists lists;
+    RecordingView view;
+    FaultyFileOps files;
+
+    void Load() { lists = engine_testing::Load(local.Core(), remote.Core(), files); }
+    int Sync() {
+        int failed = engine::UpdateItems(files, lists, local.Core(), remote.Core(), view);
+        engine::PrepareDeletion(lists, view);
+        return failed + engine::DeleteItems(files, lists, local.Core(), remote.Core(), view);
+    }
+    void ExpectNoTemporaryFiles() {
+        EXPECT_FALSE(engine_testing::HasTemporaryFiles(local.path()));
+        EXPECT_FALSE(engine_testing::HasTemporaryFiles(remote.path()));
+    }
+    // A newer a.txt in the Second Folder: an update into the First Folder.
+    void NewerInSecond() {
+        local.Write("a.txt", "local, older");
+        local.Age("a.txt", 2);
+        remote.Write("a.txt", "remote, newer");
+    }
+};
+
+TEST_F(Faults, FolderVanishingDuringTheScanLosesNothing) {
+    local.Write("keep.txt", "k");
+    local.Write("Sub/a.txt", "a");
+    local.Write("Sub/Deeper/b.txt", "b");
+    TempFolder elsewhere;
+    files.beforeEnumerate = [&](std::string_view folder) {
+        if (folder.find("Sub") != std::string_view::npos && fs::exists(local.path() / "Sub"))
+            fs::rename(local.path() / "Sub", elsewhere.path() / "Sub");
+    };
+    Load();
+    EXPECT_EQ(lists.lvLocal.size(), 2u);  // keep.txt and the folder itself, not what it held
+    EXPECT_EQ(Sync(), 0);
+    EXPECT_EQ(remote.Read("keep.txt"), "k");
+    EXPECT_EQ(elsewhere.Read("Sub/a.txt"), "a");
+    EXPECT_EQ(elsewhere.Read("Sub/Deeper/b.txt"), "b");
+}
+
+TEST_F(Faults, UnreadableFolderIsNeitherCopiedNorOverwritten) {
+    local.Write("Locked/a.txt", "local, newest");
+    remote.Write("Locked/a.txt", "remote, older");
+    remote.Age("Locked/a.txt", 2);
+    local.Write("Locked/only-local.txt", "l");
+    files.breakEnumerate = [&](std::string_view folder) {
+        return folder.starts_with(local.Core()) && folder.find("Locked") != std::string_view::npos;
+    };
+    Load();
+    // The First Folder's side of Locked looks empty, so the Second Folder's file is planned as an add...
+    ASSERT_EQ(lists.lFileAdd1.size(), 1u);
+    // ...but it is no copy onto a file the Load never saw.
+    EXPECT_EQ(Sync(), 1);
+    EXPECT_EQ(local.Read("Locked/a.txt"), "local, newest");
+    EXPECT_EQ(remote.Read("Locked/a.txt"), "remote, older");
+    EXPECT_FALSE(remote.Exists("Locked/only-local.txt"));
+    EXPECT_TRUE(view.questions.empty());
+}
+
+TEST_F(Faults, DiskFullDuringACopyKeepsTheDestinationWhole) {
+    NewerInSecond();
+    remote.Write("new.txt", "fresh");
+    Load();
+    files.breakCopy = [](std::string_view) { return true; };  // writes part of the file, then fails
+    view.answers = {true};
+    EXPECT_EQ(Sync(), 2);
+    EXPECT_EQ(view.questions.size(), 1u);  // only the copy onto an existing file asks
+    EXPECT_EQ(view.warnings.size(), 1u);
+    EXPECT_EQ(local.Read("a.txt"), "local, older");
+    EXPECT_FALSE(local.Exists("new.txt"));
+    ExpectNoTemporaryFiles();
+}
+
+TEST_F(Faults, SourceDeletedBetweenLoadAndSync) {
+    NewerInSecond();
+    remote.Write("new.txt", "fresh");
+    Load();
+    fs::remove(remote.path() / "a.txt");
+    fs::remove(remote.path() / "new.txt");
+    EXPECT_EQ(Sync(), 2);
+    EXPECT_EQ(view.questions.size(), 1u);  // answered No
+    EXPECT_EQ(local.Read("a.txt"), "local, older");
+    EXPECT_FALSE(local.Exists("new.txt"));
+    ExpectNoTemporaryFiles();
+}
+
+TEST_F(Faults, FilesWrittenSinceTheLoadAreNeitherOverwrittenNorDeleted) {
+    NewerInSecond();
+    remote.Write("new.txt", "fresh");
+    local.Write("doomed.txt", "as loaded");
+    Load();
+    lists.ldelfile1.Add("doomed.txt 1");
+    // The user goes on working in the First Folder while the plan is reviewed.
+    local.Write("a.txt", "local, edited after the Load");
+    local.Write("new.txt", "made after the Load");
+    local.Write("doomed.txt", "edited after the Load");
+    EXPECT_EQ(Sync(), 3);
+    EXPECT_TRUE(view.questions.empty());
+    EXPECT_EQ(local.Read("a.txt"), "local, edited after the Load");
+    EXPECT_EQ(local.Read("new.txt"), "made after the Load");
+    EXPECT_EQ(local.Read("doomed.txt"), "edited after the Load");
+    ExpectNoTemporaryFiles();
+}
+
+TEST_F(Faults, FilesUnchangedSinceTheLoadAreCarriedOut) {
+    NewerInSecond();
+    local.Write("doomed.txt", "as loaded");
+    Load();
+    lists.ldelfile1.Add("doomed.txt 1");
+    fs::remove(local.path() / "a.txt");  // gone since the Load: nothing there to lose
+    EXPECT_EQ(Sync(), 0);
+    EXPECT_EQ(local.Read("a.txt"), "remote, newer");
+    EXPECT_FALSE(local.Exists("doomed.txt"));
+}
+
+TEST_F(Faults, RefusedRemovalKeepsTheFileAndCounts) {
+    local.Write("busy.txt", "b");
+    Load();
+    lists.ldelfile1.Add("busy.txt 1");
+    lists.rFileAdd1.Clear();
+    files.breakRemove = [](std::string_view path) { return path.ends_with("busy.txt"); };
+    EXPECT_EQ(Sync(), 1);
+    EXPECT_EQ(local.Read("busy.txt"), "b");
+}
+
+#ifdef _WIN32
+// Another process's handle that shares nothing: every open of the file fails with a sharing violation.
+class ExclusiveOpen {
+public:
+    explicit ExclusiveOpen(const fs::path& path)
+        : handle_(CreateFileW(path.wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+    ~ExclusiveOpen() {
+        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    }
+    ExclusiveOpen(const ExclusiveOpen&) = delete;
+    ExclusiveOpen& operator=(const ExclusiveOpen&) = delete;
+    bool held() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_;
+};
+
+TEST_F(Faults, SharingViolationOnTheSourceOrTheDestinationOfACopy) {
+    for (bool lockSource : {true, false}) {
+        SCOPED_TRACE(lockSource ? "source" : "destination");
+        TempFolder l, r;
+        l.Write("a.txt", "local, older");
+        l.Age("a.txt", 2);
+        r.Write("a.txt", "remote, newer");
+        engine::SyncLists plan = engine_testing::Load(l.Core(), r.Core());
+        ASSERT_EQ(plan.lUpdate1.size(), 1u);
+        RecordingView v;
+        v.answers = {true};
+        {
+            ExclusiveOpen lock(lockSource ? r.path() / "a.txt" : l.path() / "a.txt");
+            ASSERT_TRUE(lock.held());
+            EXPECT_EQ(engine::UpdateItems(files, plan, l.Core(), r.Core(), v), 1);
+        }
+        EXPECT_EQ(v.questions.size(), 1u);
+        EXPECT_EQ(v.warnings.size(), 1u);
+        EXPECT_FALSE(engine_testing::HasTemporaryFiles(l.path()));
+        EXPECT_EQ(l.Read("a.txt"), "local, older");
+        EXPECT_EQ(r.Read("a.txt"), "remote, newer");
+    }
+}
+
+TEST_F(Faults, SharingViolationDuringDeletionKeepsTheFile) {
+    local.Write("open.txt", "in use");
+    local.Write("free.txt", "f");
+    Load();
+    lists.rFileAdd1.Clear();
+    lists.ldelfile1.Add("open.txt 1");
+    lists.ldelfile1.Add("free.txt 1");
+    {
+        ExclusiveOpen lock(local.path() / "open.txt");
+        ASSERT_TRUE(lock.held());
+        EXPECT_EQ(Sync(), 1);
+    }
+    EXPECT_EQ(local.Read("open.txt"), "in use");
+    EXPECT_FALSE(local.Exists("free.txt"));
+}
+#endif
+
+}  // namespace
