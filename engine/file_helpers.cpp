@@ -31,11 +31,14 @@ void CreateFolderChain(platform::FileOps& files, std::string_view path) {
     files.CreateFolder(path);
 }
 
-bool CopyItemFile(platform::FileOps& files, std::string_view source, std::string_view destination) {
+bool CopyItemFile(platform::FileOps& files, std::string_view source, std::string_view destination,
+                  const std::function<bool()>& mayReplace) {
     size_t cut = destination.find_last_of("\\/");
     std::string temporary(cut == std::string_view::npos ? std::string_view() : destination.substr(0, cut + 1));
     temporary += TemporaryName();
-    if (files.CopyToFile(source, temporary) && files.MoveReplacing(temporary, destination)) return true;
+    if (files.CopyToFile(source, temporary) && (!mayReplace || mayReplace()) &&
+        files.MoveReplacing(temporary, destination))
+        return true;
     // The copy may carry a read-only attribute from its source.
     files.SetArchiveOnly(temporary);
     files.RemoveFile(temporary);

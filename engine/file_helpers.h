@@ -1,5 +1,6 @@
 #pragma once
 // Small file helpers shared by the engine steps and the list commands.
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -21,8 +22,10 @@ void CreateFolderChain(platform::FileOps& files, std::string_view path);
 
 // Copies over an existing destination, keeping the source's last-write time and attributes. The copy
 // goes to a temporary file beside the destination first, so a failure leaves the old destination as it
-// was and no temporary file behind. A read-only destination fails.
-bool CopyItemFile(platform::FileOps& files, std::string_view source, std::string_view destination);
+// was and no temporary file behind. A read-only destination fails. mayReplace, when given, is asked
+// once the copy is complete, just before it takes the destination's place; false fails the copy.
+bool CopyItemFile(platform::FileOps& files, std::string_view source, std::string_view destination,
+                  const std::function<bool()>& mayReplace = {});
 
 // What the Load saw of one side. A Sync writes over or deletes a file only while it is as the Load
 // saw it: content written there since (or a file that has appeared since) is newer than the plan.

@@ -29,24 +29,29 @@ bool CarryOutAdd(platform::FileOps& files, std::string_view entry, std::string_v
         CreateFolderChain(files, destination);
         return files.FolderExists(destination);
     }
-    if (loaded.ChangedSinceLoad(files, split.path, destination)) return false;
+    // Asked before the copy and again just before the copy takes the destination's place.
+    auto unchanged = [&] { return !loaded.ChangedSinceLoad(files, split.path, destination); };
+    if (!unchanged()) return false;
     std::string source = Join(from, split.path);
-    if (CopyItemFile(files, source, destination)) return true;
+    if (CopyItemFile(files, source, destination, unchanged)) return true;
     CreateFolderChain(files, FolderPart(destination));
-    return CopyItemFile(files, source, destination);
+    return CopyItemFile(files, source, destination, unchanged);
 }
 
 // An update entry: a failed copy asks whether to clear the destination's attributes and force it.
+// A destination that changed since the Load is left as it is, without a question.
 bool CarryOutUpdate(platform::FileOps& files, std::string_view entry, std::string_view from, std::string_view to,
                     LoadedSide& loaded, RunView& view) {
     std::string source = Join(from, entry), destination = Join(to, entry);
-    if (loaded.ChangedSinceLoad(files, entry, destination)) return false;
-    if (CopyItemFile(files, source, destination)) return true;
+    auto unchanged = [&] { return !loaded.ChangedSinceLoad(files, entry, destination); };
+    if (!unchanged()) return false;
+    if (CopyItemFile(files, source, destination, unchanged)) return true;
+    if (!unchanged()) return false;  // changed while the copy ran: nothing to force
     std::string paths = "From: " + source + "\r" + "To  : " + destination + "\r";
     if (!view.AskYesNo(paths + "Copy Failed, Force Update?")) return false;
     files.SetArchiveOnly(destination);
-    if (CopyItemFile(files, source, destination)) return true;
-    view.Warn(paths + "Copy still failed");
+    if (CopyItemFile(files, source, destination, unchanged)) return true;
+    if (unchanged()) view.Warn(paths + "Copy still failed");
     return false;
 }
 

@@ -128,6 +128,22 @@ TEST_F(Faults, FilesWrittenSinceTheLoadAreNeitherOverwrittenNorDeleted) {
     ExpectNoTemporaryFiles();
 }
 
+TEST_F(Faults, DestinationSavedWhileTheCopyRunsIsKept) {
+    NewerInSecond();
+    remote.Write("new.txt", "fresh");
+    Load();
+    files.breakCopy = [&](std::string_view source) {
+        if (source.ends_with("a.txt")) local.Write("a.txt", "saved while the copy ran");
+        if (source.ends_with("new.txt")) local.Write("new.txt", "made while the copy ran");
+        return false;  // the copy itself succeeds
+    };
+    EXPECT_EQ(Sync(), 2);
+    EXPECT_TRUE(view.questions.empty());
+    EXPECT_EQ(local.Read("a.txt"), "saved while the copy ran");
+    EXPECT_EQ(local.Read("new.txt"), "made while the copy ran");
+    ExpectNoTemporaryFiles();
+}
+
 TEST_F(Faults, FilesUnchangedSinceTheLoadAreCarriedOut) {
     NewerInSecond();
     local.Write("doomed.txt", "as loaded");
