@@ -6,10 +6,6 @@
 #include <string>
 #include <vector>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 #include "engine/delete.h"
 #include "engine/update.h"
 #include "tests/engine/engine_fakes.h"
@@ -166,21 +162,7 @@ TEST_F(Faults, RefusedRemovalKeepsTheFileAndCounts) {
 }
 
 #ifdef _WIN32
-// Another process's handle that shares nothing: every open of the file fails with a sharing violation.
-class ExclusiveOpen {
-public:
-    explicit ExclusiveOpen(const fs::path& path)
-        : handle_(CreateFileW(path.wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
-    ~ExclusiveOpen() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    ExclusiveOpen(const ExclusiveOpen&) = delete;
-    ExclusiveOpen& operator=(const ExclusiveOpen&) = delete;
-    bool held() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle_;
-};
+using testing_support::ExclusiveOpen;
 
 TEST_F(Faults, SharingViolationOnTheSourceOrTheDestinationOfACopy) {
     for (bool lockSource : {true, false}) {

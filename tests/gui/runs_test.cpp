@@ -1,5 +1,6 @@
 #include "tests/gui/gui_fixture.h"
 
+#include <algorithm>
 #include <functional>
 
 #include "platform/file_system.h"
@@ -143,6 +144,37 @@ TEST_F(Runs, SyncWhoseCopiesFailSaysSo) {
     std::filesystem::remove(first.path() / "Sub" / "b.txt");  // gone between Load and Sync
     Click(ids::bSync);
     EXPECT_EQ(main().PanelText(app::kPanelMessage), "1 item failed to sync");
+}
+
+TEST_F(Runs, FilesInUseOrChangedSinceTheLoadSurviveTheSyncAndTheWindowGoesOn) {
+    FillPair();
+    Start();
+    Click(ids::bLoad);
+    second.Write("a.txt", "edited in the Second Folder after the Load");
+    {
+        testing_support::ExclusiveOpen inUse(first.path() / "d.txt");  // open in another program
+        ASSERT_TRUE(inUse.held());
+        Click(ids::bSync);
+    }
+    EXPECT_EQ(main().PanelText(app::kPanelMessage), "2 items failed to sync");
+    ASSERT_EQ(prompter.questions.size(), 1u);  // only the file in use, answered Yes
+    EXPECT_NE(prompter.questions[0].find("d.txt"), std::string::npos);
+    EXPECT_EQ(prompter.warnings.size(), 1u);
+    EXPECT_TRUE(prompter.errors.empty());
+    EXPECT_EQ(first.Read("d.txt"), "old");
+    EXPECT_EQ(second.Read("a.txt"), "edited in the Second Folder after the Load");
+    EXPECT_EQ(first.Read("c.txt"), "only there");
+    EXPECT_EQ(second.Read("Sub\\b.txt"), "only here");
+    EXPECT_TRUE(Enabled(ids::bLoad));
+    EXPECT_TRUE(Enabled(ids::bExit));
+
+    // The window goes on: the next Load plans again what is still to do.
+    Click(ids::bLoad);
+    Entries updates = Texts(main().state().lists.lUpdate1);
+    EXPECT_NE(std::find(updates.begin(), updates.end(), "d.txt"), updates.end());
+    Click(ids::bSync);
+    EXPECT_EQ(main().PanelText(app::kPanelMessage), "Synchronize Complete");
+    EXPECT_EQ(first.Read("d.txt"), "new remote");
 }
 
 TEST_F(Runs, ClosingTheWindowAfterTheCountdownWithAutoClose) {

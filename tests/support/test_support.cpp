@@ -86,6 +86,15 @@ void TempFolder::Age(std::string_view relative, int days) const {
 }
 
 #ifdef _WIN32
+ExclusiveOpen::ExclusiveOpen(const fs::path& path)
+    : handle_(CreateFileW(path.wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+
+ExclusiveOpen::~ExclusiveOpen() {
+    if (held()) CloseHandle(handle_);
+}
+
+bool ExclusiveOpen::held() const { return handle_ != INVALID_HANDLE_VALUE; }
+
 ProgramKey::ProgramKey() {
     Remove();
     HKEY key = nullptr;

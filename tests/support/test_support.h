@@ -38,4 +38,20 @@ public:
     static void Remove();
 };
 
+#ifdef _WIN32
+// Another program's handle on a file that shares nothing: every open of the file fails with a
+// sharing violation while it is held.
+class ExclusiveOpen {
+public:
+    explicit ExclusiveOpen(const std::filesystem::path& path);
+    ~ExclusiveOpen();
+    ExclusiveOpen(const ExclusiveOpen&) = delete;
+    ExclusiveOpen& operator=(const ExclusiveOpen&) = delete;
+    bool held() const;
+
+private:
+    void* handle_;
+};
+#endif
+
 }  // namespace testing_support
