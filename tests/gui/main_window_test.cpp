@@ -212,6 +212,21 @@ TEST_F(MainWindow, UnreadableShortcutFileIsIgnored) {
     EXPECT_TRUE(prompter.errors.empty());
 }
 
+TEST_F(MainWindow, BinaryOrEnormousShortcutFileFillsTheFieldsWithoutAMessage) {
+    StorePair("C:\\Data", "D:\\Backup");
+    std::string garbage(30 * 1024 * 1024, '\0');
+    for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<char>((i * 131 + 7) % 256);
+    folder.Write("garbage.mvp", garbage);
+    Start({folder.Core("garbage.mvp")});
+    Show();
+    EXPECT_TRUE(prompter.errors.empty());
+    EXPECT_TRUE(main().state().ShortcutLoaded);
+    // Only the start of the file is read: the fields hold at most that much.
+    EXPECT_LE(Text(ids::lFolder1).size() + Text(ids::rFolder1).size(), 3u * 256 * 1024);
+    SendMessageW(Control(ids::lFolder1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"C:\\Other"));
+    EXPECT_EQ(Text(ids::lFolder1), "C:\\Other");
+}
+
 TEST_F(MainWindow, AutoSwitchHandsOverThePairAndArmsTheAutomaticLoad) {
     StorePair("C:\\Data", "D:\\Backup");
     Start({"-auto", "E:\\Work", "F:\\Mirror"});
