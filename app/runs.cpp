@@ -1,5 +1,8 @@
 #include "app/runs.h"
 
+#include <exception>
+#include <functional>
+
 #include "app/folder_pair.h"
 #include "engine/delete.h"
 #include "engine/evaluate.h"
@@ -27,6 +30,22 @@ private:
     bool before_;
 };
 
+// Runs a step when the scope is left by an error, so that a failed run does not leave the window
+// in its run state (Load and Exit disabled, Stop in the place of Options).
+class OnError {
+public:
+    explicit OnError(std::function<void()> step) : step_(std::move(step)), errors_(std::uncaught_exceptions()) {}
+    ~OnError() {
+        if (std::uncaught_exceptions() > errors_) step_();
+    }
+    OnError(const OnError&) = delete;
+    OnError& operator=(const OnError&) = delete;
+
+private:
+    std::function<void()> step_;
+    int errors_;
+};
+
 std::string FailureText(int failed) {
     return std::to_string(failed) + (failed == 1 ? " item failed to sync" : " items failed to sync");
 }
@@ -39,6 +58,7 @@ std::string Runs::StampLine(const platform::LocalTime& now) {
 
 void Runs::RunMultiDirectory() {
     Mark active(state_.runActive);
+    OnError restore([this] { EndRun(); });
     host_.ResetTotals();
     host_.EnableButton(Button::Exit, false);
     host_.ShowButton(Button::Stop, true);
@@ -58,7 +78,12 @@ void Runs::RunMultiDirectory() {
         if (settings_.usemulti && left > 1 && !settings_.autodortdata) WaitForNext();
         if (state_.stopRequested) break;
     }
+    EndRun();
+    host_.SetTotalTexts(std::to_string(state_.totals.local.item) + " Bytes",
+                        std::to_string(state_.totals.remote.item) + " Bytes");
+}
 
+void Runs::EndRun() {
     host_.ShowButton(Button::Next, false);
     host_.ShowButton(Button::Load, true);
     state_.stopRequested = state_.nextRequested = false;
@@ -67,8 +92,6 @@ void Runs::RunMultiDirectory() {
     host_.EnableButton(Button::Exit, true);
     host_.ShowButton(Button::Stop, false);
     host_.ShowButton(Button::Options, true);
-    host_.SetTotalTexts(std::to_string(state_.totals.local.item) + " Bytes",
-                        std::to_string(state_.totals.remote.item) + " Bytes");
 }
 
 void Runs::Pass(size_t pairIndex) {
@@ -192,6 +215,10 @@ void Runs::LoadFromButton() {
     state_.totals = {};
     // Cleared however the run ends; the window then shows the default cursor at the next move.
     Mark busy(state_.LoadBusy);
+    OnError restore([this] {
+        host_.SetBusyCursor(false);
+        host_.EnableButton(Button::Load, true);
+    });
     host_.ShowItemListPage();
     host_.SetBusyCursor(true);
     host_.Repaint();

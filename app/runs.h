@@ -29,6 +29,8 @@ public:
 
 private:
     void Pass(size_t pairIndex);
+    // The control states at the end of every Load run, however it ends.
+    void EndRun();
     bool SkipWithoutFolders();
     void CreateFolders();
     void ScanBoth();

@@ -177,6 +177,28 @@ TEST_F(Runs, FilesInUseOrChangedSinceTheLoadSurviveTheSyncAndTheWindowGoesOn) {
     EXPECT_EQ(first.Read("d.txt"), "new remote");
 }
 
+TEST_F(Runs, AnErrorInsideALoadLeavesTheWindowReadyForTheNext) {
+    FillPair();
+    Start();
+    HKEY key = nullptr;
+    RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Harwick\\mirv98", 0, KEY_SET_VALUE | KEY_WOW64_64KEY, &key);
+    DWORD number = 7;
+    RegSetValueExW(key, L"local", 0, REG_DWORD, reinterpret_cast<BYTE*>(&number), sizeof number);
+    RegCloseKey(key);
+    Click(ids::bLoad);
+    EXPECT_EQ(prompter.errors, (std::vector<std::string>{"Invalid data type for 'local'"}));
+    EXPECT_TRUE(Enabled(ids::bLoad));
+    EXPECT_TRUE(Enabled(ids::bExit));
+    EXPECT_TRUE(Visible(ids::bOptions));
+    EXPECT_FALSE(Visible(ids::bStop));
+    EXPECT_FALSE(main().state().runActive || main().state().LoadBusy);
+
+    SetValue("local", first.Core());
+    Click(ids::bLoad);
+    EXPECT_EQ(Texts(main().state().lists.lFileAdd1), (Entries{"c.txt"}));
+    EXPECT_EQ(prompter.errors.size(), 1u);
+}
+
 TEST_F(Runs, ClosingTheWindowAfterTheCountdownWithAutoClose) {
     first.Write("same.txt", "x");
     second.Write("same.txt", "x");
