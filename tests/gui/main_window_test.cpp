@@ -1,5 +1,7 @@
 #include "tests/gui/gui_fixture.h"
 
+#include <filesystem>
+
 #include "platform/win32/wide.h"
 
 namespace {
@@ -311,6 +313,17 @@ TEST_F(MainWindow, SettingsLoadErrorIsShownAndTheWindowsStillOpen) {
     EXPECT_EQ(prompter.errors[0], "'soon' is not a valid integer value");
     EXPECT_FALSE(application->settings().usestamp);
     EXPECT_EQ(application->settings().ssdelay, 10);
+}
+
+TEST_F(MainWindow, UnreadableSettingsFileIsReportedAndTheWindowWorks) {
+    StorePair("C:\\Data", "D:\\Backup");
+    std::filesystem::create_directory(folder.path() / "mirv4.dat");  // there, but no file to read
+    SetValue("usesubs", "true");
+    Start();
+    EXPECT_EQ(prompter.errors, (std::vector<std::string>{"Cannot open file " + folder.Core("mirv4.dat")}));
+    EXPECT_FALSE(application->settings().usesubs);  // loading stopped: every field keeps its default
+    EXPECT_TRUE(IsWindowEnabled(Control(ids::bLoad)));
+    EXPECT_EQ(Text(ids::lFolder1), "C:\\Data");
 }
 
 }  // namespace
