@@ -8,15 +8,29 @@ namespace engine {
 
 namespace {
 
+constexpr std::string_view kTemporaryPrefix = "~mirv98-", kTemporarySuffix = ".tmp";
+
 // Temporary names differ between processes and between copies of one process.
 std::string TemporaryName() {
     static const auto token =
         static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count() & 0xFFFFFF);
     static std::atomic<unsigned> counter{0};
-    return "~mirv98-" + std::to_string(token) + "-" + std::to_string(counter++) + ".tmp";
+    return std::string(kTemporaryPrefix) + std::to_string(token) + "-" + std::to_string(counter++) +
+           std::string(kTemporarySuffix);
 }
 
 }  // namespace
+
+bool IsTemporaryCopyName(std::string_view name) {
+    if (!name.starts_with(kTemporaryPrefix) || !name.ends_with(kTemporarySuffix)) return false;
+    std::string_view middle = name.substr(kTemporaryPrefix.size(),
+                                          name.size() - kTemporaryPrefix.size() - kTemporarySuffix.size());
+    size_t dash = middle.find('-');
+    if (dash == 0 || dash == std::string_view::npos || dash + 1 == middle.size()) return false;
+    for (size_t i = 0; i < middle.size(); ++i)
+        if (i != dash && (middle[i] < '0' || middle[i] > '9')) return false;
+    return true;
+}
 
 SplitEntry SplitFolderEntry(std::string_view text) {
     if (text.size() >= 2 && text.front() == '[' && text.back() == ']') return {true, text.substr(1, text.size() - 2)};

@@ -41,6 +41,10 @@ private:
     std::optional<CaptionIndex> index_;  // built at the first question
 };
 
+// A copy's temporary file ("~mirv98-<n>-<n>.tmp"). One left behind by a crash or a power loss
+// is no user content: the scan passes it over, so it is never copied on.
+bool IsTemporaryCopyName(std::string_view name);
+
 // The size of the first entry matching the path; 0 when there is none.
 ByteCount GetItemSize(platform::FileOps& files, std::string_view path);
 

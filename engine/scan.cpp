@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <future>
 
+#include "engine/file_helpers.h"
 #include "engine/name_key.h"
 #include "platform/text.h"
 #include "settings/settings.h"
@@ -45,7 +46,7 @@ public:
                 if (filter_.Passes(e.name, true)) AddScannedItem(list_, total_, "[" + path + "]", 0, 0);
                 // The filters never stop the descent.
                 Walk(folder + e.name + "\\", path + "\\");
-            } else if (filter_.Passes(e.name, false)) {
+            } else if (filter_.Passes(e.name, false) && !IsTemporaryCopyName(e.name)) {
                 AddScannedItem(list_, total_, path, platform::PackFileTime(e.lastWrite), e.size);
             }
         });

@@ -71,6 +71,13 @@ TEST_F(ScanTest, EntryColumnsForFilesAndFolders) {
     EXPECT_EQ(entry.pathAsFound, "Sub\\a.txt");
 }
 
+TEST_F(ScanTest, TemporaryFilesOfAnInterruptedCopyAreNotListed) {
+    folder.Write("Sub/~mirv98-4711-0.tmp", "half a copy");
+    folder.Write("~mirv98-notes.tmp", "a user's file");
+    folder.Write("~mirv98-1-2.tmp.txt", "a user's file");
+    EXPECT_EQ(Scan(Subfolders()), (std::vector<std::string>{"[Sub]", "~mirv98-1-2.tmp.txt", "~mirv98-notes.tmp"}));
+}
+
 TEST_F(ScanTest, FoldersComeBeforeTheirContentsThenSortPunctuationDigitsLetters) {
     folder.Write("Sub/Inner/c.txt", "c");
     folder.Write("Sub/a.txt", "a");
