@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <future>
+#include <optional>
 
 #include "engine/file_helpers.h"
 #include "engine/name_key.h"
@@ -39,25 +40,45 @@ public:
     // unless it is the root itself.
     void Walk(const std::string& folder, const std::string& prefix) {
         std::string path;
+        ancestors_.push_back({folder, std::nullopt});
         files_.Enumerate(folder, [&](const platform::FileInfo& e) {
             path.assign(prefix).append(e.name);
             if (e.directory) {
                 if (!subfolders_) return;
                 if (filter_.Passes(e.name, true)) AddScannedItem(list_, total_, "[" + path + "]", 0, 0);
-                // The filters never stop the descent.
-                Walk(folder + e.name + "\\", path + "\\");
+                // The filters never stop the descent; a link back to a folder above does.
+                std::string inner = folder + e.name + "\\";
+                if (!e.link || !LeadsBack(inner)) Walk(inner, path + "\\");
             } else if (filter_.Passes(e.name, false) && !IsTemporaryCopyName(e.name)) {
                 AddScannedItem(list_, total_, path, platform::PackFileTime(e.lastWrite), e.size);
             }
         });
+        ancestors_.pop_back();
     }
 
 private:
+    struct Ancestor {
+        std::string path;
+        std::optional<std::optional<platform::FolderIdentity>> identity;  // asked once, when a link needs it
+    };
+
+    // A link to the folder being scanned or one above it would repeat the tree without end.
+    bool LeadsBack(const std::string& link) {
+        auto target = files_.IdentifyFolder(link);
+        if (!target) return false;
+        for (Ancestor& a : ancestors_) {
+            if (!a.identity) a.identity = files_.IdentifyFolder(a.path);
+            if (*a.identity == target) return true;
+        }
+        return false;
+    }
+
     platform::FileOps& files_;
     ItemFilter filter_;
     bool subfolders_;
     ItemList& list_;
     ByteCount& total_;
+    std::vector<Ancestor> ancestors_;
 };
 
 }  // namespace

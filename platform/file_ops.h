@@ -28,6 +28,14 @@ struct FileInfo {
     std::int64_t size = 0;
     FileTime lastWrite = 0;
     std::uint32_t attributes = 0;
+    // A folder that stands for another one elsewhere (a junction or a symbolic link).
+    bool link = false;
+};
+
+// What makes a folder itself, whatever path reaches it: the volume and the file number on it.
+struct FolderIdentity {
+    std::uint64_t volume = 0, index = 0;
+    bool operator==(const FolderIdentity&) const = default;
 };
 
 class FileOps {
@@ -53,6 +61,11 @@ public:
     // Leaves the archive attribute alone: clears read-only, hidden and system.
     virtual bool SetArchiveOnly(std::string_view path) = 0;
     virtual bool FolderExists(std::string_view path) = 0;
+    // nullopt when the folder cannot be opened, or when the file system cannot tell.
+    virtual std::optional<FolderIdentity> IdentifyFolder(std::string_view path) {
+        (void)path;
+        return std::nullopt;
+    }
 };
 
 FileOps& SystemFileOps();

@@ -92,6 +92,11 @@ public:
                 continue;
             info.name = name;
             Fill(info, st);
+            struct stat own {};
+            info.link = info.directory &&
+                        (e->d_type == DT_LNK ||
+                         (e->d_type == DT_UNKNOWN &&
+                          fstatat(dirfd(dir.get()), e->d_name, &own, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(own.st_mode)));
             visit(info);
         }
         return true;
@@ -145,6 +150,12 @@ public:
         std::string p = PosixPath(path);
         struct stat st {};
         return stat(p.c_str(), &st) == 0 && chmod(p.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
+    }
+
+    std::optional<FolderIdentity> IdentifyFolder(std::string_view path) override {
+        struct stat st {};
+        if (stat(PosixPath(path).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
+        return FolderIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
     }
 
     bool FolderExists(std::string_view path) override {

@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "engine/scan.h"
 #include "platform/clock.h"
 #include "tests/engine/engine_fakes.h"
@@ -14,6 +18,19 @@ namespace {
 
 using engine::ItemList;
 using engine::ScanOptions;
+
+bool MakeFolderLink(const std::filesystem::path& link, const std::filesystem::path& target) {
+#ifdef _WIN32
+    // Some file systems (Wine's among them) accept the call and show no folder.
+    return CreateSymbolicLinkW(link.c_str(), target.c_str(),
+                               SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != 0 &&
+           std::filesystem::is_directory(link);
+#else
+    std::error_code error;
+    std::filesystem::create_directory_symlink(target, link, error);
+    return !error;
+#endif
+}
 
 class ScanTest : public ::testing::Test {
 protected:
@@ -76,6 +93,30 @@ TEST_F(ScanTest, TemporaryFilesOfAnInterruptedCopyAreNotListed) {
     folder.Write("~mirv98-notes.tmp", "a user's file");
     folder.Write("~mirv98-1-2.tmp.txt", "a user's file");
     EXPECT_EQ(Scan(Subfolders()), (std::vector<std::string>{"[Sub]", "~mirv98-1-2.tmp.txt", "~mirv98-notes.tmp"}));
+}
+
+TEST_F(ScanTest, LinksAreFollowedUnlessTheyLeadBackUp) {
+    testing_support::TempFolder elsewhere;
+    elsewhere.Write("y.txt", "y");
+    folder.Write("Data/x.txt", "x");
+    if (!MakeFolderLink(folder.path() / "Data" / "Back", folder.path()) ||
+        !MakeFolderLink(folder.path() / "Other", elsewhere.path()))
+        GTEST_SKIP() << "this file system makes no folder links";
+    EXPECT_EQ(Scan(Subfolders()),
+              (std::vector<std::string>{"Data\\x.txt", "Other\\y.txt", "[Data\\Back]", "[Data]", "[Other]"}));
+}
+
+TEST(FolderIdentity, OneFolderWhateverThePathThatReachesIt) {
+    testing_support::TempFolder root;
+    root.Write("A/B/x.txt", "x");
+    auto& files = platform::SystemFileOps();
+    auto a = files.IdentifyFolder(root.Core("A"));
+    ASSERT_TRUE(a);
+    EXPECT_EQ(files.IdentifyFolder(root.Core("A") + "\\"), a);
+    EXPECT_EQ(files.IdentifyFolder(root.Core("A\\B\\..")), a);
+    EXPECT_NE(files.IdentifyFolder(root.Core("A\\B")), a);
+    EXPECT_NE(files.IdentifyFolder(root.Core()), a);
+    EXPECT_FALSE(files.IdentifyFolder(root.Core("missing")));
 }
 
 TEST_F(ScanTest, FoldersComeBeforeTheirContentsThenSortPunctuationDigitsLetters) {
