@@ -7,11 +7,14 @@
 namespace ui {
 
 void VirtualList::Refresh() {
-    size_t n = count_();
-    if (static_cast<size_t>(ListView_GetItemCount(list_)) != n) {
-        ListView_SetItemCountEx(list_, static_cast<int>(n), LVSICF_NOSCROLL);
-    }
+    RefreshLength();
     InvalidateRect(list_, nullptr, FALSE);
+}
+
+void VirtualList::RefreshLength() {
+    size_t n = count_();
+    if (static_cast<size_t>(ListView_GetItemCount(list_)) != n)
+        ListView_SetItemCountEx(list_, static_cast<int>(n), LVSICF_NOSCROLL);
 }
 
 bool VirtualList::AnswerDisplayInfo(NMHDR* header) const {

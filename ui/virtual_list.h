@@ -19,6 +19,9 @@ public:
     HWND hwnd() const { return list_; }
     // Shows the model's current length; call after the model changed.
     void Refresh();
+    // Shows the model's new length, repainting only a list whose length changed: cheap enough to
+    // call between every hundred entries of a long step.
+    void RefreshLength();
     // Answers LVN_GETDISPINFOW for this list; false when the notification is another list's.
     bool AnswerDisplayInfo(NMHDR* header) const;
     std::vector<size_t> SelectedRows() const;

@@ -549,7 +549,8 @@ void TfMirv95::SetStepCaption(std::string_view caption) { ui::SetText(Control(id
 void TfMirv95::SetProgress(int percent) { SendMessageW(Control(ids::pb1), PBM_SETPOS, percent, 0); }
 
 void TfMirv95::ProcessMessages() {
-    RefreshLists();
+    // Every list repainted at every call made painting most of a long evaluation's time.
+    for (auto& list : lists_) list.RefreshLength();
     ui::ProcessPendingMessages();
 }
 
