@@ -45,8 +45,9 @@ int Compare(std::string_view a, std::string_view b, bool ignoreCase) {
         if (int d = Class(ca) - Class(cb)) return Sign(d);
         char32_t ua = Upper(ca), ub = Upper(cb);
         if (ua != ub) return ua < ub ? -1 : 1;
-        // Lower case sorts first when the texts are otherwise equal.
-        if (!caseTie && ca != cb) caseTie = ca == ua ? 1 : -1;
+        // Lower case sorts first when the texts are otherwise equal. Two lower-case forms of one
+        // letter (final and medial sigma) go by code point, or each would sort before the other.
+        if (!caseTie) caseTie = ca == ua ? 1 : cb == ub ? -1 : ca < cb ? -1 : 1;
     }
     if (i < a.size()) return 1;
     if (j < b.size()) return -1;

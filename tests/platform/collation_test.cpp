@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/collation.h"
@@ -26,6 +27,19 @@ TEST(Collation, LettersCompareWithoutCaseFirstThenLowerBeforeUpper) {
     EXPECT_NE(platform::CompareText("a.txt", "A.TXT"), 0);
     EXPECT_EQ(platform::CompareTextNoCase("a.txt", "A.TXT"), 0);
     EXPECT_LT(platform::CompareTextNoCase("Docs\\a.txt 5", "docs\\b.txt 5"), 0);
+}
+
+TEST(Collation, TwoLowerCaseFormsOfOneLetterHaveOneOrder) {
+    // ς and σ (one upper case, Σ), µ and μ (one upper case, Μ): neither may sort before the other
+    // both ways round, or the sorted lists depend on the order the entries came in.
+    for (auto [a, b] : {std::pair<std::string, std::string>{"\xCF\x82", "\xCF\x83"}, {"\xC2\xB5", "\xCE\xBC"}}) {
+        for (auto compare : {platform::CompareText, platform::CompareTextNoCase}) {
+            int ab = compare(a, b), ba = compare(b, a);
+            EXPECT_EQ(ab < 0, ba > 0) << a << " " << b;
+            EXPECT_EQ(ab == 0, ba == 0) << a << " " << b;
+        }
+        EXPECT_EQ(Sorted({a + ".txt", b + ".txt"}, false), Sorted({b + ".txt", a + ".txt"}, false));
+    }
 }
 
 TEST(Collation, FoldCaseMatchesNamesOverAllLetters) {
