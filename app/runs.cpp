@@ -144,7 +144,9 @@ void Runs::CreateFolders() {
 void Runs::ScanBoth() {
     engine::PairPaths paths{host_.FolderText(Side::First) + "\\*.*", state_.LocalFolder,
                             host_.FolderText(Side::Second) + "\\*.*", state_.RemoteFolder};
-    engine::ScanAndSortPair(files_, paths, engine::ScanOptionsFrom(settings_), state_.lists, state_.totals);
+    // The window stays responsive during a long scan; a Stop is acted on by the evaluation.
+    engine::ScanAndSortPair(files_, paths, engine::ScanOptionsFrom(settings_), state_.lists, state_.totals,
+                            [this] { host_.ProcessMessages(); });
     host_.SetItemCaptions("First Folder Items: " + std::to_string(state_.lists.lvLocal.size()),
                           "Second Folder Items: " + std::to_string(state_.lists.lvRemote.size()));
     host_.ListsChanged();

@@ -1,6 +1,8 @@
 #include "engine/scan.h"
 
 #include <algorithm>
+#include <chrono>
+#include <functional>
 #include <future>
 #include <optional>
 
@@ -126,6 +128,40 @@ void ScanFolder(platform::FileOps& files, std::string_view searchPath, std::stri
     std::string prefix = folder.size() > root.size() ? folder.substr(root.size()) : std::string();
     if (!prefix.empty() && prefix.front() == '\\') prefix.erase(0, 1);
     Scanner(files, options, list, itemTotal).Walk(folder, prefix);
+}
+
+}  // namespace engine
+
+namespace engine {
+
+void ScanAndSortPair(platform::FileOps& files, const PairPaths& paths, const ScanOptions& options, SyncLists& lists,
+                     ByteTotals& totals, const std::function<void()>& whileWaiting) {
+    struct Side {
+        ItemList list;
+        ByteCount total = 0;
+    } first, second;
+    auto scan = [&](const std::string& search, const std::string& root, Side& side) {
+        ScanFolder(files, search, root, options, side.list, side.total);
+        side.list.SetSorted(true);
+    };
+    // The futures of std::async wait for their threads when destroyed, so no thread outlives the
+    // sides, whatever way this function is left.
+    auto firstDone = std::async(std::launch::async, scan, std::cref(paths.firstSearch), std::cref(paths.firstRoot),
+                                std::ref(first));
+    auto secondDone = std::async(std::launch::async, scan, std::cref(paths.secondSearch),
+                                 std::cref(paths.secondRoot), std::ref(second));
+    if (whileWaiting) {
+        using namespace std::chrono_literals;
+        while (firstDone.wait_for(10ms) != std::future_status::ready ||
+               secondDone.wait_for(0ms) != std::future_status::ready)
+            whileWaiting();
+    }
+    firstDone.get();
+    secondDone.get();
+    lists.lvLocal = std::move(first.list);
+    lists.lvRemote = std::move(second.list);
+    totals.local.item += first.total;
+    totals.remote.item += second.total;
 }
 
 }  // namespace engine

@@ -1,6 +1,7 @@
 #pragma once
 // The folder scan: one item entry per file and subfolder, under the filters and "Use Subdirectories".
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,12 +54,14 @@ void ScanFolder(platform::FileOps& files, std::string_view searchPath, std::stri
                 const ScanOptions& options, ItemList& list, ByteCount& itemTotal);
 
 // Scans both folders of a pair (the text of each folder field + "\*.*" below its root) into lvLocal and
-// lvRemote and sorts each list. The two sides share nothing, so the Second Folder is scanned and
-// sorted on a thread of its own while this thread does the First; neither lets window messages run.
+// lvRemote, replacing what they held, sorts each list and adds the sizes to the item totals. The two
+// sides share nothing and are scanned on threads of their own into lists of their own, which take
+// their places at the end. Meanwhile the calling thread runs whileWaiting (when given) every few
+// milliseconds: the window lets its messages run there, and nothing it can reach is being written.
 struct PairPaths {
     std::string firstSearch, firstRoot, secondSearch, secondRoot;
 };
 void ScanAndSortPair(platform::FileOps& files, const PairPaths& paths, const ScanOptions& options, SyncLists& lists,
-                     ByteTotals& totals);
+                     ByteTotals& totals, const std::function<void()>& whileWaiting = {});
 
 }  // namespace engine

@@ -549,8 +549,10 @@ void TfMirv95::SetStepCaption(std::string_view caption) { ui::SetText(Control(id
 void TfMirv95::SetProgress(int percent) { SendMessageW(Control(ids::pb1), PBM_SETPOS, percent, 0); }
 
 void TfMirv95::ProcessMessages() {
-    // Every list repainted at every call made painting most of a long evaluation's time.
-    for (auto& list : lists_) list.RefreshLength();
+    // Every list repainted at every call made painting most of a long evaluation's time. Lists on
+    // hidden pages wait for the refresh at the end of the step (or for their page to be shown).
+    for (auto& list : lists_)
+        if (IsWindowVisible(list.hwnd())) list.RefreshLength();
     ui::ProcessPendingMessages();
 }
 
