@@ -413,12 +413,17 @@ int Drive(const fs::path& work, int cycles) {
     long creates = 0, changes = 0, renames = 0, deletes = 0;
     std::ifstream(work / "mutator-counts.txt") >> creates >> changes >> renames >> deletes;
     double seconds = std::chrono::duration<double>(Clock::now() - started).count();
-    std::printf("\nsummary: %d cycles in %.0f s; the other process made %ld files, changed %ld, renamed %ld, "
-                "deleted %ld;\n  the runs planned %ld copies, %ld were left alone (changed meanwhile or gone), "
-                "%ld questions answered No;\n  invariant checks: %ld file checks (whole, no temporary file), %ld "
-                "newest-version checks, final settle planned %zu then %zu; problems: %ld\n",
-                cycles, seconds, creates, changes, renames, deletes, planned, failed, runs.host.questions, filesChecked,
-                pathsChecked, settle.planned, after.planned, problems);
+    std::printf("\nsummary: %d cycles in %.0f s\n"
+                "  files touched: %ld by the other process (%ld made, %ld changed, %ld renamed, %ld deleted), "
+                "%ld copied by the runs\n"
+                "  copies planned %ld; not carried out %ld (changed since the Load, source gone, or %ld answered No "
+                "at \"Copy Failed, Force Update?\")\n"
+                "  invariant checks: %ld whole-file checks (none truncated or mixed, no temporary file), %ld "
+                "newest-version checks; final settle planned %zu, then %zu\n"
+                "  problems: %ld\n",
+                cycles, seconds, creates + changes + renames + deletes, creates, changes, renames, deletes,
+                planned - failed, planned, failed, runs.host.questions, filesChecked, pathsChecked, settle.planned,
+                after.planned, problems);
     return problems == 0 ? 0 : 1;
 }
 
