@@ -387,7 +387,7 @@ int Drive(const fs::path& work, int cycles) {
         filesChecked += check.files;
         pathsChecked += check.paths;
         problems += static_cast<long>(check.problems.size());
-        std::printf("cycle %2d: %5zu planned, %3d failed (changed meanwhile or gone), %5ld files whole, %5ld paths "
+        std::printf("cycle %2d: %5zu planned, %3d not carried out, %5ld files whole, %5ld paths "
                     "hold their newest version%s\n",
                     cycle, r.planned, r.failed, check.files, check.paths, check.problems.empty() ? "" : ", PROBLEMS:");
         for (const auto& p : check.problems) std::printf("    %s\n", p.c_str());
