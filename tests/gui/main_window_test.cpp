@@ -292,11 +292,7 @@ TEST_F(MainWindow, MissingInstallationFolderStillParsesTheCommandLine) {
 
 TEST_F(MainWindow, ValueOfTheWrongTypeIsReportedAndStartUpGoesOn) {
     StorePair("C:\\Data", "D:\\Backup");
-    HKEY key = nullptr;
-    RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Harwick\\mirv98", 0, KEY_SET_VALUE | KEY_WOW64_64KEY, &key);
-    DWORD number = 7;
-    RegSetValueExW(key, L"local", 0, REG_DWORD, reinterpret_cast<BYTE*>(&number), sizeof number);
-    RegCloseKey(key);
+    ASSERT_TRUE(testing_support::ProgramKey::StoreNumber(L"local", 7));
     Start();
     ASSERT_EQ(prompter.errors.size(), 1u);
     EXPECT_EQ(prompter.errors[0], "Invalid data type for 'local'");

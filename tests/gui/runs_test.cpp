@@ -180,11 +180,7 @@ TEST_F(Runs, FilesInUseOrChangedSinceTheLoadSurviveTheSyncAndTheWindowGoesOn) {
 TEST_F(Runs, AnErrorInsideALoadLeavesTheWindowReadyForTheNext) {
     FillPair();
     Start();
-    HKEY key = nullptr;
-    RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Harwick\\mirv98", 0, KEY_SET_VALUE | KEY_WOW64_64KEY, &key);
-    DWORD number = 7;
-    RegSetValueExW(key, L"local", 0, REG_DWORD, reinterpret_cast<BYTE*>(&number), sizeof number);
-    RegCloseKey(key);
+    ASSERT_TRUE(testing_support::ProgramKey::StoreNumber(L"local", 7));
     Click(ids::bLoad);
     EXPECT_EQ(prompter.errors, (std::vector<std::string>{"Invalid data type for 'local'"}));
     EXPECT_TRUE(Enabled(ids::bLoad));

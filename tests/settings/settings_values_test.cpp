@@ -5,10 +5,6 @@
 #include <utility>
 #include <vector>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 #include "platform/program_values.h"
 #include "settings/settings.h"
 #include "tests/support/test_support.h"
@@ -133,13 +129,7 @@ TEST(SettingsValues, StoredOnlyExtensionsSwitchWinsOverExclusions) {
 TEST(SettingsValues, ValueThatIsNoStringStopsLoading) {
     ProgramKey key;
     TempFolder folder;
-    HKEY hkey = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, std::wstring(platform::kProgramKeyPath).c_str(), 0,
-                            KEY_SET_VALUE | KEY_WOW64_64KEY, &hkey),
-              ERROR_SUCCESS);
-    DWORD one = 1;
-    RegSetValueExW(hkey, L"usesubs", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
-    RegCloseKey(hkey);
+    ASSERT_TRUE(ProgramKey::StoreNumber(L"usesubs", 1));
     Store({{"usemulti", "true"}});
     Settings s;
     EXPECT_EQ(settings::LoadSettings(folder.Core(), s), "Invalid data type for 'usesubs'");

@@ -105,6 +105,18 @@ ProgramKey::ProgramKey() {
 
 ProgramKey::~ProgramKey() { Remove(); }
 
+bool ProgramKey::StoreNumber(const wchar_t* name, unsigned long value) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, std::wstring(platform::kProgramKeyPath).c_str(), 0,
+                      KEY_SET_VALUE | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD number = value;
+    bool stored =
+        RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return stored;
+}
+
 void ProgramKey::Remove() {
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, std::wstring(platform::kProgramKeyPath).c_str());
 }

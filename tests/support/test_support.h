@@ -36,6 +36,10 @@ public:
     ProgramKey& operator=(const ProgramKey&) = delete;
     // Removes the key now, to test the program without it.
     static void Remove();
+#ifdef _WIN32
+    // Stores a value that is no text (a number), as another program might; true when stored.
+    static bool StoreNumber(const wchar_t* name, unsigned long value);
+#endif
 };
 
 #ifdef _WIN32
