@@ -99,7 +99,14 @@ TEST(Installer, InstallsEverythingAndTheUninstallerRemovesIt) {
     std::vector<std::wstring> left;
     for (const auto& entry : fs::directory_iterator(dir)) left.push_back(entry.path().filename().wstring());
     EXPECT_EQ(left, std::vector<std::wstring>{L"uninstall.exe"});
-    fs::remove_all(dir);
+    // The ended uninstaller's file may stay in use for a moment after its process has ended.
+    std::error_code error;
+    fs::remove_all(dir, error);
+    for (int tries = 0; error && tries < 50; ++tries) {
+        Sleep(100);
+        fs::remove_all(dir, error);
+    }
+    EXPECT_FALSE(error) << error.message();
     EXPECT_FALSE(fs::exists(fs::path(programs) / L"The Mirravel 98.lnk"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, key));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, uninstall));
