@@ -8,6 +8,8 @@
 namespace app {
 
 inline constexpr const char* kNoFolder = "none";
+// What both folder fields show in multi-directory mode: a placeholder, never a folder.
+inline constexpr const char* kMultiPlaceholder = "Multi";
 
 struct StoredPairs {
     std::string local, remote;    // persistent pair
@@ -21,12 +23,12 @@ struct PairChoice {
 
 // keptEdits: the folder edits' texts when they win (a shortcut file was loaded into them, or the
 // multi-directory run placed a pair there).
-PairChoice ChooseFolderPair(const StoredPairs& stored, const std::optional<FolderPair>& keptEdits);
+PairChoice ChooseFolderPair(StoredPairs stored, const std::optional<FolderPair>& keptEdits);
 
 // One trailing backslash goes: "C:\Data\" is used as "C:\Data", a drive root "C:\" as "C:".
 std::string WithoutTrailingBackslash(std::string path);
 
-// A side without a folder: "none" or empty text.
+// A side without a folder: "none", the multi-directory placeholder or empty text.
 bool IsNoFolder(const std::string& folder);
 
 }  // namespace app

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "app/run_phase.h"
 #include "app/run_state.h"
 #include "engine/lists.h"
 #include "engine/totals.h"
@@ -25,12 +26,8 @@ struct MainState {
     bool stopRequested = false;
     bool nextRequested = false;
     int ActiveList = 0;  // the result list holding the focus, 0 for none
-    // A Load run is under way (its waits for Next included); Load is refused meanwhile.
-    bool runActive = false;
-    // A step that reads or writes the lists is running; Sync and the list commands are refused.
-    bool stepRunning = false;
-    // The window was closed during a run: it closes once the run has returned.
-    bool closePending = false;
+    // What the window is doing, and a close put off until the run has returned.
+    RunPhases phases;
 
     engine::SyncLists lists;
     engine::ByteTotals totals;

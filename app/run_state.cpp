@@ -11,6 +11,23 @@ std::string SizeText(engine::ByteCount bytes) {
     return digits.substr(0, digits.size() - 2) + "." + digits.substr(digits.size() - 2) + " Meg";
 }
 
+SyncTally& SyncTally::operator+=(const SyncTally& other) {
+    planned += other.planned;
+    handled += other.handled;
+    failed += other.failed;
+    return *this;
+}
+
+std::string SyncResultText(const SyncTally& tally) {
+    auto items = [](int n) { return std::to_string(n) + (n == 1 ? " item" : " items"); };
+    int notDone = tally.planned - tally.handled;
+    if (notDone > 0 && tally.failed > 0)
+        return "Sync stopped: " + std::to_string(notDone) + " not done, " + std::to_string(tally.failed) + " failed";
+    if (notDone > 0) return "Sync stopped: " + items(notDone) + " not done";
+    if (tally.failed > 0) return items(tally.failed) + " failed to sync";
+    return "Synchronize Complete";
+}
+
 Countdown::Outcome Countdown::Tick(int delaySeconds, bool autoClose, std::string& panelText) {
     ++elapsed_;
     int left = delaySeconds - elapsed_;

@@ -9,6 +9,17 @@ namespace app {
 // "1048575 Bytes" below one megabyte; "1.50 Meg" (hundredths, truncated) from one megabyte on.
 std::string SizeText(engine::ByteCount bytes);
 
+// What one Sync, or the Syncs of one Load run, did with the items planned.
+struct SyncTally {
+    int planned = 0;
+    int handled = 0;  // tried, whatever came of it; the rest were left by a stop or a close
+    int failed = 0;
+    SyncTally& operator+=(const SyncTally& other);
+};
+
+// Status panel 0 after a Sync: "Synchronize Complete" only when every planned item was done.
+std::string SyncResultText(const SyncTally& tally);
+
 // The auto-close countdown, one step per second.
 class Countdown {
 public:

@@ -46,10 +46,6 @@ private:
     int errors_;
 };
 
-std::string FailureText(int failed) {
-    return std::to_string(failed) + (failed == 1 ? " item failed to sync" : " items failed to sync");
-}
-
 }  // namespace
 
 std::string Runs::StampLine(const platform::LocalTime& now) {
@@ -57,15 +53,19 @@ std::string Runs::StampLine(const platform::LocalTime& now) {
 }
 
 void Runs::RunMultiDirectory() {
-    Mark active(state_.runActive);
+    RunPhases::Scope phase(state_.phases, Phase::LoadPass);
     OnError restore([this] { EndRun(); });
+    runTally_ = {};
     host_.ResetTotals();
     host_.EnableButton(Button::Exit, false);
     host_.ShowButton(Button::Stop, true);
     host_.ShowButton(Button::Options, false);
+    // The run owns its pairs: a list that changed under it could not be walked to its end.
+    PairLists pairs;
     size_t passes = 1;
     if (settings_.usemulti) {
-        passes = settings_.ldir.size();
+        pairs = {settings_.ldir, settings_.rdir};
+        passes = pairs.firsts.size();
         host_.ShowButton(Button::Load, false);
         host_.ShowButton(Button::Next, true);
     }
@@ -74,7 +74,7 @@ void Runs::RunMultiDirectory() {
 
     // An empty pair list makes no pass.
     for (size_t left = passes; left > 0; --left) {
-        Pass(passes - left);
+        Pass(pairs, passes - left);
         if (settings_.usemulti && left > 1 && !settings_.autodortdata) WaitForNext();
         if (state_.stopRequested) break;
     }
@@ -94,12 +94,12 @@ void Runs::EndRun() {
     host_.ShowButton(Button::Options, true);
 }
 
-void Runs::Pass(size_t pairIndex) {
+void Runs::Pass(const PairLists& pairs, size_t pairIndex) {
     if (settings_.usemulti) {
-        host_.SetStatus(1, "Multi " + std::to_string(settings_.ldir.size() - pairIndex));
-        if (pairIndex >= settings_.rdir.size()) throw platform::AppError(std::string(platform::kListIndexOutOfBounds));
-        host_.SetFolder(Side::First, settings_.ldir[pairIndex]);
-        host_.SetFolder(Side::Second, settings_.rdir[pairIndex]);
+        host_.SetStatus(1, "Multi " + std::to_string(pairs.firsts.size() - pairIndex));
+        if (pairIndex >= pairs.seconds.size()) throw platform::AppError(std::string(platform::kListIndexOutOfBounds));
+        host_.SetFolder(Side::First, pairs.firsts[pairIndex]);
+        host_.SetFolder(Side::Second, pairs.seconds[pairIndex]);
         host_.Repaint();
         state_.LocalFolder = host_.FolderText(Side::First);
         state_.RemoteFolder = host_.FolderText(Side::Second);
@@ -112,13 +112,10 @@ void Runs::Pass(size_t pairIndex) {
     platform::WriteProgramValue("slocal", "");
     platform::WriteProgramValue("sremote", "");
     if (SkipWithoutFolders()) return;
-    {
-        Mark step(state_.stepRunning);
-        CreateFolders();
-        ScanBoth();
-        engine::EvaluateFolders(state_.lists, settings_.mirrorlocal, state_.totals, host_);
-        host_.ListsChanged();
-    }
+    CreateFolders();
+    ScanBoth();
+    engine::EvaluateFolders(state_.lists, settings_.mirrorlocal, state_.totals, host_);
+    host_.ListsChanged();
     Decide();
     if (host_.Status(5) != "Synchronized" && settings_.autodortdata) RunSync();
 }
@@ -177,6 +174,9 @@ void Runs::WriteStamp() {
 }
 
 void Runs::WaitForNext() {
+    // A Stop or the user's close during the pass has ended the run already: no notice, no wait.
+    if (state_.stopRequested) return;
+    RunPhases::Scope phase(state_.phases, Phase::WaitForNext);
     host_.EnableButton(Button::Next, true);
     host_.OfferWizardNotice();
     // The window stays usable: the user reviews the lists, syncs, or presses Next or Stop.
@@ -185,31 +185,50 @@ void Runs::WaitForNext() {
     host_.EnableButton(Button::Next, false);
 }
 
-int Runs::RunSync() {
-    Mark step(state_.stepRunning);
+SyncTally Runs::RunSync() {
+    RunPhases::Scope phase(state_.phases, Phase::SyncStep);
     host_.EnableButton(Button::Exit, false);
     host_.EnableButton(Button::Load, false);
     host_.EnableButton(Button::Next, false);
-    int failed = engine::UpdateItems(files_, state_.lists, state_.LocalFolder, state_.RemoteFolder, host_);
-    engine::PrepareDeletion(state_.lists, host_);
-    failed += engine::DeleteItems(files_, state_.lists, state_.LocalFolder, state_.RemoteFolder, host_);
+    auto& l = state_.lists;
+    SyncTally tally;
+    for (size_t n : {l.lFileAdd1.size(), l.rFileAdd1.size(), l.lUpdate1.size(), l.rUpdate1.size(), l.ldelfile1.size(),
+                     l.rdelfile1.size()})
+        tally.planned += static_cast<int>(n);
+    // The step's own roots: whatever happens to the window's fields meanwhile, it copies and
+    // deletes between the folders the lists were made from.
+    const std::string local = state_.LocalFolder, remote = state_.RemoteFolder;
+    engine::StepCounts update = engine::UpdateItems(files_, l, local, remote, host_);
+    engine::PrepareDeletion(l, host_);
+    engine::StepCounts removal = engine::DeleteItems(files_, l, local, remote, host_);
+    tally.handled = update.handled + removal.handled;
+    tally.failed = update.failed + removal.failed;
     host_.ListsChanged();
-    host_.SetStatus(0, "");
+    if (state_.phases.LoadRunActive()) host_.SetStatus(0, SyncResultText(runTally_ += tally));
+    else host_.SetStatus(0, SyncResultText(tally));
     host_.EnableButton(Button::Sync, false);
-    if (state_.firstArgument == "-wiz") {
-        // Started for one pair by the shell extension: the program ends after its Sync.
-        state_.closePending = state_.stopRequested = state_.nextRequested = true;
-    } else {
-        host_.ResetWindow();
-    }
+    // Started for one pair by the shell extension: the program ends once this Sync has returned.
+    if (state_.firstArgument == "-wiz") RequestClose(CloseBy::WizardSync);
+    else host_.ResetWindow();
     host_.EnableButton(Button::Exit, true);
     host_.EnableButton(Button::Load, true);
     host_.EnableButton(Button::Next, true);
     if (settings_.autoclose) host_.StartCountdown();
-    return failed;
+    return tally;
+}
+
+bool Runs::RequestClose(CloseBy by) {
+    switch (state_.phases.RequestClose(by)) {
+    case RunPhases::CloseAction::Now: return true;
+    case RunPhases::CloseAction::StopThenAfterRun: state_.stopRequested = state_.nextRequested = true; break;
+    case RunPhases::CloseAction::AfterRun: break;
+    }
+    return false;
 }
 
 void Runs::LoadFromButton() {
+    // From the click on: a close or a click that the first repaint lets in meets a running Load.
+    RunPhases::Scope phase(state_.phases, Phase::LoadPass);
     host_.EnableButton(Button::Load, false);
     host_.SetCaption("The Mirravel: " + host_.FolderText(Side::First));
     host_.SetStatus(0, "");
@@ -232,12 +251,12 @@ void Runs::LoadFromButton() {
 }
 
 void Runs::SyncFromButton() {
+    RunPhases::Scope phase(state_.phases, Phase::SyncStep);
     host_.EnableButton(Button::Sync, false);
     host_.Repaint();
     host_.ProcessMessages();
-    int failed = RunSync();
+    RunSync();
     host_.ResetTotals();
-    host_.SetStatus(0, failed ? FailureText(failed) : "Synchronize Complete");
     host_.EnableButton(Button::Sync, true);
 }
 

@@ -2,6 +2,7 @@
 // The Load and Sync runs: one pass per folder pair (scan, evaluate, decide), the copies and
 // deletions of a Sync, and the steps the Load and Sync buttons add around them.
 #include <string>
+#include <vector>
 
 #include "app/main_state.h"
 #include "app/run_host.h"
@@ -19,16 +20,24 @@ public:
 
     // Every Load: the passes over the folder pair or the multi-directory set.
     void RunMultiDirectory();
-    // Every Sync: the copies, then the deletions. Returns the number of items that failed.
-    int RunSync();
+    // Every Sync: the copies, then the deletions; status panel 0 tells what came of them (of all the
+    // Syncs of the Load run it is part of).
+    SyncTally RunSync();
     void LoadFromButton();
     void SyncFromButton();
+    // A close of the window: true when it may close now; otherwise it is carried out once the run
+    // has returned, and a close that stops the run has set the marks for it.
+    bool RequestClose(CloseBy by);
 
     // The synchronisation record's line for the given moment.
     static std::string StampLine(const platform::LocalTime& now);
 
 private:
-    void Pass(size_t pairIndex);
+    // The pair lists as they stood when the run started: entry i of each is pair i.
+    struct PairLists {
+        std::vector<std::string> firsts, seconds;
+    };
+    void Pass(const PairLists& pairs, size_t pairIndex);
     // The control states at the end of every Load run, however it ends.
     void EndRun();
     bool SkipWithoutFolders();
@@ -42,6 +51,7 @@ private:
     MainState& state_;
     const settings::Settings& settings_;
     platform::FileOps& files_;
+    SyncTally runTally_;  // the Syncs of the Load run under way
 };
 
 }  // namespace app

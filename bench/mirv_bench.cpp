@@ -111,7 +111,7 @@ int Sync(std::string_view first, std::string_view second) {
     const auto start = Clock::now();
     const Phases phases = Load(files, first, second, lists, totals, view);
     const auto copyStart = Clock::now();
-    const int notDone = engine::UpdateItems(files, lists, first, second, view);
+    const int notDone = engine::UpdateItems(files, lists, first, second, view).failed;
     const double copySeconds = SecondsSince(copyStart);
     const double seconds = SecondsSince(start);
     PrintCounts(lists);

@@ -338,7 +338,7 @@ public:
         // Stopped in the Second Folder's pass: the First Folder's pass, which fills rFileAdd1, never ran.
         Check(scheduled < fullScheduled_ && lists.rFileAdd1.empty() && (atPercent == 0 || scheduled > 0),
               (name + ": the lists are partial").c_str());
-        bool ended = !main.state().runActive && !main.state().stepRunning && !main.state().stopRequested &&
+        bool ended = main.state().phases.Current() == app::Phase::Idle && !main.state().stopRequested &&
                      IsWindowEnabled(Control(ids::bLoad)) &&
                      !(GetWindowLongW(Control(ids::bStop), GWL_STYLE) & WS_VISIBLE);
         PrintCount((name + "_run_ended").c_str(), ended ? 1 : 0, "bool");

@@ -28,10 +28,9 @@ bool HoldsAnything(platform::FileOps& files, std::string_view folder) {
 
 // Files first, in list order; then the folder entries, deepest first, so a folder listed together
 // with its contents goes as well. A folder that still holds something stays.
-int DeleteListed(platform::FileOps& files, CodedList& list, const ItemList& items, std::string_view root,
-                 RunView& view) {
+void DeleteListed(platform::FileOps& files, CodedList& list, const ItemList& items, std::string_view root,
+                  RunView& view, StepCounts& counts) {
     LoadedSide loaded(items);
-    int failed = 0;
     std::vector<std::string> folders;
     bool stopped = false;
     size_t count = list.size();
@@ -44,13 +43,14 @@ int DeleteListed(platform::FileOps& files, CodedList& list, const ItemList& item
             folders.push_back(std::move(path));
             continue;
         }
+        ++counts.handled;
         // A file written since the Load holds content the user has not seen.
         if (loaded.ChangedSinceLoad(files, split.path, path)) {
-            ++failed;
+            ++counts.failed;
             continue;
         }
         files.SetArchiveOnly(path);
-        if (!files.RemoveFile(path) && files.Find(path)) ++failed;
+        if (!files.RemoveFile(path) && files.Find(path)) ++counts.failed;
     }
     std::stable_sort(folders.begin(), folders.end(), [](const std::string& a, const std::string& b) {
         return std::count(a.begin(), a.end(), '\\') > std::count(b.begin(), b.end(), '\\');
@@ -58,12 +58,12 @@ int DeleteListed(platform::FileOps& files, CodedList& list, const ItemList& item
     for (size_t i = 0; i < folders.size() && !stopped; ++i) {
         view.ProcessMessages();
         if ((stopped = view.StopRequested())) break;
+        ++counts.handled;
         files.SetArchiveOnly(folders[i]);
         if (!files.RemoveFolder(folders[i]) && files.FolderExists(folders[i]) && !HoldsAnything(files, folders[i]))
-            ++failed;
+            ++counts.failed;
     }
     list.Clear();
-    return failed;
 }
 
 }  // namespace
@@ -74,15 +74,15 @@ void PrepareDeletion(SyncLists& lists, RunView& view) {
     if (!view.StopRequested() && !lists.rdelfile1.empty()) StripCodes(lists.rdelfile1, view);
 }
 
-int DeleteItems(platform::FileOps& files, SyncLists& lists, std::string_view localRoot, std::string_view remoteRoot,
-                RunView& view) {
+StepCounts DeleteItems(platform::FileOps& files, SyncLists& lists, std::string_view localRoot,
+                       std::string_view remoteRoot, RunView& view) {
     view.SetStepCaption("Delete Files");
-    int failed = 0;
+    StepCounts counts;
     if (!view.StopRequested() && !lists.ldelfile1.empty())
-        failed += DeleteListed(files, lists.ldelfile1, lists.lvLocal, localRoot, view);
+        DeleteListed(files, lists.ldelfile1, lists.lvLocal, localRoot, view, counts);
     if (!view.StopRequested() && !lists.rdelfile1.empty())
-        failed += DeleteListed(files, lists.rdelfile1, lists.lvRemote, remoteRoot, view);
-    return failed;
+        DeleteListed(files, lists.rdelfile1, lists.lvRemote, remoteRoot, view, counts);
+    return counts;
 }
 
 }  // namespace engine

@@ -4,6 +4,7 @@
 
 #include "engine/lists.h"
 #include "engine/run_view.h"
+#include "engine/step_counts.h"
 #include "platform/file_ops.h"
 
 namespace engine {
@@ -13,10 +14,10 @@ void PrepareDeletion(SyncLists& lists, RunView& view);
 
 // Deletes the files the lists name, then removes their folder entries deepest first, so a folder
 // deleted with its contents goes too; a folder still holding anything stays. Never deletes
-// recursively. A file that changed since the Load stays. Empties each list it worked through. Returns
-// the number of items that could not be deleted or stayed because they changed (a folder kept because
-// it still holds unlisted items does not count).
-int DeleteItems(platform::FileOps& files, SyncLists& lists, std::string_view localRoot,
+// recursively. A file that changed since the Load stays. Empties each list it worked through. Counts
+// as failed the items that could not be deleted or stayed because they changed (a folder kept because
+// it still holds unlisted items does not count); entries not reached because of a stop are not handled.
+StepCounts DeleteItems(platform::FileOps& files, SyncLists& lists, std::string_view localRoot,
                 std::string_view remoteRoot, RunView& view);
 
 }  // namespace engine

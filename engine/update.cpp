@@ -57,7 +57,7 @@ bool CarryOutUpdate(platform::FileOps& files, std::string_view entry, std::strin
 
 }  // namespace
 
-int UpdateItems(platform::FileOps& files, const SyncLists& lists, std::string_view localRoot,
+StepCounts UpdateItems(platform::FileOps& files, const SyncLists& lists, std::string_view localRoot,
                 std::string_view remoteRoot, RunView& view) {
     struct Pass {
         const ResultList& list;
@@ -75,7 +75,7 @@ int UpdateItems(platform::FileOps& files, const SyncLists& lists, std::string_vi
     size_t total = 0, done = 0;
     for (const Pass& pass : passes) total += pass.list.size();
     view.SetStepCaption("Updating Files");
-    int failed = 0;
+    StepCounts counts;
     for (const Pass& pass : passes) {
         if (view.StopRequested()) break;
         size_t count = pass.list.size();
@@ -87,10 +87,11 @@ int UpdateItems(platform::FileOps& files, const SyncLists& lists, std::string_vi
             const std::string& entry = pass.list.Text(pass.add ? count - 1 - k : k);
             bool ok = pass.add ? CarryOutAdd(files, entry, pass.from, pass.to, pass.destination)
                                : CarryOutUpdate(files, entry, pass.from, pass.to, pass.destination, view);
-            if (!ok) ++failed;
+            ++counts.handled;
+            if (!ok) ++counts.failed;
         }
     }
-    return failed;
+    return counts;
 }
 
 }  // namespace engine

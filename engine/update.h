@@ -4,15 +4,16 @@
 
 #include "engine/lists.h"
 #include "engine/run_view.h"
+#include "engine/step_counts.h"
 #include "platform/file_ops.h"
 
 namespace engine {
 
 // Passes lFileAdd1, rFileAdd1 (last entry first), lUpdate1, rUpdate1. Roots without a trailing
-// backslash. Returns the number of entries not carried out in the end (failed twice, or declined at
+// backslash. Counts as failed the entries not carried out in the end (failed twice, or declined at
 // "Copy Failed, Force Update?", or left alone because the destination changed since the Load);
-// entries skipped because of a stop do not count.
-int UpdateItems(platform::FileOps& files, const SyncLists& lists, std::string_view localRoot,
+// entries not reached because of a stop are not handled.
+StepCounts UpdateItems(platform::FileOps& files, const SyncLists& lists, std::string_view localRoot,
                 std::string_view remoteRoot, RunView& view);
 
 }  // namespace engine

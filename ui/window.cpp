@@ -133,13 +133,14 @@ std::string GetText(HWND control) {
 
 void SetText(HWND control, std::string_view text) { SetWindowTextW(control, platform::Widen(text).c_str()); }
 
-void ProcessPendingMessages() {
+void ProcessPendingMessages(HWND window) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(msg.wParam));
             return;
         }
+        if (window && IsDialogMessageW(window, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

@@ -68,7 +68,8 @@ private:
 std::string GetText(HWND control);
 void SetText(HWND control, std::string_view text);
 
-// Lets pending window messages run. A WM_QUIT found here is posted again for the outer loop.
-void ProcessPendingMessages();
+// Lets pending window messages run, with the keyboard navigation and access keys of the given
+// window, as its message loop has them. A WM_QUIT found here is posted again for the outer loop.
+void ProcessPendingMessages(HWND window);
 
 }  // namespace ui

@@ -59,6 +59,8 @@ TfMirv95::TfMirv95(ui::Prompter& prompter, const settings::Settings& settings)
     CreateFramed(L"TfMirv95", L"The Mirravel", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                  0, kClientWidth, kClientHeight, nullptr, CreateMainMenu());
     CreateControls();
+    state_.phases.OnChange([this] { ApplyControlStates(); });
+    ApplyControlStates();
 }
 
 HMENU TfMirv95::CreateMainMenu() {
@@ -306,7 +308,7 @@ void TfMirv95::OnCountdownTick() {
     SetPanelText(kPanelMessage, panel);
     if (outcome == Countdown::Outcome::Running) return;
     KillTimer(hwnd(), ids::Timer4);
-    if (outcome == Countdown::Outcome::CloseWindow) PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+    if (outcome == Countdown::Outcome::CloseWindow) Close(CloseBy::Countdown);
 }
 
 void TfMirv95::ArmAutomaticLoad() { SetTimer(hwnd(), ids::tLoad, 1000, nullptr); }
@@ -325,8 +327,8 @@ void TfMirv95::ShowIndicator(Panel panel, bool on) {
 
 void TfMirv95::EnterMultiDirectoryMode() {
     ShowIndicator(kPanelMulti, true);
-    ui::SetText(Control(ids::lFolder1), "Multi");
-    ui::SetText(Control(ids::rFolder1), "Multi");
+    ui::SetText(Control(ids::lFolder1), kMultiPlaceholder);
+    ui::SetText(Control(ids::rFolder1), kMultiPlaceholder);
 }
 
 void TfMirv95::LeaveMultiDirectoryMode() {
@@ -479,24 +481,26 @@ void TfMirv95::OnContextMenu(HWND control, POINT at) {
         }
     }
     ui::ScopedMenu menu(CreatePopupMenu());
+    // The commands that change the lists wait for the step under way.
+    UINT edits = MF_STRING | (state_.phases.May(Command::ListEdit) ? 0 : MF_GRAYED);
     if (IsCodedList(id)) {
-        AppendMenuW(menu.get(), MF_STRING, ids::Undo1, L"&Undo");
+        AppendMenuW(menu.get(), edits, ids::Undo1, L"&Undo");
     } else {
         // Reverse only over an update list, where File Info is offered too.
-        AppendMenuW(menu.get(), MF_STRING | (IsUpdateList(id) ? 0 : MF_GRAYED), ids::ReverseEntry1, L"&Reverse");
-        AppendMenuW(menu.get(), MF_STRING, ids::DeleteFile1, L"&Delete");
-        AppendMenuW(menu.get(), MF_STRING, ids::IgnoreFile1, L"&Ignore");
+        AppendMenuW(menu.get(), IsUpdateList(id) ? edits : MF_STRING | MF_GRAYED, ids::ReverseEntry1, L"&Reverse");
+        AppendMenuW(menu.get(), edits, ids::DeleteFile1, L"&Delete");
+        AppendMenuW(menu.get(), edits, ids::IgnoreFile1, L"&Ignore");
         if (IsUpdateList(id)) AppendMenuW(menu.get(), MF_STRING, ids::FileInfo1, L"&File Info");
     }
     int command = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
     if (command) OnCommand(command, 0, nullptr);
 }
 
-template <class Command>
-void TfMirv95::ListCommand(Command command) {
+template <class Step>
+void TfMirv95::ListCommand(Step step) {
     // The lists must not change under a running step.
-    if (state_.stepRunning) return;
-    command();
+    if (!Allowed(Command::ListEdit)) return;
+    step();
     // Indices moved: what was selected is gone from where it was.
     for (int id = ids::lFileAdd1; id <= ids::rignfile1; ++id)
         ListView_SetItemState(Control(id), -1, 0, LVIS_SELECTED);
@@ -553,7 +557,7 @@ void TfMirv95::ProcessMessages() {
     // hidden pages wait for the refresh at the end of the step (or for their page to be shown).
     for (auto& list : lists_)
         if (IsWindowVisible(list.hwnd())) list.RefreshLength();
-    ui::ProcessPendingMessages();
+    ui::ProcessPendingMessages(hwnd());
 }
 
 bool TfMirv95::AskYesNo(std::string_view text) { return prompter().AskYesNo(hwnd(), text); }
@@ -574,7 +578,34 @@ int ButtonId(Button button) {
 }
 }  // namespace
 
-void TfMirv95::EnableButton(Button button, bool enabled) { EnableWindow(Control(ButtonId(button)), enabled); }
+void TfMirv95::EnableButton(Button button, bool enabled) {
+    wanted_[static_cast<size_t>(button)] = enabled;
+    ApplyControlStates();
+}
+
+void TfMirv95::ApplyControlStates() {
+    const RunPhases& phases = state_.phases;
+    const std::pair<Button, Command> buttons[] = {{Button::Sync, Command::Sync},       {Button::Load, Command::Load},
+                                                  {Button::Next, Command::Next},       {Button::Options, Command::Options},
+                                                  {Button::Stop, Command::Stop},       {Button::Exit, Command::Always}};
+    for (auto [button, command] : buttons)
+        EnableWindow(Control(ButtonId(button)), wanted_[static_cast<size_t>(button)] && phases.May(command));
+    bool editable = phases.May(Command::FolderEdit);
+    for (int id : {ids::lFolder1, ids::rFolder1}) SendMessageW(Control(id), EM_SETREADONLY, !editable, 0);
+    for (int id : {ids::lFolderBrowse, ids::rFolderBrowse}) EnableWindow(Control(id), editable);
+    // A button that just went grey keeps the keyboard focus, and the keyboard with it: Stop takes it.
+    HWND focus = GetFocus(), stop = Control(ids::bStop);
+    if (focus && GetParent(focus) == hwnd() && !IsWindowEnabled(focus) && IsWindowEnabled(stop) &&
+        IsWindowVisible(stop))
+        SetFocus(stop);
+}
+
+void TfMirv95::OnMenuOpening(HMENU menu) {
+    const std::pair<int, Command> items[] = {
+        {ids::Load1, Command::Load}, {ids::Synchronize1, Command::Sync}, {ids::Options1, Command::Options}};
+    for (auto [id, command] : items)
+        EnableMenuItem(menu, id, MF_BYCOMMAND | (state_.phases.May(command) ? MF_ENABLED : MF_GRAYED));
+}
 
 void TfMirv95::ShowButton(Button button, bool shown) {
     HWND control = Control(ButtonId(button));
@@ -618,19 +649,26 @@ void TfMirv95::OfferWizardNotice() {
     if (notice_ && notice_->ShowWizard()) notice_->ShowModal(hwnd());
 }
 
-template <class Command>
-void TfMirv95::RunCommand(bool refused, Command command) {
-    if (!refused) command();
-    if (state_.closePending && !state_.runActive && !state_.stepRunning) DestroyWindow(hwnd());
+bool TfMirv95::Allowed(Command command) const {
+    if (state_.phases.May(command)) return true;
+    MessageBeep(MB_OK);
+    return false;
 }
 
-void TfMirv95::OnClose() {
-    if (state_.runActive || state_.stepRunning) {
-        // The run ends at its next look at the marks; the window closes when it has returned.
-        state_.closePending = state_.stopRequested = state_.nextRequested = true;
-        return;
+template <class Step>
+void TfMirv95::RunCommand(Command command, Step step, bool swallowErrors) {
+    if (!Allowed(command)) return;
+    try {
+        step();
+    } catch (const std::exception& e) {
+        if (!swallowErrors) prompter().ShowError(hwnd(), e.what());
     }
-    DestroyWindow(hwnd());
+    // A close that came during the run, or with its end, is carried out now that it has returned.
+    if (state_.phases.TakeDueClose()) DestroyWindow(hwnd());
+}
+
+void TfMirv95::Close(CloseBy by) {
+    if (runs_.RequestClose(by)) DestroyWindow(hwnd());
 }
 
 void TfMirv95::ShowHelp() {
@@ -639,18 +677,24 @@ void TfMirv95::ShowHelp() {
 }
 
 void TfMirv95::BrowseFolder(int editId) {
+    if (!Allowed(Command::FolderEdit)) return;
     auto picked = ui::PickFolder(hwnd(), editId == ids::lFolder1 ? L"First Folder" : L"Second Folder");
     if (!picked) return;
     const std::string& chosen = *picked;
     ui::SetText(Control(editId), chosen);
     // A pair with both sides chosen can be loaded.
     int otherId = editId == ids::lFolder1 ? ids::rFolder1 : ids::lFolder1;
-    if (chosen != kNoFolder && ui::GetText(Control(otherId)) != kNoFolder) EnableButton(Button::Load, true);
+    if (!IsNoFolder(chosen) && !IsNoFolder(ui::GetText(Control(otherId)))) EnableButton(Button::Load, true);
     FolderEditLostFocus(editId);
 }
 
 void TfMirv95::FolderEditLostFocus(int editId) {
-    platform::WriteProgramValue(editId == ids::lFolder1 ? "local" : "remote", ui::GetText(Control(editId)));
+    // During a run the field shows the run's folder, not one the user chose.
+    if (!state_.phases.May(Command::FolderEdit)) return;
+    std::string text = ui::GetText(Control(editId));
+    // The multi-directory placeholder is not the user's; "none" and empty text name no folder.
+    if (text == kMultiPlaceholder) return;
+    platform::WriteProgramValue(editId == ids::lFolder1 ? "local" : "remote", IsNoFolder(text) ? "" : text);
 }
 
 void TfMirv95::OnCommand(int id, int code, HWND) {
@@ -661,20 +705,22 @@ void TfMirv95::OnCommand(int id, int code, HWND) {
         break;
     case ids::lFolderBrowse: BrowseFolder(ids::lFolder1); break;
     case ids::rFolderBrowse: BrowseFolder(ids::rFolder1); break;
-    case ids::bLoad: RunCommand(state_.runActive, [this] { runs_.LoadFromButton(); }); break;
-    case ids::Load1: RunCommand(state_.runActive, [this] { runs_.RunMultiDirectory(); }); break;
-    case ids::bSync: RunCommand(state_.stepRunning, [this] { runs_.SyncFromButton(); }); break;
-    case ids::Synchronize1: RunCommand(state_.stepRunning, [this] { runs_.RunSync(); }); break;
+    case ids::bLoad: RunCommand(Command::Load, [this] { runs_.LoadFromButton(); }); break;
+    case ids::Load1: RunCommand(Command::Load, [this] { runs_.RunMultiDirectory(); }); break;
+    case ids::bSync: RunCommand(Command::Sync, [this] { runs_.SyncFromButton(); }); break;
+    case ids::Synchronize1: RunCommand(Command::Sync, [this] { runs_.RunSync(); }); break;
     case ids::bStop:
-        state_.stopRequested = true;
-        state_.nextRequested = true;
+        if (Allowed(Command::Stop)) state_.stopRequested = state_.nextRequested = true;
         break;
-    case ids::bNext: state_.nextRequested = true; break;
+    case ids::bNext:
+        if (Allowed(Command::Next)) state_.nextRequested = true;
+        break;
     case ids::bExit:
     case ids::Exit1: PostMessageW(hwnd(), WM_CLOSE, 0, 0); break;
     case ids::bOptions:
     case ids::Options1:
-        if (options_) options_->ShowModal(hwnd());
+        // Options could change the pairs, the roots and the mode under a run.
+        if (options_ && Allowed(Command::Options)) options_->ShowModal(hwnd());
         break;
     case ids::About1:
         if (about_) about_->ShowModal(hwnd());
@@ -712,10 +758,7 @@ void TfMirv95::OnTimer(UINT_PTR timer) {
     } else if (timer == ids::tLoad) {
         KillTimer(hwnd(), ids::tLoad);
         // Pressed as if clicked, even while the button is disabled; its errors are swallowed.
-        try {
-            RunCommand(state_.runActive, [this] { runs_.LoadFromButton(); });
-        } catch (const std::exception&) {
-        }
+        RunCommand(Command::Load, [this] { runs_.LoadFromButton(); }, true);
     }
 }
 
@@ -753,7 +796,8 @@ LRESULT TfMirv95::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return reinterpret_cast<LRESULT>(GetSysColorBrush(colour));
         }
         break;
-    case WM_CLOSE: OnClose(); return 0;
+    case WM_CLOSE: Close(CloseBy::User); return 0;
+    case WM_INITMENUPOPUP: OnMenuOpening(reinterpret_cast<HMENU>(wParam)); return 0;
     case WM_SETCURSOR:
         if (state_.LoadBusy) {
             SetCursor(LoadCursorW(nullptr, IDC_WAIT));

@@ -125,17 +125,22 @@ private:
     void OnCommand(int id, int code, HWND control);
     LRESULT OnNotify(NMHDR* header);
     void OnTimer(UINT_PTR timer);
-    // Runs a Load or Sync command unless a run refuses it, then closes the window if that was
-    // asked for meanwhile.
-    template <class Command>
-    void RunCommand(bool refused, Command command);
-    void OnClose();
+    // Whether a command may run now; a refused one beeps and does nothing else.
+    bool Allowed(Command command) const;
+    // Runs a Load or Sync command unless a run refuses it, shows its error, then closes the window
+    // if that was asked for meanwhile.
+    template <class Step>
+    void RunCommand(Command command, Step step, bool swallowErrors = false);
+    void Close(CloseBy by);
+    // The enabled controls as the runs want them and as the phase allows.
+    void ApplyControlStates();
+    void OnMenuOpening(HMENU menu);
     void OnListFocus(int id, bool gained);
     void OnListSelection(int id);
     void OnContextMenu(HWND control, POINT at);
     // Runs a list command unless a step is running, then shows the lists as they now stand.
-    template <class Command>
-    void ListCommand(Command command);
+    template <class Step>
+    void ListCommand(Step step);
     ui::VirtualList* ListById(int id);
     // The selected rows of the list that ActiveList names.
     std::vector<size_t> ActiveSelection();
@@ -150,6 +155,8 @@ private:
     settings::TfMWiz* notice_ = nullptr;
     review::TfInfo* info_ = nullptr;
     bool sizeRed_ = false, dateRed_ = false;
+    // The buttons' enabled states as the runs set them, by Button; the phase may hold them off.
+    std::array<bool, 6> wanted_{false, true, false, true, true, true};
     Runs runs_;
     MainState state_;
     std::vector<ui::VirtualList> lists_;  // in identifier order, lFileAdd1 first

@@ -39,6 +39,17 @@ TEST(FolderPairChoice, ShortcutEditsWinOverEverything) {
     EXPECT_EQ(c.pair, (FolderPair{"G:\\From shortcut", ""}));
 }
 
+TEST(FolderPairChoice, TheMultiPlaceholderIsNoFolder) {
+    // Stored by an earlier version when a field showing it was left.
+    auto stored = ChooseFolderPair(StoredPairs{"Multi", "D:\\Backup", "Multi", ""}, std::nullopt);
+    EXPECT_EQ(stored.pair, (FolderPair{"none", "D:\\Backup"}));
+    EXPECT_TRUE(stored.disableLoad);
+    auto edits = ChooseFolderPair(StoredPairs{"C:\\Data", "D:\\Backup", "", ""}, FolderPair{"Multi", "Multi"});
+    EXPECT_EQ(edits.pair, (FolderPair{"none", "none"}));
+    EXPECT_TRUE(app::IsNoFolder("Multi") && app::IsNoFolder("none") && app::IsNoFolder(""));
+    EXPECT_FALSE(app::IsNoFolder("C:\\Multi"));
+}
+
 TEST(FolderPairChoice, OneTrailingBackslashIsDropped) {
     auto c = ChooseFolderPair(StoredPairs{"C:\\Data\\", "C:\\", "", ""}, std::nullopt);
     EXPECT_EQ(c.pair, (FolderPair{"C:\\Data", "C:"}));

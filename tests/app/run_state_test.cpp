@@ -22,6 +22,26 @@ TEST(SizeText, SizesPastTwoGigabytesStayTrue) {
     EXPECT_EQ(SizeText(INT64_MAX), "8796093022207.99 Meg");
 }
 
+TEST(SyncResultText, CompleteOnlyWhenEveryPlannedItemWasDone) {
+    struct Case {
+        app::SyncTally tally;
+        const char* text;
+    };
+    const Case cases[] = {
+        {{0, 0, 0}, "Synchronize Complete"},
+        {{5, 5, 0}, "Synchronize Complete"},
+        {{5, 5, 1}, "1 item failed to sync"},
+        {{5, 5, 2}, "2 items failed to sync"},
+        {{5, 4, 0}, "Sync stopped: 1 item not done"},
+        {{5, 2, 0}, "Sync stopped: 3 items not done"},
+        {{5, 2, 1}, "Sync stopped: 3 not done, 1 failed"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(app::SyncResultText(c.tally), c.text);
+    app::SyncTally run{3, 3, 1};
+    run += app::SyncTally{2, 1, 0};
+    EXPECT_EQ(app::SyncResultText(run), "Sync stopped: 1 not done, 1 failed");
+}
+
 TEST(Countdown, CountsDownAndClosesAtTheDeadline) {
     Countdown c;
     c.Start();

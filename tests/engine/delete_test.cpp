@@ -49,7 +49,7 @@ protected:
     FaultyFileOps files;
 
     // Deletes over item lists loaded from the folders as they stand now.
-    int Delete() {
+    engine::StepCounts Delete() {
         engine_testing::ScanSides(lists, local.Core(), remote.Core());
         return engine::DeleteItems(files, lists, local.Core(), remote.Core(), view);
     }
@@ -66,7 +66,7 @@ TEST_F(DeleteTest, FilesOnBothSidesIncludingReadOnlyAndHidden) {
     lists.rdelfile1.Add("locked.txt");
     lists.rdelfile1.Add(".hidden");
     lists.rdelfile1.Add("never-was.txt");
-    EXPECT_EQ(Delete(), 0);
+    EXPECT_EQ(Delete().failed, 0);
     EXPECT_FALSE(fs::exists(local.path() / "Docs" / "a.txt"));
     EXPECT_FALSE(fs::exists(remote.path() / "Docs" / "a.txt"));
     EXPECT_FALSE(fs::exists(remote.path() / "locked.txt"));
@@ -85,7 +85,7 @@ TEST_F(DeleteTest, FoldersGoWithTheirContentsDeepestFirstButNeverRecursively) {
     for (const char* e : {"[Old]", "Old\\a.txt", "Old\\b.txt", "[Deep]", "[Deep\\Er]", "Deep\\Er\\c.txt", "[Keep]",
                           "Keep\\listed.txt", "[Empty]"})
         lists.rdelfile1.Add(e);
-    EXPECT_EQ(Delete(), 0);
+    EXPECT_EQ(Delete().failed, 0);
     for (const char* gone : {"Old", "Deep", "Empty", "Keep/listed.txt"})
         EXPECT_FALSE(fs::exists(remote.path() / gone)) << gone;
     EXPECT_TRUE(fs::exists(remote.path() / "Keep" / "unlisted.tmp"));
@@ -99,7 +99,7 @@ TEST_F(DeleteTest, AStopEmptiesTheFirstListAndLeavesTheSecond) {
     for (const char* e : {"a.txt", "b.txt", "c.txt"}) lists.ldelfile1.Add(e);
     lists.rdelfile1.Add("d.txt");
     view.stopAtMessageCall = 2;
-    Delete();
+    EXPECT_EQ(Delete().handled, 1);
     EXPECT_FALSE(fs::exists(local.path() / "a.txt"));
     EXPECT_TRUE(fs::exists(local.path() / "b.txt"));
     EXPECT_TRUE(fs::exists(local.path() / "c.txt"));
@@ -114,7 +114,7 @@ TEST_F(DeleteTest, CountsWhatCouldNotBeDeleted) {
     files.breakRemove = [](std::string_view path) { return path.ends_with("busy.txt"); };
     lists.ldelfile1.Add("busy.txt");
     lists.ldelfile1.Add("free.txt");
-    EXPECT_EQ(Delete(), 1);
+    EXPECT_EQ(Delete().failed, 1);
     EXPECT_TRUE(fs::exists(local.path() / "busy.txt"));
     EXPECT_FALSE(fs::exists(local.path() / "free.txt"));
     EXPECT_TRUE(lists.ldelfile1.empty());

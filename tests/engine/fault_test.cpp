@@ -27,9 +27,9 @@ protected:
 
     void Load() { lists = engine_testing::Load(local.Core(), remote.Core(), files); }
     int Sync() {
-        int failed = engine::UpdateItems(files, lists, local.Core(), remote.Core(), view);
+        int failed = engine::UpdateItems(files, lists, local.Core(), remote.Core(), view).failed;
         engine::PrepareDeletion(lists, view);
-        return failed + engine::DeleteItems(files, lists, local.Core(), remote.Core(), view);
+        return failed + engine::DeleteItems(files, lists, local.Core(), remote.Core(), view).failed;
     }
     void ExpectNoTemporaryFiles() {
         EXPECT_FALSE(engine_testing::HasTemporaryFiles(local.path()));
@@ -178,7 +178,7 @@ TEST_F(Faults, SharingViolationOnTheSourceOrTheDestinationOfACopy) {
         {
             ExclusiveOpen lock(lockSource ? r.path() / "a.txt" : l.path() / "a.txt");
             ASSERT_TRUE(lock.held());
-            EXPECT_EQ(engine::UpdateItems(files, plan, l.Core(), r.Core(), v), 1);
+            EXPECT_EQ(engine::UpdateItems(files, plan, l.Core(), r.Core(), v).failed, 1);
         }
         EXPECT_EQ(v.questions.size(), 1u);
         EXPECT_EQ(v.warnings.size(), 1u);

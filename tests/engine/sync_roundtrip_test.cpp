@@ -57,7 +57,7 @@ TEST(RealFolderSync, NamesInAnyScriptAndLongPathsBothWays) {
     EXPECT_FALSE(lists.rFileAdd1.empty());
     EXPECT_FALSE(lists.lFileAdd1.empty());
     RecordingView view;
-    EXPECT_EQ(engine::UpdateItems(files, lists, local.Core(), remote.Core(), view), 0);
+    EXPECT_EQ(engine::UpdateItems(files, lists, local.Core(), remote.Core(), view).failed, 0);
     EXPECT_TRUE(view.questions.empty());
 
     EXPECT_EQ(Read(remote.Core() + "\\" + chain + "\\deep-local.txt"), "long local");
@@ -76,7 +76,7 @@ TEST(RealFolderSync, NamesInAnyScriptAndLongPathsBothWays) {
         engine::CodedList& doomed = side == &local ? again.ldelfile1 : again.rdelfile1;
         for (size_t i = 0; i < items.size(); ++i) doomed.Add(std::string(items.PathAsFound(i)));
     }
-    EXPECT_EQ(engine::DeleteItems(files, again, local.Core(), remote.Core(), view), 0);
+    EXPECT_EQ(engine::DeleteItems(files, again, local.Core(), remote.Core(), view).failed, 0);
     bool any = false;
     files.Enumerate(local.Core(), [&](const platform::FileInfo&) { any = true; });
     files.Enumerate(remote.Core(), [&](const platform::FileInfo&) { any = true; });

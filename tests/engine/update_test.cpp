@@ -45,7 +45,7 @@ protected:
     RecordingView view;
     FaultyFileOps files;
 
-    int Update() { return engine::UpdateItems(files, lists, local.Core(), remote.Core(), view); }
+    int Update() { return engine::UpdateItems(files, lists, local.Core(), remote.Core(), view).failed; }
     engine::SyncLists Reload() { return engine_testing::Load(local.Core(), remote.Core()); }
     std::string Paths(const TempFolder& from, const TempFolder& to, const std::string& name) {
         return "From: " + from.Core() + "\\" + name + "\r" + "To  : " + to.Core() + "\\" + name + "\r";
@@ -161,7 +161,9 @@ TEST_F(UpdateTest, PassOrderProgressAndStopInEachPass) {
         RecordingView v;
         v.stopAtMessageCall = stopAt;
         FaultyFileOps f;
-        EXPECT_EQ(engine::UpdateItems(f, plan, l.Core(), r.Core(), v), 0);
+        engine::StepCounts counts = engine::UpdateItems(f, plan, l.Core(), r.Core(), v);
+        EXPECT_EQ(counts.failed, 0);
+        EXPECT_EQ(counts.handled, std::min(stopAt - 1, 5));  // the entry that saw the stop is not handled
         std::vector<std::string> copied;
         for (const auto& line : f.log)
             if (line.rfind("replace ", 0) == 0) copied.push_back(line.substr(line.find_last_of("\\/") + 1));

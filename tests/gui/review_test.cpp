@@ -244,9 +244,10 @@ TEST_F(Review, DeletedOneSidedFolderGoesWithItsFiles) {
 TEST_F(Review, CommandsAreRefusedWhileAStepRuns) {
     Load();
     Select(ids::lFileAdd1, {0});
-    main().state().stepRunning = true;
-    Command(ids::DeleteFile1);
-    main().state().stepRunning = false;
+    {
+        app::RunPhases::Scope step(main().state().phases, app::Phase::SyncStep);
+        Command(ids::DeleteFile1);
+    }
     EXPECT_TRUE(lists().rdelfile1.empty());
 }
 

@@ -97,7 +97,7 @@ TEST_F(Runs, LoadFromTheMenuLeavesPlainByteCountsAndLoadDisabled) {
     EXPECT_TRUE(Enabled(ids::bSync));
     Menu(ids::Synchronize1);
     EXPECT_FALSE(Enabled(ids::bSync));
-    EXPECT_EQ(main().PanelText(app::kPanelMessage), "");
+    EXPECT_EQ(main().PanelText(app::kPanelMessage), "Synchronize Complete");  // as a Sync from the button
     EXPECT_TRUE(Enabled(ids::bLoad));  // the Sync's end enables it again
 }
 
@@ -187,7 +187,7 @@ TEST_F(Runs, AnErrorInsideALoadLeavesTheWindowReadyForTheNext) {
     EXPECT_TRUE(Enabled(ids::bExit));
     EXPECT_TRUE(Visible(ids::bOptions));
     EXPECT_FALSE(Visible(ids::bStop));
-    EXPECT_FALSE(main().state().runActive || main().state().LoadBusy);
+    EXPECT_FALSE(main().state().phases.Current() != app::Phase::Idle || main().state().LoadBusy);
 
     SetValue("local", first.Core());
     Click(ids::bLoad);
