@@ -130,8 +130,9 @@ TEST(SettingsValues, StoredOnlyExtensionsSwitchWinsOverExclusions) {
 TEST(SettingsValues, StoredListsFilterAsTheyRead) {
     ProgramKey key;
     TempFolder folder;
-    folder.Write("mirv4.dat", ":eel\r\n.TMP\r\n\r\n:efl\r\nthumbs.db\r\nDesktop.ini\r\nreadme\r\nMy Notes.txt\r\n~$*\r\n\r\n"
-                              ":seo\r\n.jpg\r\n\r\n");
+    folder.Write("mirv4.dat",
+                 ":eel\r\n.TMP\r\n\r\n:efl\r\nthumbs.db\r\nDesktop.ini\r\nreadme\r\nMy Notes.txt\r\n~$*\r\n\r\n"
+                 ":seo\r\n.jpg\r\n\r\n");
     Store({{"noext", "true"}, {"nofile", "true"}});
     Settings s;
     ASSERT_EQ(settings::LoadSettings(folder.Core(), s), std::nullopt);
