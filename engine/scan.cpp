@@ -7,7 +7,6 @@
 #include <optional>
 
 #include "engine/file_helpers.h"
-#include "engine/name_key.h"
 #include "platform/text.h"
 #include "settings/settings.h"
 
@@ -20,17 +19,63 @@ size_t ExtensionStart(std::string_view name) {
     return dot == std::string_view::npos ? name.size() : dot;
 }
 
-bool Contains(const std::vector<std::string>& keys, std::string_view part) {
-    if (part.empty() || keys.empty()) return false;
-    std::string key = NameKey(part);
-    return std::find(keys.begin(), keys.end(), key) != keys.end();
+bool IsWildcard(char c) { return c == '*' || c == '?'; }
+
+// The end of the character that begins at i: a byte and the UTF-8 continuation bytes after it.
+size_t NextChar(std::string_view text, size_t i) {
+    for (++i; i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;) ++i;
+    return i;
 }
 
-std::vector<std::string> Keys(const std::vector<std::string>& entries) {
+// * matches any run of characters, ? one character, any other character itself. A mismatch lets only the
+// last * take one more character, never an earlier one, so the time stays within the pattern's length
+// times the name's, whatever the pattern.
+bool MatchesPattern(std::string_view pattern, std::string_view name) {
+    constexpr size_t kNone = std::string_view::npos;
+    size_t p = 0, n = 0, afterStar = kNone, starTook = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            afterStar = p = NextChar(pattern, p);
+            starTook = n;
+            continue;
+        }
+        size_t nextN = NextChar(name, n);
+        if (p < pattern.size()) {
+            size_t nextP = NextChar(pattern, p);
+            if (pattern[p] == '?' || pattern.substr(p, nextP - p) == name.substr(n, nextN - n)) {
+                p = nextP;
+                n = nextN;
+                continue;
+            }
+        }
+        if (afterStar == kNone) return false;
+        p = afterStar;
+        n = starTook = NextChar(name, starTook);
+    }
+    while (p < pattern.size() && pattern[p] == '*') p = NextChar(pattern, p);
+    return p == pattern.size();
+}
+
+// An entry as the filter compares it: ASCII letters lower-cased, blanks at its end dropped.
+std::string EntryKey(std::string_view entry) {
+    size_t end = entry.find_last_not_of(' ');
+    return platform::AsciiLower(entry.substr(0, end == std::string_view::npos ? 0 : end + 1));
+}
+
+std::vector<std::string> SortedKeys(const std::vector<std::string>& entries, std::vector<std::string>* patterns) {
     std::vector<std::string> keys;
-    keys.reserve(entries.size());
-    for (const auto& e : entries) keys.push_back(NameKey(e));
+    for (const std::string& entry : entries) {
+        std::string key = EntryKey(entry);
+        if (key.empty()) continue;
+        if (patterns && std::any_of(key.begin(), key.end(), IsWildcard)) patterns->push_back(std::move(key));
+        else keys.push_back(std::move(key));
+    }
+    std::sort(keys.begin(), keys.end());
     return keys;
+}
+
+bool Holds(const std::vector<std::string>& keys, std::string_view part) {
+    return !part.empty() && std::binary_search(keys.begin(), keys.end(), part, std::less<>());
 }
 
 class Scanner {
@@ -47,11 +92,11 @@ public:
             path.assign(prefix).append(e.name);
             if (e.directory) {
                 if (!subfolders_) return;
-                if (filter_.Passes(e.name, true)) AddScannedItem(list_, total_, "[" + path + "]", 0, 0);
+                if (filter_.Passes(e.name)) AddScannedItem(list_, total_, "[" + path + "]", 0, 0);
                 // The filters never stop the descent; a link back to a folder above does.
                 std::string inner = folder + e.name + "\\";
                 if (!e.link || !LeadsBack(inner)) Walk(inner, path + "\\");
-            } else if (filter_.Passes(e.name, false) && !IsTemporaryCopyName(e.name)) {
+            } else if (filter_.Passes(e.name) && !IsTemporaryCopyName(e.name)) {
                 AddScannedItem(list_, total_, path, platform::PackFileTime(e.lastWrite), e.size);
             }
         });
@@ -98,21 +143,21 @@ NameParts SplitName(std::string_view name) {
 
 ItemFilter::ItemFilter(const ScanOptions& options)
     : mode_(options.filterMode),
-      excludedExts_(Keys(options.excludedExts)),
-      excludedNames_(Keys(options.excludedNames)),
-      onlyExts_(Keys(options.onlyExts)) {}
+      excludedExts_(SortedKeys(options.excludedExts, nullptr)),
+      onlyExts_(SortedKeys(options.onlyExts, nullptr)) {
+    excludedNames_ = SortedKeys(options.excludedNames, &namePatterns_);
+}
 
-bool ItemFilter::Passes(std::string_view name, bool directory) const {
-    size_t dot = ExtensionStart(name);
-    std::string_view extension = name.substr(dot), base = name.substr(0, dot);
-    switch (mode_) {
-        case 1:
-            return !Contains(excludedExts_, extension) && !Contains(excludedNames_, base);
-        case 2:
-            return !directory && Contains(onlyExts_, extension);
-        default:
-            return true;
-    }
+bool ItemFilter::Passes(std::string_view name) const {
+    if (mode_ != 1 && mode_ != 2) return true;
+    std::string lower = platform::AsciiLower(name);
+    std::string_view whole = lower;
+    size_t dot = ExtensionStart(whole);
+    std::string_view extension = whole.substr(dot), base = whole.substr(0, dot);
+    if (mode_ == 2) return Holds(onlyExts_, extension);
+    if (Holds(excludedExts_, extension) || Holds(excludedNames_, base) || Holds(excludedNames_, whole)) return false;
+    return std::none_of(namePatterns_.begin(), namePatterns_.end(),
+                        [&](const std::string& pattern) { return MatchesPattern(pattern, whole); });
 }
 
 void AddScannedItem(ItemList& list, ByteCount& itemTotal, std::string_view pathAsFound, std::uint32_t time,

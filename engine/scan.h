@@ -19,7 +19,8 @@ namespace engine {
 struct ScanOptions {
     bool useSubfolders = false;
     int filterMode = 0;  // 0 none, 1 exclusion filters, 2 only the listed extensions
-    // Whole entries: extensions with their dot (".tmp"), names without extension ("readme").
+    // The lists' entries one by one: extensions with their dot (".tmp"); names with or without their
+    // extension ("readme", "thumbs.db"), or with the wildcards * and ? ("~$*").
     std::vector<std::string> excludedExts, excludedNames, onlyExts;
 };
 
@@ -32,16 +33,20 @@ struct NameParts {
 };
 NameParts SplitName(std::string_view name);
 
-// The filter test. Entries match whole and without regard to case (as Windows matches names);
-// an empty extension or base matches nothing. Folders never pass in mode 2.
+// The filter test; folders are tested like files. Entries match whole: an extension entry equals the
+// extension; a name entry equals the base or the whole name, or, holding * (any run of characters) or
+// ? (one character), matches the whole name. Only ASCII letters are folded; a blank inside an entry is
+// part of it, blanks at its end are not (no Windows name ends with one). An empty extension or base
+// matches nothing, so in mode 2 an item without extension never passes.
 class ItemFilter {
 public:
     explicit ItemFilter(const ScanOptions& options);
-    bool Passes(std::string_view name, bool directory) const;
+    bool Passes(std::string_view name) const;
 
 private:
     int mode_;
-    std::vector<std::string> excludedExts_, excludedNames_, onlyExts_;  // case-folded
+    std::vector<std::string> excludedExts_, excludedNames_, onlyExts_;  // lower-cased, sorted
+    std::vector<std::string> namePatterns_;                             // name entries with * or ?
 };
 
 // Appends an item entry: caption = path as found upper-cased (ASCII), and adds its size to the total.

@@ -10,7 +10,7 @@ namespace settings {
 struct Settings {
     // Lists, stored in the settings file.
     std::vector<std::string> eel;   // excluded extensions (".tmp")
-    std::vector<std::string> efl;   // excluded file names, without extension
+    std::vector<std::string> efl;   // excluded names, with or without extension, or with * and ?
     std::vector<std::string> seo;   // the only extensions to synchronise
     std::vector<std::string> ldir;  // First Folders of the folder pairs
     std::vector<std::string> rdir;  // Second Folders, parallel to ldir

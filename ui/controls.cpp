@@ -1,5 +1,6 @@
 #include "ui/controls.h"
 
+#include <uxtheme.h>
 #include <windowsx.h>
 
 #include "platform/win32/wide.h"
@@ -40,6 +41,12 @@ std::vector<std::string> ListBoxEntries(HWND list) {
         entries.push_back(platform::Narrow(text.c_str()));
     }
     return entries;
+}
+
+LRESULT PageBackground(HDC dc) {
+    int colour = IsAppThemed() ? COLOR_WINDOW : COLOR_BTNFACE;
+    SetBkColor(dc, GetSysColor(colour));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(colour));
 }
 
 }  // namespace ui

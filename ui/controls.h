@@ -17,4 +17,9 @@ bool IsEntrySelected(HWND list, size_t index);
 void SelectEntry(HWND list, size_t index, bool selected);
 std::vector<std::string> ListBoxEntries(HWND list);
 
+// The answer to WM_CTLCOLORSTATIC for a label on a tab control's page, outside any frame: the page's
+// background, the window colour where a visual style draws the tab control, the face colour where it
+// is classic.
+LRESULT PageBackground(HDC dc);
+
 }  // namespace ui

@@ -99,15 +99,17 @@ void TfOptions::CreateExceptionsPage(int ox, int oy) {
     for (size_t i = 0; i < kColumns.size(); ++i) {
         const FilterColumn& c = kColumns[i];
         int x = ox + 4 + static_cast<int>(i) * 157, y = oy + 4, w = 151;
-        SetBoldFont(add(WC_BUTTONW, headings[i], BS_GROUPBOX, {x, y, w, 212}, -1));
-        add(WC_LISTBOXW, L"", WS_TABSTOP | WS_VSCROLL | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT, {x + 8, y + 18, w - 16, 108},
+        SetBoldFont(add(WC_BUTTONW, headings[i], BS_GROUPBOX, {x, y, w, 196}, -1));
+        add(WC_LISTBOXW, L"", WS_TABSTOP | WS_VSCROLL | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT, {x + 8, y + 18, w - 16, 92},
             c.list, WS_EX_CLIENTEDGE);
-        HWND edit = add(WC_EDITW, L"", WS_TABSTOP | ES_AUTOHSCROLL, {x + 8, y + 132, w - 16, 20}, c.edit, WS_EX_CLIENTEDGE);
+        HWND edit = add(WC_EDITW, L"", WS_TABSTOP | ES_AUTOHSCROLL, {x + 8, y + 116, w - 16, 20}, c.edit, WS_EX_CLIENTEDGE);
         SetWindowSubclass(edit, &TfOptions::FilterEditProcedure, 1, reinterpret_cast<DWORD_PTR>(this));
-        add(WC_BUTTONW, addCaptions[i], WS_TABSTOP | BS_PUSHBUTTON, {x + 8, y + 158, 64, 23}, c.add);
-        add(WC_BUTTONW, removeCaptions[i], WS_TABSTOP | BS_PUSHBUTTON, {x + w - 72, y + 158, 64, 23}, c.remove);
-        add(WC_BUTTONW, switches[i], WS_TABSTOP | BS_AUTOCHECKBOX, {x + 8, y + 189, w - 16, 17}, c.box);
+        add(WC_BUTTONW, addCaptions[i], WS_TABSTOP | BS_PUSHBUTTON, {x + 8, y + 142, 64, 23}, c.add);
+        add(WC_BUTTONW, removeCaptions[i], WS_TABSTOP | BS_PUSHBUTTON, {x + w - 72, y + 142, 64, 23}, c.remove);
+        add(WC_BUTTONW, switches[i], WS_TABSTOP | BS_AUTOCHECKBOX, {x + 8, y + 173, w - 16, 17}, c.box);
     }
+    add(WC_STATICW, L"Entries match whole extensions or names (readme, thumbs.db); names may use * and ? (~$*).",
+        SS_LEFT, {ox + 6, oy + 205, 3 * 157 - 10, 13}, ids::FilterHint);
 }
 
 void TfOptions::CreateGeneralPage(int ox, int oy) {
@@ -328,6 +330,11 @@ LRESULT TfOptions::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NOTIFY:
         if (reinterpret_cast<NMHDR*>(lParam)->code == TCN_SELCHANGE) ShowPage(TabCtrl_GetCurSel(tabs_));
         return 0;
+    case WM_CTLCOLORSTATIC:
+        // The hint stands on the bare page, outside every frame.
+        if (GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == ids::FilterHint)
+            return ui::PageBackground(reinterpret_cast<HDC>(wParam));
+        break;
     case WM_CLOSE: Close(IDCANCEL); return 0;
     }
     return ui::Dialog::HandleMessage(message, wParam, lParam);

@@ -11,6 +11,7 @@ enum : int {
     eel1 = 310, Edit1, Button1, Button2, CheckBox2,
     efl1 = 320, Edit2, Button4, Button5, CheckBox3,
     seo1 = 330, Edit3, Button6, Button7, CheckBox4,
+    FilterHint = 335,  // the line under the columns that says how entries match
     // Page "General".
     ldir1 = 340, rdir1, edit4, edit5, edit4Browse, edit5Browse, Button11, Button12, usemulti1, CheckBox1,
     bAutoLoad = 360, autosortdata1, autoclose1, startmin1, MirrorLocal1, usestamp1, usesubs1,

@@ -168,54 +168,89 @@ TEST(ScanNames, ExtensionAndBase) {
     EXPECT_EQ(parts.base, "");
 }
 
-TEST(ScanFilter, ExclusionMatchesWholeEntriesWithoutRegardToCase) {
-    ScanOptions options;
-    options.filterMode = 1;
-    options.excludedExts = {".tmp", ".html", ".\xC3\xA9t\xC3\xA9"};  // .été
-    options.excludedNames = {"readme"};
-    engine::ItemFilter filter(options);
-    EXPECT_FALSE(filter.Passes("a.tmp", false));
-    EXPECT_FALSE(filter.Passes("A.TMP", false));
-    EXPECT_FALSE(filter.Passes("x.\xC3\x89T\xC3\x89", false));  // x.ÉTÉ
-    EXPECT_TRUE(filter.Passes("x.tm", false));
-    EXPECT_TRUE(filter.Passes("main.h", false));
-    EXPECT_TRUE(filter.Passes("archive.tmp.gz", false));
-    EXPECT_FALSE(filter.Passes("README", false));
-    EXPECT_FALSE(filter.Passes("ReadMe.txt", false));
-    EXPECT_TRUE(filter.Passes("read.txt", false));
-    EXPECT_TRUE(filter.Passes("readme2.txt", false));
-    EXPECT_TRUE(filter.Passes("noext", false));
-    EXPECT_FALSE(filter.Passes("Cache.tmp", true));
-}
-
-TEST(ScanFilter, OnlyListedExtensionsAndNeverFolders) {
-    ScanOptions options;
-    options.filterMode = 2;
-    options.onlyExts = {".jpg"};
-    engine::ItemFilter filter(options);
-    EXPECT_TRUE(filter.Passes("a.JPG", false));
-    EXPECT_FALSE(filter.Passes("a.jp", false));
-    EXPECT_FALSE(filter.Passes("a.jpeg", false));
-    EXPECT_FALSE(filter.Passes("jpg", false));
-    EXPECT_FALSE(filter.Passes("Pics", true));
-    EXPECT_FALSE(filter.Passes("Album.jpg", true));
-
-    options.filterMode = 0;
-    EXPECT_TRUE(engine::ItemFilter(options).Passes("anything", true));
+TEST(ScanFilter, EntriesMatchWholeExtensionsAndNamesOrWildcards) {
+    enum Column { None, Ext, Name, Only };
+    struct Case {
+        Column column;
+        std::vector<std::string> entries;
+        const char* name;
+        bool passes;
+    };
+    const std::string manyStars = "*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*b", manyAs(200, 'a');
+    const Case cases[] = {
+        {None, {}, "anything", true},
+        // Extensions: the whole extension, ASCII letters in any case; "*" and "?" are plain characters.
+        {Ext, {".tmp"}, "a.TMP", false},
+        {Ext, {".tmp"}, "x.tm", true},
+        {Ext, {".tmp"}, "x.tmpl", true},
+        {Ext, {".tmp"}, "archive.tmp.gz", true},
+        {Ext, {".*"}, "a.txt", true},
+        {Ext, {".*"}, "a.*", false},
+        {Ext, {".t?p"}, "a.tmp", true},
+        {Ext, {".\xC3\xA9t\xC3\xA9"}, "x.\xC3\x89T\xC3\x89", true},  // .été vs .ÉTÉ: only A-Z fold
+        // Names: the base or the whole name.
+        {Name, {"thumbs.db"}, "Thumbs.db", false},
+        {Name, {"thumbs.db"}, "thumbs.txt", true},
+        {Name, {"thumbs.db", "desktop.ini"}, "Desktop.INI", false},
+        {Name, {"readme"}, "README", false},
+        {Name, {"readme"}, "ReadMe.txt", false},
+        {Name, {"readme"}, "read.txt", true},
+        {Name, {"read"}, "README", true},
+        {Name, {"read"}, "readme.txt", true},
+        {Name, {".profile"}, ".Profile", false},
+        {Name, {"My Notes.txt"}, "my notes.TXT", false},
+        {Name, {"My Notes.txt"}, "notes.txt", true},
+        {Name, {" lead"}, " Lead.txt", false},
+        {Name, {"draft  "}, "Draft.doc", false},  // no Windows name ends with a blank
+        {Name, {"\xC3\xA4rger.txt"}, "\xC3\x84rger.txt", true},  // ärger.txt vs Ärger.txt
+        {Name, {"\xC3\x84RGER"}, "\xC3\x84rger.txt", false},     // ÄRGER vs Ärger.txt
+        // Names with wildcards: the whole name.
+        {Name, {"~$*"}, "~$report.docx", false},
+        {Name, {"~$*"}, "report~$.docx", true},
+        {Name, {"*.bak"}, "Old.BAK", false},
+        {Name, {"*.bak"}, ".bak", false},
+        {Name, {"*.bak"}, "old.bak.txt", true},
+        {Name, {"cache*"}, "cached.db", false},
+        {Name, {"cache*"}, "mycache", true},
+        {Name, {"?.log"}, "A.log", false},
+        {Name, {"?.log"}, "\xC3\xA4.log", false},  // ? takes one character, also a non-ASCII one
+        {Name, {"?.log"}, "ab.log", true},
+        {Name, {"?.log"}, ".log", true},
+        {Name, {"a*b?d"}, "aXbYbcd", false},
+        {Name, {manyStars}, manyAs.c_str(), true},  // must not take exponential time
+        // Only these extensions: files and folders alike; without an extension nothing passes.
+        {Only, {".jpg"}, "a.JPG", true},
+        {Only, {".jpg"}, "Album.jpg", true},
+        {Only, {".jpg"}, "a.jpeg", false},
+        {Only, {".jpg"}, "jpg", false},
+        {Only, {".jp*"}, "a.jpg", false},
+    };
+    for (const Case& c : cases) {
+        ScanOptions options;
+        options.filterMode = c.column == None ? 0 : c.column == Only ? 2 : 1;
+        (c.column == Ext ? options.excludedExts : c.column == Name ? options.excludedNames : options.onlyExts) =
+            c.entries;
+        EXPECT_EQ(engine::ItemFilter(options).Passes(c.name), c.passes)
+            << c.name << " with " << ::testing::PrintToString(c.entries);
+    }
 }
 
 TEST_F(ScanTest, FiltersNeverStopTheDescent) {
     folder.Write("Cache.tmp/keep.txt", "k");
     folder.Write("Cache.tmp/drop.tmp", "d");
     folder.Write("Pics/a.jpg", "j");
+    folder.Write("Album.jpg/b.txt", "b");
     ScanOptions exclude = Subfolders(1);
     exclude.excludedExts = {".tmp"};
-    EXPECT_EQ(Scan(exclude), (std::vector<std::string>{"Cache.tmp\\keep.txt", "Pics\\a.jpg", "[Pics]"}));
+    exclude.excludedNames = {"album.jpg"};
+    EXPECT_EQ(Scan(exclude), (std::vector<std::string>{"Album.jpg\\b.txt", "Cache.tmp\\keep.txt", "Pics\\a.jpg",
+                                                        "[Pics]"}));
 
+    // Folders are tested like files: one with a listed extension gets its entry, one without none.
     list.Clear();
     ScanOptions only = Subfolders(2);
     only.onlyExts = {".jpg"};
-    EXPECT_EQ(Scan(only), (std::vector<std::string>{"Pics\\a.jpg"}));
+    EXPECT_EQ(Scan(only), (std::vector<std::string>{"Pics\\a.jpg", "[Album.jpg]"}));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/scan.h"
 #include "platform/program_values.h"
 #include "settings/settings.h"
 #include "tests/support/test_support.h"
@@ -123,6 +124,31 @@ TEST(SettingsValues, StoredOnlyExtensionsSwitchWinsOverExclusions) {
     EXPECT_EQ(s.excludedExtText, "");
     EXPECT_EQ(s.excludedNameText, "");
     EXPECT_EQ(s.onlyExtText, ".doc ");
+}
+
+// Lists as earlier versions stored them: whole file names in the name column, entries with blanks.
+TEST(SettingsValues, StoredListsFilterAsTheyRead) {
+    ProgramKey key;
+    TempFolder folder;
+    folder.Write("mirv4.dat",
+                 ":eel\r\n.TMP\r\n\r\n:efl\r\nthumbs.db\r\nDesktop.ini\r\nreadme\r\nMy Notes.txt\r\n~$*\r\n\r\n"
+                 ":seo\r\n.jpg\r\n\r\n");
+    Store({{"noext", "true"}, {"nofile", "true"}});
+    Settings s;
+    ASSERT_EQ(settings::LoadSettings(folder.Core(), s), std::nullopt);
+    EXPECT_EQ(s.excludedNameText, "thumbs.db desktop.ini readme my notes.txt ~$* ");
+    engine::ItemFilter exclude(engine::ScanOptionsFrom(s));
+    for (auto [name, passes] : {std::pair{"Thumbs.db", false}, {"desktop.ini", false}, {"README", false},
+                                {"readme.txt", false}, {"read.txt", true}, {"My Notes.txt", false},
+                                {"notes.txt", true}, {"~$report.docx", false}, {"a.tmp", false}, {"a.tm", true},
+                                {"a.jpg", true}})
+        EXPECT_EQ(exclude.Passes(name), passes) << name;
+
+    Store({{"useext", "true"}});
+    ASSERT_EQ(settings::LoadSettings(folder.Core(), s), std::nullopt);
+    engine::ItemFilter only(engine::ScanOptionsFrom(s));
+    for (auto [name, passes] : {std::pair{"a.JPG", true}, {"Album.jpg", true}, {"Pics", false}, {"a.tmp", false}})
+        EXPECT_EQ(only.Passes(name), passes) << name;
 }
 
 #ifdef _WIN32
