@@ -96,6 +96,9 @@ std::optional<std::string> ReadStored(std::string_view runPath, Settings& settin
         settings.autoclose = readOnOff("autoclose");
         settings.startmin = readOnOff("startmin");
         settings.usestamp = readOnOff("usestamp");
+        settings.userecycle = platform::ReadProgramValue("userecycle") != "false";
+        settings.usereport = platform::ReadProgramValue("usereport") != "false";
+        settings.ignorehour = readOnOff("ignorehour");
     } catch (const platform::AppError& error) {
         return error.what();
     }
@@ -186,6 +189,9 @@ std::optional<std::string> SaveSettings(std::string_view runPath, const Settings
     platform::WriteProgramValue("startmin", OnOffText(settings.startmin));
     platform::WriteProgramValue("usestamp", OnOffText(settings.usestamp));
     platform::WriteProgramValue("usesubs", OnOffText(settings.usesubs));
+    platform::WriteProgramValue("userecycle", OnOffText(settings.userecycle));
+    platform::WriteProgramValue("usereport", OnOffText(settings.usereport));
+    platform::WriteProgramValue("ignorehour", OnOffText(settings.ignorehour));
     return std::nullopt;
 }
 

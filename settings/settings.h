@@ -29,6 +29,10 @@ struct Settings {
     bool useext = false;  // "Use these Ext only"
     int ssdelay = 10;     // seconds, 10 to 60
     bool usewiz = true;   // stored by the wizard notice, not by SaveSettings
+    // The safety net of a Sync. The two that are on by default are off only when stored as "false".
+    bool userecycle = true;   // deleted and replaced files go to the Recycle Bin
+    bool usereport = true;    // every Sync leaves a report
+    bool ignorehour = false;  // copies exactly one hour apart count as equal
 
     // Derived filter values: rebuilt by DeriveFilterValues (at load and at OK only).
     int filterMode = 0;  // 0 none, 1 exclusion filters, 2 only the listed extensions

@@ -32,10 +32,17 @@ constexpr std::array<Box, 7> kStartupBoxes = {{
     {ids::usesubs1, &Settings::usesubs, L"Use Subdirectories"},
 }};
 
+// The safety net of a Sync, top to bottom.
+constexpr std::array<Box, 3> kSafetyBoxes = {{
+    {ids::userecycle1, &Settings::userecycle, L"Move deleted and replaced files to the Recycle Bin"},
+    {ids::usereport1, &Settings::usereport, L"Keep a report of every Sync"},
+    {ids::ignorehour1, &Settings::ignorehour, L"Ignore time differences of exactly one hour"},
+}};
+
 // Every box and the field it holds.
-constexpr std::array<Box, 12> kAllBoxes = {{
+constexpr std::array<Box, 15> kAllBoxes = {{
     kStartupBoxes[0], kStartupBoxes[1], kStartupBoxes[2], kStartupBoxes[3], kStartupBoxes[4], kStartupBoxes[5],
-    kStartupBoxes[6],
+    kStartupBoxes[6], kSafetyBoxes[0], kSafetyBoxes[1], kSafetyBoxes[2],
     {ids::CheckBox2, &Settings::noext, L"Use Ext Filter"},
     {ids::CheckBox3, &Settings::nofile, L"Use File Filter"},
     {ids::CheckBox4, &Settings::useext, L"Use these Ext only"},
@@ -64,7 +71,7 @@ TfOptions::TfOptions(ui::Prompter& prompter, Settings& settings, app::TfMirv95& 
 
 void TfOptions::CreateControls() {
     tabs_ = AddControl(WC_TABCONTROLW, L"", WS_VISIBLE | WS_TABSTOP, {4, 4, kClientWidth - 8, 250}, ids::Pages);
-    for (const wchar_t* caption : {L"Exceptions", L"General"}) {
+    for (const wchar_t* caption : {L"Exceptions", L"General", L"Safety"}) {
         TCITEMW item{};
         item.mask = TCIF_TEXT;
         item.pszText = const_cast<wchar_t*>(caption);
@@ -75,6 +82,7 @@ void TfOptions::CreateControls() {
     int ox = MulDiv(area.left, 96, dpi().value()), oy = MulDiv(area.top, 96, dpi().value());
     CreateExceptionsPage(ox, oy);
     CreateGeneralPage(ox, oy);
+    CreateSafetyPage(ox, oy);
     AddControl(WC_BUTTONW, L"OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, {326, 263, 75, 25}, ids::BitBtn1);
     AddControl(WC_BUTTONW, L"Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, {408, 263, 75, 25}, ids::bCancel);
     SendFramesToBack();
@@ -147,6 +155,26 @@ void TfOptions::CreateGeneralPage(int ox, int oy) {
     SendMessageW(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(delay), 0);
     SendMessageW(spin, UDM_SETRANGE32, kMinDelay, kMaxDelay);
     add(WC_STATICW, L"Seconds", SS_LEFT, {rx + 64, y + 179, 60, 13}, -1);
+}
+
+void TfOptions::CreateSafetyPage(int ox, int oy) {
+    auto add = [&](const wchar_t* cls, const wchar_t* text, DWORD style, ui::Rect r, int id) {
+        return AddToPage(2, cls, text, style, r, id);
+    };
+    int x = ox + 4, y = oy + 4, w = kClientWidth - 8 - 4 - 2 * (x - ox) - 4;
+    SetBoldFont(add(WC_BUTTONW, L"When a Sync removes or replaces files", BS_GROUPBOX, {x, y, w, 150}, -1));
+    // Each box with a line that says what it does for the user.
+    const wchar_t* notes[] = {
+        L"Old copies can be restored from there. Drives without one (sticks, network) delete as before.",
+        L"Kept in %LOCALAPPDATA%\\Mirravel\\Reports, the last 50; File, Last Sync Report opens the newest.",
+        L"Drives that keep local time (FAT sticks) look an hour off after a daylight-saving switch.",
+    };
+    for (size_t i = 0; i < kSafetyBoxes.size(); ++i) {
+        int top = y + 20 + static_cast<int>(i) * 42;
+        add(WC_BUTTONW, kSafetyBoxes[i].caption, WS_TABSTOP | BS_AUTOCHECKBOX, {x + 8, top, w - 16, 16},
+            kSafetyBoxes[i].id);
+        add(WC_STATICW, notes[i], SS_LEFT | SS_NOPREFIX, {x + 26, top + 18, w - 34, 13}, -1);
+    }
 }
 
 void TfOptions::ShowPage(int page) {
@@ -228,7 +256,7 @@ void TfOptions::OnBoxClicked(int id, bool on) {
         }
         return;
     }
-    for (const Box& box : kStartupBoxes)
+    for (const Box& box : kAllBoxes)
         if (box.id == id) settings_.*box.field = on;
 }
 

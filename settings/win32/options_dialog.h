@@ -47,6 +47,7 @@ private:
                    DWORD exStyle = 0);
     void CreateExceptionsPage(int ox, int oy);
     void CreateGeneralPage(int ox, int oy);
+    void CreateSafetyPage(int ox, int oy);
     void ShowPage(int page);
     void ApplyLoadedSettings();
     void ShowSettings();
@@ -70,7 +71,7 @@ private:
     app::TfMirv95& main_;
     TfMWiz* notice_ = nullptr;
     HWND tabs_ = nullptr;
-    std::array<std::vector<HWND>, 2> pageControls_;
+    std::array<std::vector<HWND>, 3> pageControls_;
 };
 
 }  // namespace settings

@@ -16,6 +16,8 @@ enum : int {
     ldir1 = 340, rdir1, edit4, edit5, edit4Browse, edit5Browse, Button11, Button12, usemulti1, CheckBox1,
     bAutoLoad = 360, autosortdata1, autoclose1, startmin1, MirrorLocal1, usestamp1, usesubs1,
     ssdelay1 = 370, ssdelay1Spin,
+    // Page "Safety".
+    userecycle1 = 380, usereport1, ignorehour1,
 };
 
 }  // namespace settings::ids

@@ -36,6 +36,33 @@ TEST(SettingsValues, OnlyLowerCaseTrueIsOn) {
     EXPECT_TRUE(s.usestamp);
 }
 
+TEST(SettingsValues, SafetyOptionsDefaultOnUnlessStoredFalseAndRoundTrip) {
+    ProgramKey key;
+    TempFolder folder;
+    struct Case {
+        const char* stored;
+        bool recycleAndReport, ignoreHour;
+    };
+    // Missing, empty or any other text keeps the net on; only exact "true" turns the hour rule on.
+    for (Case c : {Case{nullptr, true, false}, Case{"", true, false}, Case{"False", true, false},
+                   Case{"false", false, false}, Case{"true", true, true}}) {
+        if (c.stored) Store({{"userecycle", c.stored}, {"usereport", c.stored}, {"ignorehour", c.stored}});
+        Settings s;
+        ASSERT_EQ(settings::LoadSettings(folder.Core(), s), std::nullopt);
+        EXPECT_EQ(s.userecycle, c.recycleAndReport) << (c.stored ? c.stored : "missing");
+        EXPECT_EQ(s.usereport, c.recycleAndReport);
+        EXPECT_EQ(s.ignorehour, c.ignoreHour);
+    }
+    Settings saved;
+    saved.userecycle = false;
+    saved.ignorehour = true;
+    ASSERT_EQ(settings::SaveSettings(folder.Core(), saved), std::nullopt);
+    Settings s;
+    ASSERT_EQ(settings::LoadSettings(folder.Core(), s), std::nullopt);
+    EXPECT_FALSE(s.userecycle);
+    EXPECT_TRUE(s.usereport && s.ignorehour);
+}
+
 TEST(SettingsValues, StoredDelayIsBroughtIntoRange) {
     ProgramKey key;
     TempFolder folder;
