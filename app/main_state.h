@@ -15,7 +15,7 @@ struct MainState {
     StartMode startMode = StartMode::None;
     std::string ShortcutPath;  // upper-cased; empty when none
     bool ShortcutLoaded = false;
-    std::string RunPath;         // the installation folder
+    std::string RunPath;         // the program's own folder: help, About address, settings file
     size_t argumentCount = 0;    // any argument arms the automatic Load
     std::string firstArgument;   // a Sync closes the program only after exactly "-wiz"
 

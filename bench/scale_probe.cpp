@@ -79,14 +79,13 @@ private:
 };
 
 // The program reads its folder pair and options from ProgramKey, which the installer makes.
-void PrepareProgramKey(const std::string& first, const std::string& second, const std::string& runPath) {
+void PrepareProgramKey(const std::string& first, const std::string& second) {
     std::wstring path(platform::kProgramKeyPath);
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, path.c_str());
     HKEY key = nullptr;
     RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key,
                     nullptr);
     if (key) RegCloseKey(key);
-    platform::WriteProgramValue("runpath", runPath);
     platform::WriteProgramValue("local", first);
     platform::WriteProgramValue("remote", second);
     platform::WriteProgramValue("usesubs", "true");
@@ -419,7 +418,7 @@ private:
     size_t fullScheduled_ = 0;
 };
 
-// A folder for the program's working folder, where it would keep its settings file.
+// The folder the probe gives the program as its own: its working folder and settings file.
 std::string RunFolder() {
     std::error_code error;
     std::filesystem::path folder = std::filesystem::temp_directory_path(error) / "mirv-scale-probe";
@@ -445,7 +444,7 @@ int main() {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS |
                                                        ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    PrepareProgramKey(platform::Narrow(firstWide), platform::Narrow(secondWide), RunFolder());
+    PrepareProgramKey(platform::Narrow(firstWide), platform::Narrow(secondWide));
 
     // What Wine's directory listing alone costs: both trees walked one after the other.
     Clock::time_point walk = Clock::now();
@@ -456,7 +455,7 @@ int main() {
     PrintingPrompter prompter;
     {
         Clock::time_point t = Clock::now();
-        auto application = std::make_unique<app::Application>(prompter, std::vector<std::string>{}, false);
+        auto application = std::make_unique<app::Application>(prompter, RunFolder(), std::vector<std::string>{}, false);
         HWND window = application->fMirv95().hwnd();
         // The message loop's first showing, as Application::Run does it.
         ShowWindow(window, application->ShowCommand());

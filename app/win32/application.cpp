@@ -15,10 +15,11 @@ void Application::Guarded(Step step) {
     }
 }
 
-Application::Application(ui::Prompter& prompter, const std::vector<std::string>& arguments, bool shiftDown)
+Application::Application(ui::Prompter& prompter, const std::string& programFolder,
+                         const std::vector<std::string>& arguments, bool shiftDown)
     : prompter_(prompter) {
     fMirv95_ = std::make_unique<TfMirv95>(prompter, settings_);
-    Guarded([&] { fMirv95_->FormCreate(arguments); });
+    Guarded([&] { fMirv95_->FormCreate(programFolder, arguments); });
     HWND owner = fMirv95_->hwnd();
     fOptions_ = std::make_unique<settings::TfOptions>(prompter, settings_, *fMirv95_);
     AboutBox_ = std::make_unique<settings::TAboutBox>(prompter, owner, ProductAddress(fMirv95_->state().RunPath));

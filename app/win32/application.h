@@ -17,7 +17,9 @@ namespace app {
 class Application {
 public:
     // Creates the windows in order; each creation handler's error is shown and start-up goes on.
-    Application(ui::Prompter& prompter, const std::vector<std::string>& arguments, bool shiftDown);
+    // programFolder is the folder of the program's own file (tests give a folder of their own).
+    Application(ui::Prompter& prompter, const std::string& programFolder, const std::vector<std::string>& arguments,
+                bool shiftDown);
 
     // Shows the main window and runs the message loop until it closes; returns the exit code.
     int Run();

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "app/win32/application.h"
+#include "platform/file_system.h"
 #include "platform/win32/wide.h"
 #include "ui/prompter.h"
 
@@ -44,7 +45,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     InitCommonControlsEx(&controls);
     ui::MessageBoxPrompter prompter;
     try {
-        app::Application application(prompter, Arguments(), (GetKeyState(VK_SHIFT) & 0x8000) != 0);
+        app::Application application(prompter, platform::ExecutableFolder(), Arguments(),
+                                     (GetKeyState(VK_SHIFT) & 0x8000) != 0);
         return application.Run();
     } catch (const std::exception& e) {
         prompter.ShowError(nullptr, e.what());

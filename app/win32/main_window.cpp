@@ -211,11 +211,13 @@ void TfMirv95::CreateStatusBar() {
     for (int i = 0; i < 6; ++i) SetPanelText(static_cast<Panel>(i), "");
 }
 
-void TfMirv95::FormCreate(const std::vector<std::string>& arguments) {
-    // The installation folder is the working folder; when it is unknown or gone, the exe's own.
-    state_.RunPath = platform::ReadProgramValue("runpath");
-    if (state_.RunPath.empty() || !platform::SetCurrentFolder(state_.RunPath))
-        platform::SetCurrentFolder(platform::ExecutableFolder());
+void TfMirv95::FormCreate(const std::string& programFolder, const std::vector<std::string>& arguments) {
+    // The help, the About address and the settings file come from the program's own folder only:
+    // every user may change "runpath", so it is not read. The backslash keeps a drive root ("E:")
+    // from meaning that drive's current folder. A folder that cannot be made current is passed
+    // over: the program finds its own files by full paths.
+    state_.RunPath = programFolder;
+    platform::SetCurrentFolder(programFolder + "\\");
 
     SetUpColumns();
     CommandLine command = ParseCommandLine(arguments);

@@ -38,8 +38,9 @@ class TfMirv95 final : public ui::Window, public RunHost {
 public:
     // Builds the window and its controls.
     TfMirv95(ui::Prompter& prompter, const settings::Settings& settings);
-    // The creation handler: working folder, command line, folder pair, totals.
-    void FormCreate(const std::vector<std::string>& arguments);
+    // The creation handler: the program's folder (also the working folder), command line, folder
+    // pair, totals.
+    void FormCreate(const std::string& programFolder, const std::vector<std::string>& arguments);
 
     // The dialogs its commands show; they are made after the main window.
     void SetDialogs(settings::TfOptions* options, settings::TAboutBox* about, settings::TfMWiz* notice,

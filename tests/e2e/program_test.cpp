@@ -1,5 +1,6 @@
 // The real program, started as a separate process on real folders, as a user or the shell
-// extension starts it; the folders are checked once it has ended by itself.
+// extension starts it; the folders are checked once it has ended by itself. It runs from a copy in
+// a folder of the test's own, its installation folder, where it finds its settings file.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -20,6 +21,7 @@ namespace fs = std::filesystem;
 class Program : public ::testing::Test {
 protected:
     void SetUp() override {
+        fs::copy_file(platform::Widen(platform::ExecutableFolder() + "\\..\\mirv98.exe"), install.path() / "mirv98.exe");
         Set("runpath", install.Core());
         Set("usesubs", "true");
         Set("usewiz", "false");
@@ -31,7 +33,7 @@ protected:
 
     // Starts mirv98.exe with the arguments (quoted where they hold blanks) and waits for it to end.
     bool RunsToItsEnd(const std::vector<std::string>& arguments, DWORD seconds = 60) {
-        std::wstring program = platform::Widen(platform::ExecutableFolder() + "\\..\\mirv98.exe");
+        std::wstring program = platform::Widen(install.Core("mirv98.exe"));
         std::wstring line = L"\"" + program + L"\"";
         for (const std::string& a : arguments)
             line += a.find(' ') == std::string::npos ? L" " + platform::Widen(a) : L" \"" + platform::Widen(a) + L"\"";
@@ -86,7 +88,12 @@ TEST_F(Program, ShortcutFileWithBlanksInItsPathNamesThePair) {
     ExpectInStep(first, second);
 }
 
+// The settings file is the one beside the program, whatever "runpath" names.
 TEST_F(Program, AutoMultiSwitchSyncsEveryStoredPair) {
+    testing_support::TempFolder elsewhere;
+    elsewhere.Write("planted\\a.txt", "planted");
+    elsewhere.Write("mirv4.dat", ":ldir\r\n" + elsewhere.Core("planted") + "\r\n\r\n:rdir\r\n" + elsewhere.Core("drop") + "\r\n\r\n");
+    Set("runpath", elsewhere.Core());
     Set("autoloaddata", "true");
     Set("autodortdata", "true");
     Set("autoclose", "true");
@@ -101,6 +108,7 @@ TEST_F(Program, AutoMultiSwitchSyncsEveryStoredPair) {
     ExpectInStep(first, second, "one\\");
     ExpectInStep(first, second, "two\\");
     EXPECT_FALSE(second.Exists("a.txt"));  // the pair in the folder edits played no part
+    EXPECT_FALSE(elsewhere.Exists("drop"));
 }
 
 }  // namespace

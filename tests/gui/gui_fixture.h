@@ -84,9 +84,10 @@ protected:
         InitCommonControlsEx(&controls);
     }
 
-    // The program's start: window objects in order, creation handlers, start-up completion.
+    // The program's start: window objects in order, creation handlers, start-up completion, with
+    // programFolder taken for the folder of the program's own file.
     app::Application& Start(const std::vector<std::string>& arguments = {}, bool shiftDown = false) {
-        application = std::make_unique<app::Application>(prompter, arguments, shiftDown);
+        application = std::make_unique<app::Application>(prompter, programFolder, arguments, shiftDown);
         return *application;
     }
     // The message loop's first showing of the main window.
@@ -106,6 +107,7 @@ protected:
 
     testing_support::ProgramKey key;
     testing_support::TempFolder folder;
+    std::string programFolder = folder.Core();
     RecordingPrompter prompter;
     std::unique_ptr<app::Application> application;
 };
@@ -134,7 +136,6 @@ Entries Texts(const List& list) {
 class PairTest : public GuiTest {
 protected:
     void SetUp() override {
-        SetValue("runpath", folder.Core());
         SetValue("local", first.Core());
         SetValue("remote", second.Core());
         SetValue("usesubs", "true");

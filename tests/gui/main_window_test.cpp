@@ -12,7 +12,6 @@ namespace ids = app::ids;
 class MainWindow : public GuiTest {
 protected:
     void StorePair(const std::string& local, const std::string& remote) {
-        SetValue("runpath", folder.Core());
         SetValue("local", local);
         SetValue("remote", remote);
     }
@@ -89,7 +88,7 @@ TEST_F(MainWindow, WithoutProgramKeyBothFoldersReadNone) {
     EXPECT_EQ(Text(ids::lFolder1), "none");
     EXPECT_EQ(Text(ids::rFolder1), "none");
     EXPECT_FALSE(Enabled(ids::bLoad));
-    EXPECT_EQ(main().state().RunPath, "");
+    EXPECT_EQ(main().state().RunPath, folder.Core());
     EXPECT_TRUE(prompter.errors.empty());
 }
 
@@ -281,9 +280,9 @@ TEST_F(MainWindow, StartMinimizedShowsTheWindowMinimised) {
     EXPECT_EQ(Start().ShowCommand(), SW_SHOWMINIMIZED);
 }
 
-TEST_F(MainWindow, MissingInstallationFolderStillParsesTheCommandLine) {
+TEST_F(MainWindow, ProgramFolderThatCannotBeMadeCurrentStillParsesTheCommandLine) {
     StorePair("C:\\Data", "D:\\Backup");
-    SetValue("runpath", folder.Core("gone"));
+    programFolder = folder.Core("gone");
     Start({"-auto", "E:\\Work", "F:\\Mirror"});
     EXPECT_TRUE(prompter.errors.empty());
     EXPECT_EQ(Text(ids::lFolder1), "e:\\work");

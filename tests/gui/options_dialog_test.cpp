@@ -14,7 +14,6 @@ namespace oids = settings::ids;
 class OptionsDialog : public GuiTest {
 protected:
     void SetUp() override {
-        SetValue("runpath", folder.Core());
         SetValue("local", "C:\\Data");
         SetValue("remote", "D:\\Backup");
     }
@@ -252,7 +251,7 @@ TEST_F(OptionsDialog, ClosingEmptiesTheTextsOfUntickedFilters) {
 }
 
 TEST_F(OptionsDialog, SettingsFileThatCannotBeWrittenKeepsTheDialogOpenAndStoresNothing) {
-    SetValue("runpath", folder.Core("missing"));
+    programFolder = folder.Core("missing");
     Start();
     Click(oids::usestamp1);
     EXPECT_EQ(RunModal({Press(oids::BitBtn1), Press(oids::bCancel)}), IDCANCEL);
@@ -365,6 +364,30 @@ TEST_F(Help, OpensTheGuideBesideTheProgram) {
     folder.Write("mirv98.hlp", "old help");
     SendMessageW(main().hwnd(), WM_COMMAND, app::ids::Help1, 0);
     EXPECT_EQ(prompter.opened, (Entries{folder.Core() + "\\mirv98.rtf", folder.Core() + "\\mirv98.hlp"}));
+}
+
+// Every user may change "runpath": whatever it holds, the guide, the About address, the settings
+// file and the working folder are the program's own.
+TEST_F(AboutBox, RunpathNamingAnotherFolderSteersNothing) {
+    testing_support::TempFolder elsewhere;
+    for (const char* name : {"mirv98.hlp", "mirv98.rtf"}) elsewhere.Write(name, "planted");
+    elsewhere.Write("mirv4.dat", ":eel\r\n.doc\r\n\r\n:ldir\r\nC:\\Users\r\n\r\n:rdir\r\nD:\\Drop\r\n\r\n");
+    folder.Write("mirv98.rtf", "{\\rtf1 guide}");
+    folder.Write("mirv4.dat", ":eel\r\n.tmp\r\n\r\n");
+    for (bool number : {false, true}) {
+        if (number) ASSERT_TRUE(testing_support::ProgramKey::StoreNumber(L"runpath", 7));
+        else SetValue("runpath", elsewhere.Core());
+        application.reset();
+        prompter.opened.clear();
+        Start();
+        SendMessageW(main().hwnd(), WM_COMMAND, app::ids::Help1, 0);
+        ShowAbout({DoubleClick(500), Escape()});
+        EXPECT_EQ(prompter.opened, (Entries{folder.Core("mirv98.rtf"), folder.Core("mirv98.rtf")}));
+        EXPECT_EQ(settings().eel, Entries{".tmp"});
+        EXPECT_TRUE(settings().ldir.empty());
+        EXPECT_TRUE(prompter.errors.empty());
+        EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::current_path(), folder.path()));
+    }
 }
 
 }  // namespace

@@ -19,11 +19,10 @@ using namespace shellext_testing;
 
 TEST(RealProgram, TakesTheHandedOverPairAndSyncsIt) {
     testing_support::ProgramKey key;
-    testing_support::TempFolder first, second, settings;
+    testing_support::TempFolder first, second;
     first.Write("a.txt", "from first");
     first.Write("Docs\\b.txt", "nested");
     second.Write("c.txt", "from second");
-    platform::WriteProgramValue("runpath", settings.Core());
     platform::WriteProgramValue("autodortdata", "true");
     platform::WriteProgramValue("usewiz", "false");
     ComApartment com;
