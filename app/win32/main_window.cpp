@@ -10,6 +10,7 @@
 #include "review/commands.h"
 #include "review/win32/file_info_dialog.h"
 #include "app/shortcut_file.h"
+#include "app/sync_report.h"
 #include "app/win32/main_window_ids.h"
 #include "platform/file_system.h"
 #include "platform/program_values.h"
@@ -68,6 +69,7 @@ HMENU TfMirv95::CreateMainMenu() {
     AppendMenuW(file, MF_STRING, ids::Load1, L"&Load Items");
     AppendMenuW(file, MF_STRING, ids::Synchronize1, L"&Synchronize");
     AppendMenuW(file, MF_STRING, ids::Options1, L"&Options");
+    AppendMenuW(file, MF_STRING, ids::LastReport1, L"Last Sync &Report");
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(file, MF_STRING, ids::Exit1, L"E&xit");
     HMENU help = CreatePopupMenu();
@@ -607,6 +609,8 @@ void TfMirv95::OnMenuOpening(HMENU menu) {
         {ids::Load1, Command::Load}, {ids::Synchronize1, Command::Sync}, {ids::Options1, Command::Options}};
     for (auto [id, command] : items)
         EnableMenuItem(menu, id, MF_BYCOMMAND | (state_.phases.May(command) ? MF_ENABLED : MF_GRAYED));
+    bool report = NewestReport(platform::SystemFileOps(), ReportFolder()).has_value();
+    EnableMenuItem(menu, ids::LastReport1, MF_BYCOMMAND | (report ? MF_ENABLED : MF_GRAYED));
 }
 
 void TfMirv95::ShowButton(Button button, bool shown) {
@@ -728,6 +732,9 @@ void TfMirv95::OnCommand(int id, int code, HWND) {
         if (about_) about_->ShowModal(hwnd());
         break;
     case ids::Help1: ShowHelp(); break;
+    case ids::LastReport1:
+        if (auto report = NewestReport(platform::SystemFileOps(), ReportFolder())) prompter().Open(hwnd(), *report);
+        break;
     case ids::DeleteFile1: DeleteFile1Click(); break;
     case ids::IgnoreFile1: Ignore1Click(); break;
     case ids::ReverseEntry1: ReverseEntry1Click(); break;

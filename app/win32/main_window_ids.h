@@ -49,6 +49,7 @@ enum : int {
     Exit1,
     Help1,
     About1,
+    LastReport1,
     // Pop-up menu commands of the result lists.
     ReverseEntry1 = 210,
     DeleteFile1,
