@@ -1,4 +1,5 @@
 #include <clocale>
+#include <cstdint>
 #include <cwctype>
 #include <locale.h>
 
@@ -54,7 +55,33 @@ int Compare(std::string_view a, std::string_view b, bool ignoreCase) {
     return ignoreCase ? 0 : caseTie;
 }
 
+void AppendWeight(std::string& key, std::uint32_t weight, int bytes) {
+    for (int shift = 8 * (bytes - 1); shift >= 0; shift -= 8) key += static_cast<char>((weight >> shift) & 0xFF);
+}
+
+// The comparison above in bytes: first class and upper case of every character (the class never 0, so
+// the 0 after them puts a text before any longer one it starts), then, for texts equal so far, the
+// case of each character: its own code for a lower-case form, the largest for the upper case one.
+std::string Key(std::string_view text, bool ignoreCase) {
+    std::string primary, cases;
+    primary.reserve(text.size() * 4 + 1);
+    for (size_t i = 0; i < text.size();) {
+        auto byte = static_cast<unsigned char>(text[i]);
+        char32_t c = byte < 0x80 ? (++i, byte) : NextCodePoint(text, i);
+        char32_t upper = Upper(c);
+        AppendWeight(primary, static_cast<std::uint32_t>(Class(c) + 1), 1);
+        AppendWeight(primary, upper, 3);
+        if (!ignoreCase) AppendWeight(cases, c == upper ? 0xFFFFFF : c, 3);
+    }
+    primary += '\0';
+    return primary + cases;
+}
+
 }  // namespace
+
+std::string SortKey(std::string_view text) { return Key(text, false); }
+
+std::string SortKeyNoCase(std::string_view text) { return Key(text, true); }
 
 int CompareText(std::string_view a, std::string_view b) { return Compare(a, b, false); }
 

@@ -50,3 +50,26 @@ TEST(Collation, FoldCaseMatchesNamesOverAllLetters) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Collation, SortKeysOrderAsTheComparison) {
+    // Digits, punctuation, "[", letters of several scripts, case pairs, prefixes, lower-case forms.
+    const std::vector<std::string> names = {
+        "[DOCS]", "[DOCS\\SUB]", "DOCS\\A.TXT", "docs\\a.txt", "Docs\\A.txt", "9.TXT", "10.TXT", "1.TXT", "_a",
+        "-b", "a b", "a-b", "ab", "AB", "Ab", "aB", "a", "A", "", "~$x.docx", "é.txt", "É.TXT", "e.txt", "z.txt",
+        "\xCF\x82", "\xCF\x83", "\xCE\xA3", "\xC2\xB5", "\xCE\xBC", "\xD0\x96", "\xD0\xB6", "\xE6\x97\xA5\xE6\x9C\xAC",
+        "\xE4\xB8\xAD", "ß", "ss", "SS", "straße", "STRASSE", "a.TXT", "A.txt"};
+    for (bool ignoreCase : {false, true}) {
+        auto key = ignoreCase ? platform::SortKeyNoCase : platform::SortKey;
+        auto compare = ignoreCase ? platform::CompareTextNoCase : platform::CompareText;
+        for (const std::string& a : names)
+            for (const std::string& b : names) {
+                int byKey = key(a).compare(key(b)), byCompare = compare(a, b);
+                EXPECT_EQ(byKey < 0, byCompare < 0) << a << " / " << b << (ignoreCase ? " no case" : "");
+                EXPECT_EQ(byKey == 0, byCompare == 0) << a << " / " << b << (ignoreCase ? " no case" : "");
+            }
+    }
+}
+
+}  // namespace
