@@ -104,6 +104,24 @@ TEST(ReviewDelete, AddEntriesGoToTheSideHoldingTheItem) {
     EXPECT_TRUE(l.rFileAdd1.empty() && l.rdelfile1.empty());
 }
 
+TEST(ReviewDelete, AFileNamedLikeAFolderEntryGoesAndComesBackAlone) {
+    engine::SyncLists l;
+    l.rFileAdd1.Add({"[notes]", 5, false});  // a file of that name
+    l.rFileAdd1.Add({"[notes]", 0, true});   // the folder notes
+    Put(l.rFileAdd1, {"notes\\a.txt"});
+    size_t file = l.rFileAdd1[0].folder ? 1 : 0;
+    DeleteEntries(l, krFileAdd1, {file});
+    ASSERT_EQ(l.ldelfile1.size(), 1u);
+    EXPECT_EQ(l.ldelfile1.Text(0), "[notes] 2");
+    EXPECT_FALSE(l.ldelfile1.Folder(0));
+    EXPECT_EQ(Of(l.rFileAdd1), (Texts{"[notes]", "notes\\a.txt"}));
+
+    UndoAt(l, kldelfile1, {0});
+    EXPECT_TRUE(l.ldelfile1.empty());
+    ASSERT_EQ(l.rFileAdd1.size(), 3u);
+    EXPECT_EQ(l.rFileAdd1[0].folder + l.rFileAdd1[1].folder, 1);  // one file, one folder
+}
+
 TEST(ReviewDelete, UpdateEntriesGoToBothSides) {
     engine::SyncLists l;
     Put(l.lUpdate1, {"A.TXT", "B.TXT", "C.TXT"}, 7);
