@@ -142,8 +142,11 @@ void Runs::ScanBoth() {
     engine::PairPaths paths{host_.FolderText(Side::First) + "\\*.*", state_.LocalFolder,
                             host_.FolderText(Side::Second) + "\\*.*", state_.RemoteFolder};
     // The window stays responsive during a long scan; a Stop is acted on by the evaluation.
-    engine::ScanAndSortPair(files_, paths, engine::ScanOptionsFrom(settings_), state_.lists, state_.totals,
-                            [this] { host_.ProcessMessages(); });
+    size_t links = engine::ScanAndSortPair(files_, paths, engine::ScanOptionsFrom(settings_), state_.lists,
+                                           state_.totals, [this] { host_.ProcessMessages(); });
+    // Why a folder's content did not sync.
+    if (links > 0) host_.SetStatus(0, std::to_string(links) + (links == 1 ? " folder link" : " folder links") +
+                                          " passed over: not synced");
     host_.SetItemCaptions("First Folder Items: " + std::to_string(state_.lists.lvLocal.size()),
                           "Second Folder Items: " + std::to_string(state_.lists.lvRemote.size()));
     host_.ListsChanged();

@@ -149,8 +149,8 @@ int EvalSynthetic(std::uint64_t count) {
                       static_cast<unsigned long long>(slot));
         const engine::ByteCount size = static_cast<engine::ByteCount>(64 + slot % 2000);
         const Kind kind = kinds[slot];
-        if (kind != SecondOnly) lists.lvLocal.Append(path, kind == FirstNewer ? newer : older, size);
-        if (kind != FirstOnly) lists.lvRemote.Append(path, kind == SecondNewer ? newer : older, size);
+        if (kind != SecondOnly) lists.lvLocal.Append(path, false, kind == FirstNewer ? newer : older, 0, size);
+        if (kind != FirstOnly) lists.lvRemote.Append(path, false, kind == SecondNewer ? newer : older, 0, size);
     }
     lists.lvLocal.SetSorted(true);
     lists.lvRemote.SetSorted(true);

@@ -1,6 +1,7 @@
 #pragma once
 // A hash index over the name keys of one item list: finds an item's counterpart by name the way
-// Windows matches names (ordinal, ignoring case over all letters). Header-only so the loops that
+// Windows matches names (ordinal, ignoring case over all letters), and by kind: a file named
+// "[notes]" and a folder notes share a caption but are no counterparts. Header-only so the loops that
 // use it inline the probe.
 #include <cstdint>
 #include <functional>
@@ -32,16 +33,17 @@ public:
                 folded_.emplace(i, NameKey(caption));
             }
             std::string_view key = KeyOf(i);
-            size_t hash = std::hash<std::string_view>{}(key);
-            size_t pos = Probe(key, hash);
+            bool folder = list.Folder(i);
+            size_t hash = Hash(key, folder);
+            size_t pos = Probe(key, folder, hash);
             if (slots_[pos]) duplicateOf_.emplace(i, Index(slots_[pos]));  // the first in list order wins
             else slots_[pos] = (Tag(hash) << 32) | (i + 1);
         }
     }
 
-    // The first entry whose key is key; kNone when there is none.
-    size_t Find(std::string_view key) const {
-        std::uint64_t slot = slots_[Probe(key, std::hash<std::string_view>{}(key))];
+    // The first entry of that kind whose key is key; kNone when there is none.
+    size_t Find(std::string_view key, bool folder) const {
+        std::uint64_t slot = slots_[Probe(key, folder, Hash(key, folder))];
         return slot ? Index(slot) : kNone;
     }
 
@@ -53,17 +55,21 @@ public:
     }
 
 private:
+    static size_t Hash(std::string_view key, bool folder) {
+        return std::hash<std::string_view>{}(key) ^ (folder ? 0x9E3779B97F4A7C15ull : 0);
+    }
     static std::uint64_t Tag(size_t hash) { return static_cast<std::uint64_t>(hash) >> 32; }
     static size_t Index(std::uint64_t slot) { return static_cast<size_t>((slot & 0xFFFFFFFF) - 1); }
 
     std::string_view KeyOf(size_t i) const { return nonAscii_[i] ? folded_.at(i) : list_.Caption(i); }
 
-    // The slot holding key, or the empty slot where it belongs.
-    size_t Probe(std::string_view key, size_t hash) const {
+    // The slot holding key of that kind, or the empty slot where it belongs.
+    size_t Probe(std::string_view key, bool folder, size_t hash) const {
         std::uint64_t tag = Tag(hash);
         for (size_t pos = hash & mask_;; pos = (pos + 1) & mask_) {
             std::uint64_t slot = slots_[pos];
-            if (!slot || ((slot >> 32) == tag && KeyOf(Index(slot)) == key)) return pos;
+            if (!slot || ((slot >> 32) == tag && KeyOf(Index(slot)) == key && list_.Folder(Index(slot)) == folder))
+                return pos;
         }
     }
 

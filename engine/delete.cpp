@@ -15,7 +15,7 @@ void StripCodes(CodedList& list, RunView& view) {
     for (size_t i = 0; i < count; ++i) {
         view.ProcessMessages();
         if (view.StopRequested()) return;
-        const std::string& entry = list[i];
+        const std::string& entry = list.Text(i);
         list.ReplaceAt(i, entry.substr(0, entry.size() >= 2 ? entry.size() - 2 : 0));
     }
 }
@@ -26,8 +26,14 @@ bool HoldsAnything(platform::FileOps& files, std::string_view folder) {
     return any;
 }
 
+bool IsFolderLink(platform::FileOps& files, std::string_view path) {
+    auto info = files.Find(path);
+    return info && info->link;
+}
+
 // Files first, in list order; then the folder entries, deepest first, so a folder listed together
-// with its contents goes as well. A folder that still holds something stays.
+// with its contents goes as well. A folder that still holds something stays. Nothing behind a folder
+// link is touched; a listed link goes alone, its target's content stays.
 void DeleteListed(platform::FileOps& files, CodedList& list, const ItemList& items, std::string_view root,
                   RunView& view, StepCounts& counts) {
     LoadedSide loaded(items);
@@ -37,15 +43,20 @@ void DeleteListed(platform::FileOps& files, CodedList& list, const ItemList& ite
     for (size_t i = 0; i < count && !stopped; ++i) {
         view.ProcessMessages();
         if ((stopped = view.StopRequested())) break;
-        SplitEntry split = SplitFolderEntry(list[i]);
-        std::string path = std::string(root) + "\\" + std::string(split.path);
-        if (split.folder) {
+        std::string_view relative = EntryPath(list.Text(i), list.Folder(i));
+        if (BehindLink(files, root, relative)) {
+            ++counts.handled;
+            ++counts.failed;
+            continue;
+        }
+        std::string path = std::string(root) + "\\" + std::string(relative);
+        if (list.Folder(i)) {
             folders.push_back(std::move(path));
             continue;
         }
         ++counts.handled;
         // A file written since the Load holds content the user has not seen.
-        if (loaded.ChangedSinceLoad(files, split.path, path)) {
+        if (loaded.ChangedSinceLoad(files, relative, path)) {
             ++counts.failed;
             continue;
         }
@@ -59,6 +70,11 @@ void DeleteListed(platform::FileOps& files, CodedList& list, const ItemList& ite
         view.ProcessMessages();
         if ((stopped = view.StopRequested())) break;
         ++counts.handled;
+        if (IsFolderLink(files, folders[i])) {
+            // Its attributes would be its target's.
+            if (!files.RemoveFolder(folders[i])) ++counts.failed;
+            continue;
+        }
         files.SetArchiveOnly(folders[i]);
         if (!files.RemoveFolder(folders[i]) && files.FolderExists(folders[i]) && !HoldsAnything(files, folders[i]))
             ++counts.failed;

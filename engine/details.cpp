@@ -10,8 +10,10 @@ void Describe(platform::FileOps& files, std::string_view folder, std::string_vie
     if (auto info = files.Find(path)) {
         name = text;
         size = std::to_string(info->size) + " Bytes";
-        // Shown as the lists compare it: packed, to two seconds.
-        date = platform::FormatDateTime(platform::UnpackDosTime(platform::PackFileTime(info->lastWrite)));
+        // To two seconds, as the lists compare it, but with the zone's rule for the file's date, as
+        // other programs show it.
+        std::uint32_t packed = platform::PackDosTime(platform::ToLocalTime(info->lastWrite));
+        date = platform::FormatDateTime(platform::UnpackDosTime(packed));
     } else {
         name.clear();
         size = "0";

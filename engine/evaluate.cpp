@@ -25,7 +25,7 @@ private:
 };
 
 void Schedule(ResultList& list, ByteCount& total, const ItemList& items, size_t i) {
-    list.Add(ResultEntry{std::string(items.PathAsFound(i)), items.Size(i)});
+    list.Add(ResultEntry{std::string(items.PathAsFound(i)), items.Size(i), items.Folder(i)});
     total += items.Size(i);
 }
 
@@ -45,7 +45,7 @@ void EvaluateBoth(SyncLists& lists, bool mirrorLocal, ByteTotals& totals, RunVie
         progress.Show(done);
         std::string_view caption = remote.Caption(i);
         if (!IsAscii(caption)) caption = key = NameKey(caption);
-        size_t l = localIndex.Find(caption);
+        size_t l = localIndex.Find(caption, remote.Folder(i));
         ++done;
         if (i % 100 == 0) {
             progress.Show(done);
@@ -54,11 +54,11 @@ void EvaluateBoth(SyncLists& lists, bool mirrorLocal, ByteTotals& totals, RunVie
         if (l != kNone) {
             matched[l] = true;
             if (view.StopRequested()) break;
-            // Unsigned: a later time is always the larger number.
-            std::uint32_t remoteTime = remote.Time(i), localTime = local.Time(l);
-            if (remoteTime > localTime) {
+            int order =
+                platform::CompareItemTimes(remote.Time(i), remote.LastWrite(i), local.Time(l), local.LastWrite(l));
+            if (order > 0) {
                 if (!mirrorLocal) Schedule(lists.lUpdate1, totals.local.update, remote, i);
-            } else if (remoteTime < localTime) {
+            } else if (order < 0) {
                 Schedule(lists.rUpdate1, totals.remote.update, local, l);
             }
         } else if (!mirrorLocal) {

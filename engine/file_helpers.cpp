@@ -1,8 +1,11 @@
 #include "engine/file_helpers.h"
 
 #include <atomic>
-#include <chrono>
+#include <charconv>
 #include <string>
+#include <vector>
+
+#include "platform/process.h"
 
 namespace engine {
 
@@ -10,13 +13,22 @@ namespace {
 
 constexpr std::string_view kTemporaryPrefix = "~mirv98-", kTemporarySuffix = ".tmp";
 
-// Temporary names differ between processes and between copies of one process.
+// Temporary names differ between processes and between copies of one process; the process id tells
+// a later Sync whether the copy that wrote one may still be running.
 std::string TemporaryName() {
-    static const auto token =
-        static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count() & 0xFFFFFF);
     static std::atomic<unsigned> counter{0};
-    return std::string(kTemporaryPrefix) + std::to_string(token) + "-" + std::to_string(counter++) +
-           std::string(kTemporarySuffix);
+    return std::string(kTemporaryPrefix) + std::to_string(platform::CurrentProcessId()) + "-" +
+           std::to_string(counter++) + std::string(kTemporarySuffix);
+}
+
+// A temporary copy's writer may still be at work: this process, or a process of its id that runs.
+// A number no process can have (too long) leaves no writer.
+bool WriterMayRun(std::string_view name) {
+    std::string_view digits = name.substr(kTemporaryPrefix.size());
+    std::uint32_t id = 0;
+    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), id);
+    if (error != std::errc() || *end != '-') return false;
+    return id == platform::CurrentProcessId() || platform::ProcessRunning(id);
 }
 
 }  // namespace
@@ -32,9 +44,19 @@ bool IsTemporaryCopyName(std::string_view name) {
     return true;
 }
 
-SplitEntry SplitFolderEntry(std::string_view text) {
-    if (text.size() >= 2 && text.front() == '[' && text.back() == ']') return {true, text.substr(1, text.size() - 2)};
-    return {false, text};
+std::string_view EntryPath(std::string_view text, bool folder) {
+    if (folder && text.size() >= 2 && text.front() == '[' && text.back() == ']') return text.substr(1, text.size() - 2);
+    return text;
+}
+
+bool BehindLink(platform::FileOps& files, std::string_view root, std::string_view relative) {
+    std::string path;
+    for (size_t cut = relative.find('\\'); cut != std::string_view::npos; cut = relative.find('\\', cut + 1)) {
+        path.assign(root).append("\\").append(relative.substr(0, cut));
+        auto folder = files.Find(path);
+        if (folder && folder->link) return true;
+    }
+    return false;
 }
 
 void CreateFolderChain(platform::FileOps& files, std::string_view path) {
@@ -63,8 +85,23 @@ bool LoadedSide::ChangedSinceLoad(platform::FileOps& files, std::string_view rel
     auto now = files.Find(path);
     if (!now || now->directory) return false;
     if (!index_) index_.emplace(items_);
-    size_t i = index_->Find(NameKey(relative));
-    return i == kNone || items_.Time(i) != platform::PackFileTime(now->lastWrite) || items_.Size(i) != now->size;
+    size_t i = index_->Find(NameKey(relative), false);
+    return i == kNone || items_.LastWrite(i) != now->lastWrite || items_.Size(i) != now->size;
+}
+
+void LoadedSide::RemoveLeftovers(platform::FileOps& files, std::string_view folder) {
+    // folder ends with a backslash, as the folder part of a destination does.
+    if (!tidied_.emplace(folder).second) return;
+    std::vector<std::string> leftovers;
+    files.Enumerate(folder, [&](const platform::FileInfo& e) {
+        if (!e.directory && IsTemporaryCopyName(e.name) && !WriterMayRun(e.name)) leftovers.push_back(e.name);
+    });
+    for (const std::string& name : leftovers) {
+        std::string path = std::string(folder) + name;
+        // It may carry a read-only attribute from its source.
+        files.SetArchiveOnly(path);
+        files.RemoveFile(path);
+    }
 }
 
 ByteCount GetItemSize(platform::FileOps& files, std::string_view path) {

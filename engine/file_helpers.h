@@ -2,7 +2,9 @@
 // Small file helpers shared by the engine steps and the list commands.
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <unordered_set>
 
 #include "engine/caption_index.h"
 #include "engine/lists.h"
@@ -10,38 +12,48 @@
 
 namespace engine {
 
-// "[Sub\Inner]" is a folder entry with the path Sub\Inner; anything else is a file entry as it is.
-struct SplitEntry {
-    bool folder = false;
-    std::string_view path;
-};
-SplitEntry SplitFolderEntry(std::string_view text);
+// An entry's relative path: a folder entry's text without its brackets ("[Sub\Inner]" is Sub\Inner), a
+// file entry's text as it is. The kind comes from the scan, never from the brackets: a file may be
+// named "[notes]".
+std::string_view EntryPath(std::string_view text, bool folder);
+
+// True when a folder between the root and root\relative is a folder link (a junction, a symbolic link,
+// a mount point): the path leads out of the pair, so nothing is written or removed there.
+bool BehindLink(platform::FileOps& files, std::string_view root, std::string_view relative);
 
 // Creates the folder and every missing folder above it. Silent; a drive ("C:") is never created.
 void CreateFolderChain(platform::FileOps& files, std::string_view path);
 
 // Copies over an existing destination, keeping the source's last-write time and attributes. The copy
 // goes to a temporary file beside the destination first, so a failure leaves the old destination as it
-// was and no temporary file behind. A read-only destination fails. mayReplace, when given, is asked
+// was and no temporary file behind. A read-only destination fails, and on Windows a hidden one, as the
+// Windows file copy refuses them. mayReplace, when given, is asked
 // once the copy is complete, just before it takes the destination's place; false fails the copy.
 bool CopyItemFile(platform::FileOps& files, std::string_view source, std::string_view destination,
                   const std::function<bool()>& mayReplace = {});
 
-// What the Load saw of one side. A Sync writes over or deletes a file only while it is as the Load
-// saw it: content written there since (or a file that has appeared since) is newer than the plan.
+// What the Load saw of one side, and which of its folders a Sync has tidied. A Sync writes over or
+// deletes a file only while it is as the Load saw it: content written there since (or a file that has
+// appeared since) is newer than the plan.
 class LoadedSide {
 public:
     explicit LoadedSide(const ItemList& items) : items_(items) {}
-    // True when the file at path (relative below the side's root) is not as the Load saw it: a
-    // different time or size, or there now and not then. A file gone since has not changed.
+    // True when the file at path (relative below the side's root) is not as the Load saw it: another
+    // last-write time (the file system's own, so a daylight-saving switch since changes nothing) or
+    // size, or there now and not then. A file gone since has not changed.
     bool ChangedSinceLoad(platform::FileOps& files, std::string_view relative, std::string_view path);
+    // Removes from the folder (once per Sync) the temporary files that copies of this program left
+    // when they were cut off: only names of the copies' exact pattern, and only those whose process
+    // has ended, so no running copy loses its file.
+    void RemoveLeftovers(platform::FileOps& files, std::string_view folder);
 
 private:
     const ItemList& items_;
     std::optional<CaptionIndex> index_;  // built at the first question
+    std::unordered_set<std::string> tidied_;
 };
 
-// A copy's temporary file ("~mirv98-<n>-<n>.tmp"). One left behind by a crash or a power loss
+// A copy's temporary file ("~mirv98-<process id>-<n>.tmp"). One left behind by a crash or a power loss
 // is no user content: the scan passes it over, so it is never copied on.
 bool IsTemporaryCopyName(std::string_view name);
 

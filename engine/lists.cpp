@@ -54,19 +54,20 @@ void ItemList::PlacePending() const {
 }
 
 void ItemList::Append(const ItemEntry& entry) {
-    Add(entry.caption, entry.pathAsFound, entry.time, entry.size, false);
+    Add(entry.caption, entry.pathAsFound, entry.folder, entry.time, entry.lastWrite, entry.size, false);
 }
 
-void ItemList::Append(std::string_view pathAsFound, std::uint32_t time, ByteCount size) {
-    Add(pathAsFound, pathAsFound, time, size, true);
+void ItemList::Append(std::string_view pathAsFound, bool folder, std::uint32_t time, platform::FileTime lastWrite,
+                      ByteCount size) {
+    Add(pathAsFound, pathAsFound, folder, time, lastWrite, size, true);
 }
 
 ItemEntry ItemList::operator[](size_t i) const {
-    return ItemEntry{std::string(Caption(i)), Time(i), std::string(PathAsFound(i)), Size(i)};
+    return ItemEntry{std::string(Caption(i)), Time(i), std::string(PathAsFound(i)), Size(i), Folder(i), LastWrite(i)};
 }
 
-void ItemList::Add(std::string_view caption, std::string_view pathAsFound, std::uint32_t time, ByteCount size,
-                   bool upperCaseCaption) {
+void ItemList::Add(std::string_view caption, std::string_view pathAsFound, bool folder, std::uint32_t time,
+                   platform::FileTime lastWrite, ByteCount size, bool upperCaseCaption) {
     size_t bytes = caption.size() + pathAsFound.size();
     if (blocks_.empty() || blocks_.back().size() + bytes > blocks_.back().capacity()) {
         size_t capacity =
@@ -77,7 +78,7 @@ void ItemList::Add(std::string_view caption, std::string_view pathAsFound, std::
     std::string& block = blocks_.back();
     Record r{static_cast<std::uint32_t>(blocks_.size() - 1), static_cast<std::uint32_t>(block.size()),
              static_cast<std::uint32_t>(caption.size()), static_cast<std::uint32_t>(pathAsFound.size()), time,
-             size};
+             folder, size, lastWrite};
     block.append(caption);
     if (upperCaseCaption)
         for (size_t k = r.offset; k < block.size(); ++k)
@@ -99,9 +100,9 @@ ByteCount ResultList::TotalSize() const {
     return total;
 }
 
-size_t CodedList::Add(std::string entry) {
-    return InsertSorted(entries_, std::move(entry), [](const std::string& a, const std::string& b) {
-        return platform::CompareTextNoCase(a, b) < 0;
+size_t CodedList::Add(Entry entry) {
+    return InsertSorted(entries_, std::move(entry), [](const Entry& a, const Entry& b) {
+        return platform::CompareTextNoCase(a.text, b.text) < 0;
     });
 }
 

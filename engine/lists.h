@@ -5,16 +5,21 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/clock.h"
+
 namespace engine {
 
 using ByteCount = std::int64_t;
 
-// One file or folder found by a scan (lvLocal, lvRemote).
+// One file or folder found by a scan (lvLocal, lvRemote). The kind is the scan's: a file may be named
+// like a folder entry ("[notes]").
 struct ItemEntry {
     std::string caption;      // relative path upper-cased (ASCII), a folder's in brackets
     std::uint32_t time = 0;   // last-write time packed in the MS-DOS format; 0 for a folder
     std::string pathAsFound;  // the relative path in the letter case found, a folder's in brackets
     ByteCount size = 0;       // 0 for a folder
+    bool folder = false;
+    platform::FileTime lastWrite = 0;  // as the file system gave it; 0 for a folder
 };
 
 // An item list: unsorted while a first scan appends, sorted by caption from then on.
@@ -30,7 +35,8 @@ public:
     // At the end while unsorted; at its sorted place once sorted.
     void Append(const ItemEntry& entry);
     // The scan's append: the caption is the path as found upper-cased (ASCII only).
-    void Append(std::string_view pathAsFound, std::uint32_t time, ByteCount size);
+    void Append(std::string_view pathAsFound, bool folder, std::uint32_t time, platform::FileTime lastWrite,
+                ByteCount size);
     size_t size() const { return records_.size(); }
     bool empty() const { return records_.empty(); }
     ItemEntry operator[](size_t i) const;
@@ -43,13 +49,17 @@ public:
     }
     std::uint32_t Time(size_t i) const { return At(i).time; }
     ByteCount Size(size_t i) const { return At(i).size; }
+    bool Folder(size_t i) const { return At(i).folder; }
+    platform::FileTime LastWrite(size_t i) const { return At(i).lastWrite; }
 
 private:
     struct Record {
         std::uint32_t block, offset;  // where caption and path as found stand, one after the other
         std::uint32_t captionLength, pathLength;
         std::uint32_t time;
+        bool folder;
         ByteCount size;
+        platform::FileTime lastWrite;
     };
     std::string_view CaptionOf(const Record& r) const {
         return {blocks_[r.block].data() + r.offset, r.captionLength};
@@ -59,8 +69,8 @@ private:
         return records_[i];
     }
     void PlacePending() const;
-    void Add(std::string_view caption, std::string_view pathAsFound, std::uint32_t time, ByteCount size,
-             bool upperCaseCaption);
+    void Add(std::string_view caption, std::string_view pathAsFound, bool folder, std::uint32_t time,
+             platform::FileTime lastWrite, ByteCount size, bool upperCaseCaption);
 
     mutable std::vector<Record> records_;
     mutable size_t placed_ = 0;  // records_ from here on still wait for their sorted place
@@ -68,10 +78,11 @@ private:
     bool sorted_ = false;
 };
 
-// An add or update entry: the source copy's path as found and its size (the hidden column).
+// An add or update entry: the source copy's path as found, its size (the hidden column) and its kind.
 struct ResultEntry {
     std::string text;
     ByteCount size = 0;
+    bool folder = false;
 };
 
 // lFileAdd1, rFileAdd1, lUpdate1, rUpdate1: always sorted by text, case-sensitively.
@@ -91,21 +102,28 @@ private:
     std::vector<ResultEntry> entries_;
 };
 
-// ldelfile1, rdelfile1, lignfile1, rignfile1: coded entries, sorted without regard to case.
+// ldelfile1, rdelfile1, lignfile1, rignfile1: coded entries, sorted without regard to case. Each keeps
+// the kind of the result entry it came from.
 class CodedList {
 public:
+    struct Entry {
+        std::string text;
+        bool folder = false;
+    };
     void Clear() { entries_.clear(); }
-    size_t Add(std::string entry);
+    size_t Add(Entry entry);
+    size_t Add(std::string text, bool folder) { return Add(Entry{std::move(text), folder}); }
     void RemoveAt(size_t i) { entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(i)); }
-    // Rewrites an entry where it stands; the list is not re-sorted.
-    void ReplaceAt(size_t i, std::string entry) { entries_[i] = std::move(entry); }
+    // Rewrites an entry's text where it stands, kind kept; the list is not re-sorted.
+    void ReplaceAt(size_t i, std::string text) { entries_[i].text = std::move(text); }
     size_t size() const { return entries_.size(); }
     bool empty() const { return entries_.empty(); }
-    const std::string& operator[](size_t i) const { return entries_[i]; }
-    const std::string& Text(size_t i) const { return entries_[i]; }
+    const Entry& operator[](size_t i) const { return entries_[i]; }
+    const std::string& Text(size_t i) const { return entries_[i].text; }
+    bool Folder(size_t i) const { return entries_[i].folder; }
 
 private:
-    std::vector<std::string> entries_;
+    std::vector<Entry> entries_;
 };
 
 // All lists of the main window, under the names the window gives them.

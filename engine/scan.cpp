@@ -4,7 +4,6 @@
 #include <chrono>
 #include <functional>
 #include <future>
-#include <optional>
 
 #include "engine/file_helpers.h"
 #include "platform/text.h"
@@ -87,45 +86,30 @@ public:
     // unless it is the root itself.
     void Walk(const std::string& folder, const std::string& prefix) {
         std::string path;
-        ancestors_.push_back({folder, std::nullopt});
         files_.Enumerate(folder, [&](const platform::FileInfo& e) {
             path.assign(prefix).append(e.name);
             if (e.directory) {
                 if (!subfolders_) return;
-                if (filter_.Passes(e.name)) AddScannedItem(list_, total_, "[" + path + "]", 0, 0);
-                // The filters never stop the descent; a link back to a folder above does.
-                std::string inner = folder + e.name + "\\";
-                if (!e.link || !LeadsBack(inner)) Walk(inner, path + "\\");
+                if (filter_.Passes(e.name)) AddScannedItem(list_, total_, "[" + path + "]", true, 0, 0, 0);
+                // The filters never stop the descent; a folder link does: what it leads to lies outside
+                // the pair (or repeats it), so it is neither listed nor copied nor deleted.
+                if (e.link) ++linksPassedOver_;
+                else Walk(folder + e.name + "\\", path + "\\");
             } else if (filter_.Passes(e.name) && !IsTemporaryCopyName(e.name)) {
-                AddScannedItem(list_, total_, path, platform::PackFileTime(e.lastWrite), e.size);
+                AddScannedItem(list_, total_, path, false, platform::PackFileTime(e.lastWrite), e.lastWrite, e.size);
             }
         });
-        ancestors_.pop_back();
     }
+
+    size_t LinksPassedOver() const { return linksPassedOver_; }
 
 private:
-    struct Ancestor {
-        std::string path;
-        std::optional<std::optional<platform::FolderIdentity>> identity;  // asked once, when a link needs it
-    };
-
-    // A link to the folder being scanned or one above it would repeat the tree without end.
-    bool LeadsBack(const std::string& link) {
-        auto target = files_.IdentifyFolder(link);
-        if (!target) return false;
-        for (Ancestor& a : ancestors_) {
-            if (!a.identity) a.identity = files_.IdentifyFolder(a.path);
-            if (*a.identity == target) return true;
-        }
-        return false;
-    }
-
     platform::FileOps& files_;
     ItemFilter filter_;
     bool subfolders_;
     ItemList& list_;
     ByteCount& total_;
-    std::vector<Ancestor> ancestors_;
+    size_t linksPassedOver_ = 0;
 };
 
 }  // namespace
@@ -160,33 +144,36 @@ bool ItemFilter::Passes(std::string_view name) const {
                         [&](const std::string& pattern) { return MatchesPattern(pattern, whole); });
 }
 
-void AddScannedItem(ItemList& list, ByteCount& itemTotal, std::string_view pathAsFound, std::uint32_t time,
-                    ByteCount size) {
-    list.Append(pathAsFound, time, size);
+void AddScannedItem(ItemList& list, ByteCount& itemTotal, std::string_view pathAsFound, bool folder,
+                    std::uint32_t time, platform::FileTime lastWrite, ByteCount size) {
+    list.Append(pathAsFound, folder, time, lastWrite, size);
     itemTotal += size;
 }
 
-void ScanFolder(platform::FileOps& files, std::string_view searchPath, std::string_view root,
-                const ScanOptions& options, ItemList& list, ByteCount& itemTotal) {
-    if (searchPath.size() < 3) return;
+size_t ScanFolder(platform::FileOps& files, std::string_view searchPath, std::string_view root,
+                  const ScanOptions& options, ItemList& list, ByteCount& itemTotal) {
+    if (searchPath.size() < 3) return 0;
     std::string folder(searchPath.substr(0, searchPath.size() - 3));  // without "*.*"
     std::string prefix = folder.size() > root.size() ? folder.substr(root.size()) : std::string();
     if (!prefix.empty() && prefix.front() == '\\') prefix.erase(0, 1);
-    Scanner(files, options, list, itemTotal).Walk(folder, prefix);
+    Scanner scanner(files, options, list, itemTotal);
+    scanner.Walk(folder, prefix);
+    return scanner.LinksPassedOver();
 }
 
 }  // namespace engine
 
 namespace engine {
 
-void ScanAndSortPair(platform::FileOps& files, const PairPaths& paths, const ScanOptions& options, SyncLists& lists,
-                     ByteTotals& totals, const std::function<void()>& whileWaiting) {
+size_t ScanAndSortPair(platform::FileOps& files, const PairPaths& paths, const ScanOptions& options, SyncLists& lists,
+                       ByteTotals& totals, const std::function<void()>& whileWaiting) {
     struct Side {
         ItemList list;
         ByteCount total = 0;
+        size_t links = 0;
     } first, second;
     auto scan = [&](const std::string& search, const std::string& root, Side& side) {
-        ScanFolder(files, search, root, options, side.list, side.total);
+        side.links = ScanFolder(files, search, root, options, side.list, side.total);
         side.list.SetSorted(true);
     };
     // The futures of std::async wait for their threads when destroyed, so no thread outlives the
@@ -207,6 +194,7 @@ void ScanAndSortPair(platform::FileOps& files, const PairPaths& paths, const Sca
     lists.lvRemote = std::move(second.list);
     totals.local.item += first.total;
     totals.remote.item += second.total;
+    return first.links + second.links;
 }
 
 }  // namespace engine

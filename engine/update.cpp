@@ -1,5 +1,6 @@
 #include "engine/update.h"
 
+#include <functional>
 #include <string>
 
 #include "engine/file_helpers.h"
@@ -19,33 +20,44 @@ std::string_view FolderPart(std::string_view path) {
     return cut == std::string_view::npos ? std::string_view() : path.substr(0, cut + 1);
 }
 
+// Before the first copy into a folder: the temporary files of cut-off copies go.
+bool CopyInto(platform::FileOps& files, std::string_view source, const std::string& destination,
+              LoadedSide& loaded, const std::function<bool()>& mayReplace) {
+    loaded.RemoveLeftovers(files, FolderPart(destination));
+    return CopyItemFile(files, source, destination, mayReplace);
+}
+
 // An add entry: a folder is created; a file whose folder is missing gets the folder chain and a
-// second try. Walking the list backward brings a folder's files before its own entry.
-bool CarryOutAdd(platform::FileOps& files, std::string_view entry, std::string_view from, std::string_view to,
+// second try. Walking the list backward brings a folder's files before its own entry. Nothing is
+// written behind a folder link: that would be outside the pair.
+bool CarryOutAdd(platform::FileOps& files, const ResultEntry& entry, std::string_view from, std::string_view to,
                  LoadedSide& loaded) {
-    SplitEntry split = SplitFolderEntry(entry);
-    std::string destination = Join(to, split.path);
-    if (split.folder) {
+    std::string_view path = EntryPath(entry.text, entry.folder);
+    if (BehindLink(files, to, path)) return false;
+    std::string destination = Join(to, path);
+    if (entry.folder) {
         CreateFolderChain(files, destination);
         return files.FolderExists(destination);
     }
     // Asked before the copy and again just before the copy takes the destination's place.
-    auto unchanged = [&] { return !loaded.ChangedSinceLoad(files, split.path, destination); };
+    auto unchanged = [&] { return !loaded.ChangedSinceLoad(files, path, destination); };
     if (!unchanged()) return false;
-    std::string source = Join(from, split.path);
-    if (CopyItemFile(files, source, destination, unchanged)) return true;
+    std::string source = Join(from, path);
+    if (CopyInto(files, source, destination, loaded, unchanged)) return true;
     CreateFolderChain(files, FolderPart(destination));
     return CopyItemFile(files, source, destination, unchanged);
 }
 
 // An update entry: a failed copy asks whether to clear the destination's attributes and force it.
-// A destination that changed since the Load is left as it is, without a question.
+// A destination that changed since the Load, or lies behind a folder link, is left as it is, without
+// a question.
 bool CarryOutUpdate(platform::FileOps& files, std::string_view entry, std::string_view from, std::string_view to,
                     LoadedSide& loaded, RunView& view) {
+    if (BehindLink(files, to, entry)) return false;
     std::string source = Join(from, entry), destination = Join(to, entry);
     auto unchanged = [&] { return !loaded.ChangedSinceLoad(files, entry, destination); };
     if (!unchanged()) return false;
-    if (CopyItemFile(files, source, destination, unchanged)) return true;
+    if (CopyInto(files, source, destination, loaded, unchanged)) return true;
     if (!unchanged()) return false;  // changed while the copy ran: nothing to force
     std::string paths = "From: " + source + "\r" + "To  : " + destination + "\r";
     if (!view.AskYesNo(paths + "Copy Failed, Force Update?")) return false;
@@ -84,9 +96,9 @@ StepCounts UpdateItems(platform::FileOps& files, const SyncLists& lists, std::st
             view.SetProgress(static_cast<int>(done * 100 / total));
             view.ProcessMessages();
             if (view.StopRequested()) break;
-            const std::string& entry = pass.list.Text(pass.add ? count - 1 - k : k);
+            const ResultEntry& entry = pass.list[pass.add ? count - 1 - k : k];
             bool ok = pass.add ? CarryOutAdd(files, entry, pass.from, pass.to, pass.destination)
-                               : CarryOutUpdate(files, entry, pass.from, pass.to, pass.destination, view);
+                               : CarryOutUpdate(files, entry.text, pass.from, pass.to, pass.destination, view);
             ++counts.handled;
             if (!ok) ++counts.failed;
         }

@@ -54,8 +54,12 @@ public:
 
 int Sign(int v) { return v < 0 ? -1 : v > 0 ? 1 : 0; }
 
+// The lists here hold what the scan and the commands make, where a folder's entry is in brackets.
+bool Bracketed(std::string_view text) { return text.size() >= 2 && text.front() == '[' && text.back() == ']'; }
+bool CodedFolder(std::string_view entry) { return entry.size() >= 2 && Bracketed(entry.substr(0, entry.size() - 2)); }
+
 void CheckDecoded(std::string_view entry) {
-    auto decoded = review::DecodeCodedEntry(entry);
+    auto decoded = review::DecodeCodedEntry(entry, CodedFolder(entry));
     bool coded = entry.size() >= 3 && entry[entry.size() - 2] == ' ' &&
                  std::string_view("1256").find(entry.back()) != std::string_view::npos;
     MIRV_FUZZ_CHECK(decoded.has_value() == coded);
@@ -63,7 +67,7 @@ void CheckDecoded(std::string_view entry) {
     MIRV_FUZZ_CHECK(decoded->origin == entry.back() - '0');
     MIRV_FUZZ_CHECK(decoded->text == entry.substr(0, entry.size() - 2));
     const std::string& text = decoded->text;
-    bool folder = text.size() >= 2 && text.front() == '[' && text.back() == ']';
+    bool folder = Bracketed(text);
     MIRV_FUZZ_CHECK(decoded->folder == folder);
     MIRV_FUZZ_CHECK(decoded->bareName == (folder ? text.substr(1, text.size() - 2) : text));
 }
@@ -163,12 +167,12 @@ void CheckSetAside(engine::SyncLists& l, int active, const std::vector<size_t>& 
     // What leaves: the selection and, from an add list, whatever lies inside a selected folder.
     std::set<size_t> expected = valid;
     if (active == review::klFileAdd1 || active == review::krFileAdd1) {
+        auto path = [](const engine::ResultEntry& e) { return engine::EntryPath(e.text, e.folder); };
         for (size_t s : valid) {
-            auto split = engine::SplitFolderEntry(sourceEntries[s].text);
-            if (!split.folder) continue;
-            std::string inside = std::string(split.path) + "\\";
+            if (!sourceEntries[s].folder) continue;
+            std::string inside = std::string(path(sourceEntries[s])) + "\\";
             for (size_t i = 0; i < sourceEntries.size(); ++i)
-                if (engine::SplitFolderEntry(sourceEntries[i].text).path.starts_with(inside)) expected.insert(i);
+                if (path(sourceEntries[i]).starts_with(inside)) expected.insert(i);
         }
     }
     Sized gone;
@@ -224,7 +228,8 @@ void CheckUndo(engine::SyncLists& l, int active, const std::vector<size_t>& sele
     std::vector<review::CodedEntry> undone;
     if (list >= 0)
         for (size_t i : ValidSelection(*CodedLists(l, list), selected))
-            if (auto entry = review::DecodeCodedEntry(CodedLists(l, list)->Text(i))) undone.push_back(*entry);
+            if (auto entry = review::DecodeCodedEntry(CodedLists(l, list)->Text(i), CodedLists(l, list)->Folder(i)))
+                undone.push_back(*entry);
     review::UndoEntries(l, active, selected, files, first, second);
     Snapshot after = Take(l);
     if (list < 0) {
@@ -238,14 +243,14 @@ void CheckUndo(engine::SyncLists& l, int active, const std::vector<size_t>& sele
         // Sync would transfer (lFileAdd1 and lUpdate1 from the Second Folder).
         MIRV_FUZZ_CHECK(Includes(before.coded[k], after.coded[k]));
         for (const std::string& gone : Minus(before.coded[k], after.coded[k])) {
-            MIRV_FUZZ_CHECK(review::DecodeCodedEntry(gone).has_value());
+            MIRV_FUZZ_CHECK(review::DecodeCodedEntry(gone, CodedFolder(gone)).has_value());
             ++left;
         }
         MIRV_FUZZ_CHECK(Includes(after.result[k], before.result[k]));
         const std::string& folder = k == 0 || k == 2 ? second : first;
         for (const auto& [text, size] : Minus(after.result[k], before.result[k])) {
             ++restored;
-            bool isFolder = engine::SplitFolderEntry(text).folder;
+            bool isFolder = Bracketed(text);
             engine::ByteCount want = isFolder || !files.present ? 0 : FakeFileOps::SizeOf(folder + "\\" + text);
             MIRV_FUZZ_CHECK(size == want);
         }
@@ -261,7 +266,8 @@ void CheckUndo(engine::SyncLists& l, int active, const std::vector<size_t>& sele
             belonging.insert("[" + entry.bareName.substr(0, cut) + "]");
         for (int k : {list, other})
             for (const std::string& text : after.coded[k])
-                if (auto stayed = review::DecodeCodedEntry(text)) MIRV_FUZZ_CHECK(belonging.count(stayed->text) == 0);
+                if (auto stayed = review::DecodeCodedEntry(text, CodedFolder(text)))
+                    MIRV_FUZZ_CHECK(belonging.count(stayed->text) == 0);
     }
 }
 
@@ -289,18 +295,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         auto route = control.ConsumeIntegral<std::uint8_t>();
         if (route >= 0x80) {
             int k = route % 8;
-            if (k < 4) ResultLists(l, k)->Add({line, static_cast<engine::ByteCount>(line.size())});
-            else CodedLists(l, k - 4)->Add(line);
+            if (k < 4) ResultLists(l, k)->Add({line, static_cast<engine::ByteCount>(line.size()), Bracketed(line)});
+            else CodedLists(l, k - 4)->Add(line, CodedFolder(line));
             continue;
         }
-        auto entry = review::DecodeCodedEntry(line);
+        bool folder = CodedFolder(line);
+        auto entry = review::DecodeCodedEntry(line, folder);
         int base = n % 2 == 0 ? 0 : 2;  // delete or ignore lists
-        if (!entry) ResultLists(l, static_cast<int>(n % 4))->Add({line, static_cast<engine::ByteCount>(line.size())});
-        else if (entry->origin == review::klFileAdd1) CodedLists(l, base + 1)->Add(line);
-        else if (entry->origin == review::krFileAdd1) CodedLists(l, base)->Add(line);
+        if (!entry)
+            ResultLists(l, static_cast<int>(n % 4))
+                ->Add({line, static_cast<engine::ByteCount>(line.size()), Bracketed(line)});
+        else if (entry->origin == review::klFileAdd1) CodedLists(l, base + 1)->Add(line, folder);
+        else if (entry->origin == review::krFileAdd1) CodedLists(l, base)->Add(line, folder);
         else {
-            CodedLists(l, base)->Add(line);
-            CodedLists(l, base + 1)->Add(line);
+            CodedLists(l, base)->Add(line, folder);
+            CodedLists(l, base + 1)->Add(line, folder);
         }
     }
 

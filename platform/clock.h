@@ -36,9 +36,30 @@ constexpr LocalTime UnpackDosTime(std::uint32_t packed) {
     return t;
 }
 
-// The file time on the local calendar, with the daylight-saving rule of that date.
+inline constexpr std::uint32_t kFirstPackedTime = PackDosTime({1979, 1, 1, 0, 0, 0});
+inline constexpr std::uint32_t kLastPackedTime = PackDosTime({2108, 1, 1, 0, 0, 0});
+
+// The file time on the local calendar, with the zone's rule for that date, as other programs show it.
+// Not for comparisons: it runs backward in the hour repeated when daylight saving ends.
 LocalTime ToLocalTime(FileTime time);
-inline std::uint32_t PackFileTime(FileTime time) { return PackDosTime(ToLocalTime(time)); }
+
+// The file time packed as the item lists compare it: moved onto the local calendar by one bias, the
+// one in force when the program first asks (as FileTimeToLocalFileTime moves it), so a later time
+// never packs as an earlier one, whatever the dates and however the clock moves during a run.
+std::uint32_t PackFileTime(FileTime time);
+
+// Orders two copies' times (packed, and the file times they were packed from): below 0 when a is
+// older. Every time before 1980 packs as the format's first one (and after 2107 as its last); two such
+// times are told apart by the file times themselves, in the format's two-second steps, so different
+// times never count as equal. Within 1980-2107 the packed times alone decide.
+constexpr int CompareItemTimes(std::uint32_t packedA, FileTime a, std::uint32_t packedB, FileTime b) {
+    if (packedA == packedB && (packedA == kFirstPackedTime || packedA == kLastPackedTime)) {
+        constexpr FileTime kStep = 20'000'000;  // two seconds
+        FileTime stepA = a / kStep - (a % kStep < 0), stepB = b / kStep - (b % kStep < 0);
+        return stepA < stepB ? -1 : stepA > stepB ? 1 : 0;
+    }
+    return packedA < packedB ? -1 : packedA > packedB ? 1 : 0;
+}
 
 LocalTime CurrentLocalTime();
 

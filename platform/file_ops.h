@@ -28,14 +28,9 @@ struct FileInfo {
     std::int64_t size = 0;
     FileTime lastWrite = 0;
     std::uint32_t attributes = 0;
-    // A folder that stands for another one elsewhere (a junction or a symbolic link).
+    // A folder that stands for another one elsewhere: a junction, a symbolic link or a mount point,
+    // not a cloud placeholder.
     bool link = false;
-};
-
-// What makes a folder itself, whatever path reaches it: the volume and the file number on it.
-struct FolderIdentity {
-    std::uint64_t volume = 0, index = 0;
-    bool operator==(const FolderIdentity&) const = default;
 };
 
 class FileOps {
@@ -51,21 +46,17 @@ public:
     // Writes target, replacing a file of that name, with source's contents, last-write time and
     // attributes. A failure may leave target partly written; the caller removes it.
     virtual bool CopyToFile(std::string_view source, std::string_view target) = 0;
-    // Puts from in the place of to in one step. Fails, leaving both as they were, when to is read-only.
+    // Puts from in the place of to in one step. Fails, leaving both as they were, when to is read-only
+    // (or, on Windows, hidden).
     virtual bool MoveReplacing(std::string_view from, std::string_view to) = 0;
     virtual bool RemoveFile(std::string_view path) = 0;
     // Creates one folder; its parent must exist.
     virtual bool CreateFolder(std::string_view path) = 0;
-    // Removes a folder only when it is empty.
+    // Removes a folder only when it is empty; a folder link goes alone, whatever its target holds.
     virtual bool RemoveFolder(std::string_view path) = 0;
     // Leaves the archive attribute alone: clears read-only, hidden and system.
     virtual bool SetArchiveOnly(std::string_view path) = 0;
     virtual bool FolderExists(std::string_view path) = 0;
-    // nullopt when the folder cannot be opened, or when the file system cannot tell.
-    virtual std::optional<FolderIdentity> IdentifyFolder(std::string_view path) {
-        (void)path;
-        return std::nullopt;
-    }
 };
 
 FileOps& SystemFileOps();

@@ -14,7 +14,8 @@ enum class ReadStatus { Ok, Missing, Failed };
 // of a file cannot be made to fill the memory.
 ReadStatus ReadWholeFile(std::string_view path, std::string& bytes,
                          std::size_t limit = std::numeric_limits<std::size_t>::max());
-// Replaces the file in one step: a failed write leaves the former file as it was.
+// Replaces the file in one step: a failed write leaves the former file as it was. Where no file can
+// be made beside it, Windows rewrites an existing file in place, and a failure leaves it as it was too.
 bool WriteWholeFile(std::string_view path, std::string_view bytes);
 bool FileExists(std::string_view path);
 bool FolderExists(std::string_view path);

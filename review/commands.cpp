@@ -19,7 +19,9 @@ using engine::ResultList;
 
 // Each list's own order: merged by it, the entries reach Add in order and are only appended.
 bool Less(const ResultEntry& a, const ResultEntry& b) { return platform::CompareText(a.text, b.text) < 0; }
-bool Less(const std::string& a, const std::string& b) { return platform::CompareTextNoCase(a, b) < 0; }
+bool Less(const CodedList::Entry& a, const CodedList::Entry& b) {
+    return platform::CompareTextNoCase(a.text, b.text) < 0;
+}
 
 // The commands decide on the lists as they stood at the start and write the outcome in one pass per
 // list, so a command over a million selected entries stays linear instead of shifting the list once
@@ -46,6 +48,8 @@ std::vector<bool> SelectionMarks(size_t listSize, const std::vector<size_t>& sel
     return marks;
 }
 
+std::string_view PathOf(const ResultEntry& entry) { return engine::EntryPath(entry.text, entry.folder); }
+
 // Calls visit with every folder above the item: "A" and "A\B" for A\B\c.txt.
 template <class Visit>
 void ForEachFolderAbove(std::string_view bareName, Visit visit) {
@@ -70,21 +74,19 @@ void SetAside(engine::SyncLists& lists, int activeList, const std::vector<size_t
 
     if (second == nullptr) {  // an add list: a folder's content follows it, wherever it stands
         std::unordered_set<std::string_view> folders;
-        for (size_t i = 0; i < source->size(); ++i) {
-            auto split = engine::SplitFolderEntry(source->Text(i));
-            if (taken[i] && split.folder) folders.insert(split.path);
-        }
+        for (size_t i = 0; i < source->size(); ++i)
+            if (taken[i] && (*source)[i].folder) folders.insert(PathOf((*source)[i]));
         if (!folders.empty())
             for (size_t i = 0; i < source->size(); ++i)
-                ForEachFolderAbove(engine::SplitFolderEntry(source->Text(i)).path, [&](std::string_view above) {
+                ForEachFolderAbove(PathOf((*source)[i]), [&](std::string_view above) {
                     if (folders.count(above) != 0) taken[i] = true;
                 });
     }
 
-    std::vector<std::string> coded;
+    std::vector<CodedList::Entry> coded;
     const std::string suffix = " " + std::to_string(activeList);
     for (size_t i = 0; i < source->size(); ++i)
-        if (taken[i]) coded.push_back(source->Text(i) + suffix);
+        if (taken[i]) coded.push_back({source->Text(i) + suffix, (*source)[i].folder});
     if (second != nullptr) Rewrite(*second, {}, coded);
     Rewrite(*first, {}, std::move(coded));
     Rewrite(*source, taken, {});
@@ -103,15 +105,17 @@ public:
     explicit Tracked(CodedList& list) : list_(list), taken_(list.size(), false) {}
     size_t size() const { return list_.size(); }
     const std::string& Text(size_t i) const { return list_.Text(i); }
+    bool Folder(size_t i) const { return list_.Folder(i); }
     bool Taken(size_t i) const { return taken_[i]; }
     void Take(size_t i) { taken_[i] = true; }
-    // The coded entries not yet taken out whose text without the origin code is text, in list order.
-    std::vector<size_t> Find(std::string_view text) {
+    // The coded entries of that kind not yet taken out whose text without the origin code is text, in
+    // list order.
+    std::vector<size_t> Find(std::string_view text, bool folder) {
         if (next_.size() != list_.size()) Index();
         std::vector<size_t> found;
         auto at = first_.find(text);
         for (size_t i = at == first_.end() ? kNone : at->second; i != kNone; i = next_[i])
-            if (!taken_[i]) found.push_back(i);
+            if (!taken_[i] && list_.Folder(i) == folder) found.push_back(i);
         return found;
     }
     void Finish() {
@@ -158,7 +162,7 @@ public:
         std::vector<bool> marks = SelectionMarks(list->size(), selected);
         for (size_t i = 0; i < marks.size(); ++i) {
             if (!marks[i] || list->Taken(i)) continue;
-            auto entry = DecodeCodedEntry(list->Text(i));
+            auto entry = DecodeCodedEntry(list->Text(i), list->Folder(i));
             if (!entry) continue;
             TakeOut(*list, i, *entry, *twin);
             FollowUp(*list, *twin, entry->bareName);
@@ -175,37 +179,36 @@ private:
     // Removes the entry and its twin and puts it back by its origin code.
     void TakeOut(Tracked& in, size_t i, const CodedEntry& entry, Tracked& twin) {
         in.Take(i);
-        for (size_t j : twin.Find(entry.text))
+        for (size_t j : twin.Find(entry.text, entry.folder))
             if (twin.Text(j) == in.Text(i)) {
                 twin.Take(j);
                 break;
             }
 
-        std::string restored = entry.folder ? "[" + entry.bareName + "]" : entry.bareName;
         // The size of the copy a Sync would transfer: lFileAdd1 and lUpdate1 are copied from the Second
         // Folder, the other two from the First.
         bool fromSecond = entry.origin == klFileAdd1 || entry.origin == klUpdate1;
-        std::string path = std::string(fromSecond ? secondFolder_ : firstFolder_) + "\\" + restored;
+        std::string path = std::string(fromSecond ? secondFolder_ : firstFolder_) + "\\" + entry.text;
         engine::ByteCount size = entry.folder ? 0 : engine::GetItemSize(files_, path);
-        back_[entry.origin].push_back({std::move(restored), size});
+        back_[entry.origin].push_back({entry.text, size, entry.folder});
     }
 
     // Takes out, in list order, the entries that belong with the undone item: those of the same name and
     // the folders above it. Only these: an item elsewhere whose name merely occurs within it stays.
     void FollowUp(Tracked& in, Tracked& twin, std::string_view bareName) {
         std::vector<size_t> found;
-        auto collect = [&](std::string_view text) {
-            auto more = in.Find(text);
+        auto collect = [&](std::string_view text, bool folder) {
+            auto more = in.Find(text, folder);
             found.insert(found.end(), more.begin(), more.end());
         };
         auto folder = [](std::string_view name) { return "[" + std::string(name) + "]"; };
-        collect(bareName);
-        collect(folder(bareName));
-        ForEachFolderAbove(bareName, [&](std::string_view above) { collect(folder(above)); });
+        collect(bareName, false);
+        collect(folder(bareName), true);
+        ForEachFolderAbove(bareName, [&](std::string_view above) { collect(folder(above), true); });
         std::sort(found.begin(), found.end());
         found.erase(std::unique(found.begin(), found.end()), found.end());
         for (size_t i : found)
-            if (auto entry = DecodeCodedEntry(in.Text(i))) TakeOut(in, i, *entry, twin);
+            if (auto entry = DecodeCodedEntry(in.Text(i), in.Folder(i))) TakeOut(in, i, *entry, twin);
     }
 
     engine::SyncLists& lists_;
@@ -217,11 +220,10 @@ private:
 
 }  // namespace
 
-std::optional<CodedEntry> DecodeCodedEntry(std::string_view entry) {
+std::optional<CodedEntry> DecodeCodedEntry(std::string_view entry, bool folder) {
     if (!IsCoded(entry)) return std::nullopt;
     std::string_view text = entry.substr(0, entry.size() - 2);
-    auto split = engine::SplitFolderEntry(text);
-    return CodedEntry{entry.back() - '0', std::string(text), split.folder, std::string(split.path)};
+    return CodedEntry{entry.back() - '0', std::string(text), folder, std::string(engine::EntryPath(text, folder))};
 }
 
 void DeleteEntries(engine::SyncLists& lists, int activeList, const std::vector<size_t>& selected) {

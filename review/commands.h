@@ -25,7 +25,7 @@ enum ListId : int {
 };
 
 // A coded entry ("Docs\a.txt 5", "[Old] 1") taken apart: origin code, text without the code, whether
-// the text is a folder entry, and the path without brackets.
+// it is a folder entry (its list keeps the kind from the scan), and the path without a folder's brackets.
 struct CodedEntry {
     int origin;
     std::string text;
@@ -34,7 +34,7 @@ struct CodedEntry {
 };
 // nullopt for text that is no coded entry: shorter than 3 characters, no blank before the last
 // character, or a last character other than 1, 2, 5 or 6.
-std::optional<CodedEntry> DecodeCodedEntry(std::string_view entry);
+std::optional<CodedEntry> DecodeCodedEntry(std::string_view entry, bool folder);
 
 // Each acts on the list that activeList names and on the entries selected there: indices into that list
 // as it stands when the command starts, in any order; duplicates and indices out of range are ignored.

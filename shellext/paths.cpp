@@ -1,6 +1,8 @@
 #include "shellext/paths.h"
 
 #include <windows.h>
+#include <shlobj.h>
+#include <shlwapi.h>
 
 namespace shellext {
 
@@ -43,8 +45,14 @@ bool EqualIgnoringCase(std::wstring_view a, std::wstring_view b) {
 
 }  // namespace
 
+ItemKind KindFromShellAttributes(const std::wstring& path, unsigned long attributes) {
+    if ((attributes & SFGAO_FOLDER) && !(attributes & SFGAO_STREAM)) return ItemKind::Folder;
+    return HasShortcutExtension(path) ? ItemKind::ShortcutFile : ItemKind::OtherFile;
+}
+
 ItemKind KindOf(const std::wstring& path) {
     if (path.empty()) return ItemKind::None;
+    if (PathIsNetworkPathW(path.c_str())) return HasShortcutExtension(path) ? ItemKind::ShortcutFile : ItemKind::Folder;
     DWORD attributes = GetFileAttributesW(ForFileFunctions(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return ItemKind::None;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return ItemKind::Folder;

@@ -7,7 +7,11 @@ namespace shellext {
 
 enum class ItemKind { None, Folder, ShortcutFile, OtherFile };
 
-// Asks the file system; a path that cannot be read is None.
+// The kind the shell's own attributes of the item give: a folder that is no file (a zip file is both).
+ItemKind KindFromShellAttributes(const std::wstring& path, unsigned long attributes);
+// Without the shell's attributes. A local path asks the file system (a path that cannot be read is
+// None); a network path is judged by its name alone, a shortcut file or else a folder, so the menu
+// never waits on a server that is away.
 ItemKind KindOf(const std::wstring& path);
 // The extension of the last name (from its last ".") is ".mvp" in any letter case.
 bool HasShortcutExtension(std::wstring_view path);

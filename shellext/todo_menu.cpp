@@ -1,9 +1,12 @@
 #include "shellext/todo_menu.h"
 
 #include <shellapi.h>
+#include <wrl/client.h>
 
 #include <algorithm>
+#include <memory>
 #include <new>
+#include <optional>
 #include <string_view>
 
 #include "shellext/handles.h"
@@ -24,6 +27,31 @@ void CopyText(std::basic_string_view<Char> text, Char* buffer, UINT size) {
     size_t length = std::min<size_t>(text.size(), size - 1);
     std::copy_n(text.data(), length, buffer);
     buffer[length] = Char();
+}
+
+// The one selected item's kind from the shell's attributes of it, as the data object's ID list
+// carries them (Explorer's data objects always have one); nothing when it has none.
+std::optional<ItemKind> ShellKind(IDataObject& data, const std::wstring& path) {
+    static const auto format = static_cast<CLIPFORMAT>(RegisterClipboardFormatW(CFSTR_SHELLIDLIST));
+    ScopedStorageMedium medium(data, FORMATETC{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL});
+    if (FAILED(medium.result()) || medium.get().tymed != TYMED_HGLOBAL) return std::nullopt;
+    ScopedGlobalLock locked(medium.get().hGlobal);
+    const auto* list = static_cast<const CIDA*>(locked.get());
+    if (!list || locked.size() < sizeof(CIDA) + sizeof(UINT) || list->cidl != 1 ||
+        list->aoffset[0] >= locked.size() || list->aoffset[1] >= locked.size())
+        return std::nullopt;
+    auto at = [&](UINT offset) {
+        return reinterpret_cast<PCIDLIST_ABSOLUTE>(static_cast<const BYTE*>(locked.get()) + offset);
+    };
+    std::unique_ptr<ITEMIDLIST, decltype(&ILFree)> item(ILCombine(at(list->aoffset[0]), at(list->aoffset[1])),
+                                                        &ILFree);
+    Microsoft::WRL::ComPtr<IShellFolder> parent;
+    PCUITEMID_CHILD child = nullptr;
+    SFGAOF attributes = SFGAO_FOLDER | SFGAO_STREAM;
+    if (!item || FAILED(SHBindToParent(item.get(), IID_PPV_ARGS(&parent), &child)) ||
+        FAILED(parent->GetAttributesOf(1, &child, &attributes)))
+        return std::nullopt;
+    return KindFromShellAttributes(path, attributes);
 }
 
 HRESULT LastErrorResult() {
@@ -92,7 +120,9 @@ HRESULT TToDoMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) noexce
         path.resize(DragQueryFileW(drop, 0, path.data(), length + 1));
         if (path.size() != length) return E_FAIL;
         selectedPath = std::move(path);
-        selectedKind_ = KindOf(selectedPath);
+        // Telling a folder from a file must not wait on the disk: Explorer's menu waits for it.
+        std::optional<ItemKind> kind = ShellKind(*data, selectedPath);
+        selectedKind_ = kind ? *kind : KindOf(selectedPath);
         return S_OK;
     });
 }

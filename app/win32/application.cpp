@@ -23,7 +23,8 @@ Application::Application(ui::Prompter& prompter, const std::string& programFolde
     HWND owner = fMirv95_->hwnd();
     fOptions_ = std::make_unique<settings::TfOptions>(prompter, settings_, *fMirv95_);
     AboutBox_ = std::make_unique<settings::TAboutBox>(prompter, owner, ProductAddress(fMirv95_->state().RunPath));
-    fMWiz_ = std::make_unique<settings::TfMWiz>(prompter, settings_, owner);
+    fMWiz_ = std::make_unique<settings::TfMWiz>(prompter, owner);
+    Guarded([&] { fMWiz_->FormCreate(settings_); });
     fOptions_->SetWizardNotice(fMWiz_.get());
     fInfo_ = std::make_unique<review::TfInfo>(prompter, owner, platform::SystemFileOps());
     fMirv95_->SetDialogs(fOptions_.get(), AboutBox_.get(), fMWiz_.get(), fInfo_.get());

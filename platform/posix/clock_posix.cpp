@@ -20,11 +20,32 @@ std::string Format(const char* pattern, int a, int b, int c) {
     return buffer;
 }
 
+std::time_t UnixSeconds(FileTime time) {
+    std::int64_t seconds = time / kTicksPerSecond - (time % kTicksPerSecond < 0 ? 1 : 0);
+    return static_cast<std::time_t>(seconds - kSecondsFrom1601To1970);
+}
+
+// Read once, so every comparison of the run uses the same one.
+long LocalOffsetSeconds() {
+    static const long offset = [] {
+        std::time_t now = std::time(nullptr);
+        std::tm tm{};
+        return localtime_r(&now, &tm) ? tm.tm_gmtoff : 0L;
+    }();
+    return offset;
+}
+
 }  // namespace
 
+std::uint32_t PackFileTime(FileTime time) {
+    std::time_t t = UnixSeconds(time) + LocalOffsetSeconds();
+    std::tm tm{};
+    if (!gmtime_r(&t, &tm)) return kLastPackedTime;
+    return PackDosTime(FromTm(tm));
+}
+
 LocalTime ToLocalTime(FileTime time) {
-    std::int64_t seconds = time / kTicksPerSecond - (time % kTicksPerSecond < 0 ? 1 : 0);
-    std::time_t t = static_cast<std::time_t>(seconds - kSecondsFrom1601To1970);
+    std::time_t t = UnixSeconds(time);
     std::tm tm{};
     if (!localtime_r(&t, &tm)) return LocalTime{};
     return FromTm(tm);

@@ -110,6 +110,8 @@ public:
         FileInfo info;
         info.name = p.substr(p.find_last_of('/') + 1);
         Fill(info, st);
+        struct stat own {};
+        info.link = info.directory && lstat(p.c_str(), &own) == 0 && S_ISLNK(own.st_mode);
         return info;
     }
 
@@ -144,18 +146,18 @@ public:
 
     bool CreateFolder(std::string_view path) override { return ::mkdir(PosixPath(path).c_str(), 0777) == 0; }
 
-    bool RemoveFolder(std::string_view path) override { return ::rmdir(PosixPath(path).c_str()) == 0; }
+    bool RemoveFolder(std::string_view path) override {
+        // A link to a folder goes alone, as RemoveDirectoryW takes a junction away.
+        std::string p = PosixPath(path);
+        struct stat own {};
+        if (lstat(p.c_str(), &own) == 0 && S_ISLNK(own.st_mode)) return ::unlink(p.c_str()) == 0;
+        return ::rmdir(p.c_str()) == 0;
+    }
 
     bool SetArchiveOnly(std::string_view path) override {
         std::string p = PosixPath(path);
         struct stat st {};
         return stat(p.c_str(), &st) == 0 && chmod(p.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
-    }
-
-    std::optional<FolderIdentity> IdentifyFolder(std::string_view path) override {
-        struct stat st {};
-        if (stat(PosixPath(path).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
-        return FolderIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
     }
 
     bool FolderExists(std::string_view path) override {

@@ -32,11 +32,38 @@ TIME_ZONE_INFORMATION* Zone() {
     return &zone;
 }
 
+FILETIME ToFiletime(FileTime time) {
+    return FILETIME{static_cast<DWORD>(time & 0xFFFFFFFF), static_cast<DWORD>(static_cast<std::uint64_t>(time) >> 32)};
+}
+
+// Read once, so every comparison of the run uses the same one.
+FileTime LocalBias() {
+    static const FileTime bias = [] {
+        FILETIME now{}, local{};
+        GetSystemTimeAsFileTime(&now);
+        if (!FileTimeToLocalFileTime(&now, &local)) return FileTime{0};
+        auto ticks = [](const FILETIME& f) {
+            return static_cast<FileTime>((static_cast<std::uint64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime);
+        };
+        return ticks(local) - ticks(now);
+    }();
+    return bias;
+}
+
 }  // namespace
+
+std::uint32_t PackFileTime(FileTime time) {
+    FileTime local = time + LocalBias();
+    if (local < 0) return kFirstPackedTime;
+    FILETIME ft = ToFiletime(local);
+    SYSTEMTIME st{};
+    if (!FileTimeToSystemTime(&ft, &st)) return kLastPackedTime;
+    return PackDosTime(FromSystemTime(st));
+}
 
 LocalTime ToLocalTime(FileTime time) {
     if (time < 0) return LocalTime{1601, 1, 1, 0, 0, 0};
-    FILETIME ft{static_cast<DWORD>(time & 0xFFFFFFFF), static_cast<DWORD>(static_cast<std::uint64_t>(time) >> 32)};
+    FILETIME ft = ToFiletime(time);
     SYSTEMTIME utc{}, local{};
     if (!FileTimeToSystemTime(&ft, &utc)) return LocalTime{30827, 12, 31, 23, 59, 59};
     if (!SystemTimeToTzSpecificLocalTime(Zone(), &utc, &local)) return FromSystemTime(utc);

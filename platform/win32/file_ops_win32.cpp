@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "platform/file_ops.h"
+#include "platform/win32/folder_link.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/wide.h"
 
@@ -18,7 +19,7 @@ void Fill(FileInfo& info, const WIN32_FIND_DATAW& data) {
     info.name = Narrow(data.cFileName);
     info.attributes = data.dwFileAttributes;
     info.directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    info.link = info.directory && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    info.link = IsFolderLink(data.dwFileAttributes, data.dwReserved0);
     info.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
     info.lastWrite = static_cast<FileTime>(
         (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime);
@@ -61,9 +62,10 @@ public:
     }
 
     bool MoveReplacing(std::string_view from, std::string_view to) override {
+        // As CopyFileW refuses a hidden or read-only destination.
         std::wstring target = LongPath(to);
         DWORD attributes = GetFileAttributesW(target.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN))) {
             SetLastError(ERROR_ACCESS_DENIED);
             return false;
         }
@@ -78,17 +80,6 @@ public:
 
     bool SetArchiveOnly(std::string_view path) override {
         return SetFileAttributesW(LongPath(path).c_str(), FILE_ATTRIBUTE_ARCHIVE) != 0;
-    }
-
-    std::optional<FolderIdentity> IdentifyFolder(std::string_view path) override {
-        // Backup semantics open a folder; without FILE_FLAG_OPEN_REPARSE_POINT a link is followed.
-        ScopedFileHandle folder(CreateFileW(LongPath(path).c_str(), 0,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-        BY_HANDLE_FILE_INFORMATION info;
-        if (!folder.valid() || !GetFileInformationByHandle(folder.get(), &info)) return std::nullopt;
-        return FolderIdentity{info.dwVolumeSerialNumber,
-                              (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
     }
 
     bool FolderExists(std::string_view path) override {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/rewrite_in_place.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/wide.h"
 
@@ -20,8 +21,8 @@ bool WriteAll(HANDLE h, std::string_view bytes) {
     return true;
 }
 
-bool WriteNew(const std::wstring& path, std::string_view bytes, DWORD disposition) {
-    ScopedFileHandle f(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+bool WriteNew(const std::wstring& path, std::string_view bytes) {
+    ScopedFileHandle f(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!f.valid()) return false;
     bool ok = WriteAll(f.get(), bytes);
     f.reset();
@@ -30,6 +31,32 @@ bool WriteNew(const std::wstring& path, std::string_view bytes, DWORD dispositio
 }
 
 DWORD Attributes(std::string_view path) { return GetFileAttributesW(LongPath(path).c_str()); }
+
+class HandleFile final : public RewritableFile {
+public:
+    explicit HandleFile(HANDLE h) : h_(h) {}
+    bool ReadAll(std::string& bytes) override {
+        if (!Seek(0)) return false;
+        char buffer[65536];
+        DWORD got = 0;
+        do {
+            if (!ReadFile(h_, buffer, sizeof buffer, &got, nullptr)) return false;
+            bytes.append(buffer, got);
+        } while (got > 0);
+        return true;
+    }
+    bool WriteAt(std::uint64_t offset, std::string_view bytes) override { return Seek(offset) && WriteAll(h_, bytes); }
+    bool SetSize(std::uint64_t size) override { return Seek(size) && SetEndOfFile(h_); }
+    bool Flush() override { return FlushFileBuffers(h_) != 0; }
+
+private:
+    bool Seek(std::uint64_t offset) {
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(offset);
+        return SetFilePointerEx(h_, at, nullptr, FILE_BEGIN) != 0;
+    }
+    HANDLE h_;
+};
 
 }  // namespace
 
@@ -56,13 +83,18 @@ ReadStatus ReadWholeFile(std::string_view path, std::string& bytes, std::size_t 
 bool WriteWholeFile(std::string_view path, std::string_view bytes) {
     std::wstring target = LongPath(path);
     std::wstring temporary = target + L".mirv-new";
-    if (WriteNew(temporary, bytes, CREATE_ALWAYS)) {
+    if (WriteNew(temporary, bytes)) {
         if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return true;
         DeleteFileW(temporary.c_str());
     }
-    // A user may be allowed to change the file but not to add files beside it.
-    return WriteNew(target, bytes, CREATE_ALWAYS);
+    // A user may be allowed to change the file but not to add files beside it. Rewritten in place,
+    // the file is never cut short or removed on the way.
+    ScopedFileHandle f(CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f.valid()) return false;
+    HandleFile file(f.get());
+    return RewriteInPlace(file, bytes);
 }
 
 bool FileExists(std::string_view path) {

@@ -48,7 +48,15 @@ struct FindHandleTraits {
     static void Close(Handle h) { FindClose(h); }
 };
 
+// Kernel objects whose functions answer nullptr on failure (OpenProcess).
+struct KernelHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { CloseHandle(h); }
+};
+
 using ScopedFileHandle = ScopedHandle<FileHandleTraits>;
+using ScopedKernelHandle = ScopedHandle<KernelHandleTraits>;
 using ScopedFindHandle = ScopedHandle<FindHandleTraits>;
 
 }  // namespace platform

@@ -29,7 +29,7 @@ const char* const TfMWiz::kText =
     "directory, you may select Auto Load, and \r\n"
     "Auto Sync from the options page.";
 
-TfMWiz::TfMWiz(ui::Prompter& prompter, Settings& settings, HWND owner) : ui::Dialog(prompter) {
+TfMWiz::TfMWiz(ui::Prompter& prompter, HWND owner) : ui::Dialog(prompter) {
     CreateFramed(L"TfMWiz", L"Multi Dir Sync Wizard", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
                  WS_EX_DLGMODALFRAME, 288, 253, owner, nullptr);
     AddControl(WC_BUTTONW, L"", WS_VISIBLE | BS_GROUPBOX, {6, 2, 276, 212}, -1);
@@ -38,6 +38,9 @@ TfMWiz::TfMWiz(ui::Prompter& prompter, Settings& settings, HWND owner) : ui::Dia
     AddControl(WC_BUTTONW, L"OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, {205, 220, 75, 25}, bOK);
     SendFramesToBack();
     ui::SetChecked(Control(CheckBox1), true);
+}
+
+void TfMWiz::FormCreate(Settings& settings) {
     if (platform::ReadProgramValue("usewiz") == "false") {
         SetShowWizard(false);
         settings.usewiz = false;

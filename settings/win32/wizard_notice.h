@@ -8,8 +8,11 @@ namespace settings {
 
 class TfMWiz final : public ui::Dialog {
 public:
-    // Reads usewiz: only the exact text "false" switches the notice (and the Options box) off.
-    TfMWiz(ui::Prompter& prompter, Settings& settings, HWND owner);
+    // The notice with "Show Sync Wizard" ticked.
+    TfMWiz(ui::Prompter& prompter, HWND owner);
+    // The creation handler: reads usewiz; only the exact text "false" switches the notice (and the
+    // Options box) off. A value of another type raises its error, and the box stays ticked.
+    void FormCreate(Settings& settings);
 
     bool ShowWizard() const;
     // Ticks or unticks "Show Sync Wizard"; every change is stored at once.

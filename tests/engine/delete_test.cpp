@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/delete.h"
+#include "engine/update.h"
 #include "tests/engine/engine_fakes.h"
 #include "tests/support/test_support.h"
 
@@ -17,14 +18,14 @@ using testing_support::TempFolder;
 
 std::vector<std::string> Entries(const engine::CodedList& list) {
     std::vector<std::string> entries;
-    for (size_t i = 0; i < list.size(); ++i) entries.push_back(list[i]);
+    for (size_t i = 0; i < list.size(); ++i) entries.push_back(list.Text(i));
     return entries;
 }
 
 TEST(PrepareDeletion, StripsOriginCodesInPlaceUntilAStop) {
     engine::SyncLists lists;
-    for (const char* e : {"Docs\\a.txt 5", "[Old] 1", "b.txt 2"}) lists.ldelfile1.Add(e);
-    lists.rdelfile1.Add("Docs\\a.txt 5");
+    for (const char* e : {"Docs\\a.txt 5", "[Old] 1", "b.txt 2"}) engine_testing::AddEntry(lists.ldelfile1, e);
+    engine_testing::AddEntry(lists.rdelfile1, "Docs\\a.txt 5");
     RecordingView view;
     engine::PrepareDeletion(lists, view);
     EXPECT_EQ(view.captions, (std::vector<std::string>{"Delete Files"}));
@@ -32,8 +33,8 @@ TEST(PrepareDeletion, StripsOriginCodesInPlaceUntilAStop) {
     EXPECT_EQ(Entries(lists.rdelfile1), (std::vector<std::string>{"Docs\\a.txt"}));
 
     engine::SyncLists stopped;
-    for (const char* e : {"a 1", "b 1", "c 1"}) stopped.ldelfile1.Add(e);
-    stopped.rdelfile1.Add("d 2");
+    for (const char* e : {"a 1", "b 1", "c 1"}) engine_testing::AddEntry(stopped.ldelfile1, e);
+    engine_testing::AddEntry(stopped.rdelfile1, "d 2");
     RecordingView stopping;
     stopping.stopAtMessageCall = 2;
     engine::PrepareDeletion(stopped, stopping);
@@ -61,11 +62,11 @@ TEST_F(DeleteTest, FilesOnBothSidesIncludingReadOnlyAndHidden) {
     remote.Write("locked.txt", "l");
     remote.Write(".hidden", "h");
     engine_testing::MakeReadOnly(remote.path() / "locked.txt");
-    lists.ldelfile1.Add("Docs\\a.txt");
-    lists.rdelfile1.Add("Docs\\a.txt");
-    lists.rdelfile1.Add("locked.txt");
-    lists.rdelfile1.Add(".hidden");
-    lists.rdelfile1.Add("never-was.txt");
+    engine_testing::AddEntry(lists.ldelfile1, "Docs\\a.txt");
+    engine_testing::AddEntry(lists.rdelfile1, "Docs\\a.txt");
+    engine_testing::AddEntry(lists.rdelfile1, "locked.txt");
+    engine_testing::AddEntry(lists.rdelfile1, ".hidden");
+    engine_testing::AddEntry(lists.rdelfile1, "never-was.txt");
     EXPECT_EQ(Delete().failed, 0);
     EXPECT_FALSE(fs::exists(local.path() / "Docs" / "a.txt"));
     EXPECT_FALSE(fs::exists(remote.path() / "Docs" / "a.txt"));
@@ -84,7 +85,7 @@ TEST_F(DeleteTest, FoldersGoWithTheirContentsDeepestFirstButNeverRecursively) {
     fs::create_directories(remote.path() / "Empty");
     for (const char* e : {"[Old]", "Old\\a.txt", "Old\\b.txt", "[Deep]", "[Deep\\Er]", "Deep\\Er\\c.txt", "[Keep]",
                           "Keep\\listed.txt", "[Empty]"})
-        lists.rdelfile1.Add(e);
+        engine_testing::AddEntry(lists.rdelfile1, e);
     EXPECT_EQ(Delete().failed, 0);
     for (const char* gone : {"Old", "Deep", "Empty", "Keep/listed.txt"})
         EXPECT_FALSE(fs::exists(remote.path() / gone)) << gone;
@@ -96,8 +97,8 @@ TEST_F(DeleteTest, FoldersGoWithTheirContentsDeepestFirstButNeverRecursively) {
 TEST_F(DeleteTest, AStopEmptiesTheFirstListAndLeavesTheSecond) {
     for (const char* name : {"a.txt", "b.txt", "c.txt"}) local.Write(name, "x");
     remote.Write("d.txt", "x");
-    for (const char* e : {"a.txt", "b.txt", "c.txt"}) lists.ldelfile1.Add(e);
-    lists.rdelfile1.Add("d.txt");
+    for (const char* e : {"a.txt", "b.txt", "c.txt"}) engine_testing::AddEntry(lists.ldelfile1, e);
+    engine_testing::AddEntry(lists.rdelfile1, "d.txt");
     view.stopAtMessageCall = 2;
     EXPECT_EQ(Delete().handled, 1);
     EXPECT_FALSE(fs::exists(local.path() / "a.txt"));
@@ -112,12 +113,47 @@ TEST_F(DeleteTest, CountsWhatCouldNotBeDeleted) {
     local.Write("busy.txt", "x");
     local.Write("free.txt", "x");
     files.breakRemove = [](std::string_view path) { return path.ends_with("busy.txt"); };
-    lists.ldelfile1.Add("busy.txt");
-    lists.ldelfile1.Add("free.txt");
+    engine_testing::AddEntry(lists.ldelfile1, "busy.txt");
+    engine_testing::AddEntry(lists.ldelfile1, "free.txt");
     EXPECT_EQ(Delete().failed, 1);
     EXPECT_TRUE(fs::exists(local.path() / "busy.txt"));
     EXPECT_FALSE(fs::exists(local.path() / "free.txt"));
     EXPECT_TRUE(lists.ldelfile1.empty());
+}
+
+TEST_F(DeleteTest, NothingBehindAFolderLinkIsWrittenOrDeleted) {
+    TempFolder elsewhere;  // outside the pair
+    elsewhere.Write("a.txt", "outside");
+    elsewhere.Write("y.txt", "outside");
+    local.Write("Docs/a.txt", "inside, newer");
+    local.Write("Docs/b.txt", "inside");
+    if (!engine_testing::MakeFolderLink(remote.path() / "Docs", elsewhere.path()) ||
+        !engine_testing::MakeFolderLink(remote.path() / "Link", elsewhere.path()))
+        GTEST_SKIP() << "this file system makes no folder links";
+
+    // The copies into the link's folder are refused and counted; the folder link Link comes over as
+    // an empty folder.
+    lists = engine_testing::Load(local.Core(), remote.Core());
+    EXPECT_EQ(engine::UpdateItems(files, lists, local.Core(), remote.Core(), view).failed, 2);
+    EXPECT_TRUE(fs::is_directory(local.path() / "Link"));
+
+    // Delete of the link's entry takes the link alone; an entry behind a link is refused.
+    lists.rdelfile1.Add("[Link]", true);
+    lists.rdelfile1.Add("Docs\\y.txt", false);
+    EXPECT_EQ(Delete().failed, 1);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(remote.path() / "Link")));
+    EXPECT_EQ(elsewhere.Read("a.txt"), "outside");
+    EXPECT_EQ(elsewhere.Read("y.txt"), "outside");
+    EXPECT_FALSE(elsewhere.Exists("b.txt"));
+}
+
+TEST_F(DeleteTest, AFileNamedLikeAFolderEntryIsDeletedAsAFile) {
+    remote.Write("[notes]", "a file");
+    remote.Write("notes/a.txt", "a");
+    lists.rdelfile1.Add("[notes]", false);
+    EXPECT_EQ(Delete().failed, 0);
+    EXPECT_FALSE(remote.Exists("[notes]"));
+    EXPECT_EQ(remote.Read("notes/a.txt"), "a");
 }
 
 }  // namespace

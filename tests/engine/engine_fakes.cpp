@@ -13,10 +13,27 @@ bool FaultyFileOps::CopyToFile(std::string_view source, std::string_view target)
 
 }  // namespace engine_testing
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "engine/evaluate.h"
 #include "engine/scan.h"
 
 namespace engine_testing {
+
+bool MakeFolderLink(const std::filesystem::path& link, const std::filesystem::path& target) {
+#ifdef _WIN32
+    // Some file systems (Wine's among them) accept the call and show no folder.
+    return CreateSymbolicLinkW(link.c_str(), target.c_str(),
+                               SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != 0 &&
+           std::filesystem::is_directory(link);
+#else
+    std::error_code error;
+    std::filesystem::create_directory_symlink(target, link, error);
+    return !error;
+#endif
+}
 
 bool HasTemporaryFiles(const std::filesystem::path& folder) {
     for (const auto& e : std::filesystem::recursive_directory_iterator(folder))

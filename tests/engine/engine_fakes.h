@@ -91,6 +91,16 @@ inline void MakeReadOnly(const std::filesystem::path& path) {
                                  std::filesystem::perm_options::remove);
 }
 
+// Adds an entry as the list commands make them from scanned entries, where a folder's text is in
+// brackets ("[Old] 1", and "[Old]" once its code is stripped).
+inline void AddEntry(engine::CodedList& list, std::string text) {
+    bool folder = text.starts_with('[') && text.find(']') != std::string::npos;
+    list.Add(std::move(text), folder);
+}
+
+// Makes link a symbolic link to the folder target; false where the file system makes none.
+bool MakeFolderLink(const std::filesystem::path& link, const std::filesystem::path& target);
+
 // True when a copy left its temporary file anywhere below the folder.
 bool HasTemporaryFiles(const std::filesystem::path& folder);
 

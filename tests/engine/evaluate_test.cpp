@@ -31,11 +31,12 @@ protected:
     engine::ByteTotals totals;
     RecordingView view;
 
+    // Entries as the scan makes them: a folder's in brackets.
     void Local(std::string path, std::uint32_t time = kOld, engine::ByteCount size = 10) {
-        lists.lvLocal.Append(path, time, size);
+        lists.lvLocal.Append(path, path.starts_with('['), time, 0, size);
     }
     void Remote(std::string path, std::uint32_t time = kOld, engine::ByteCount size = 10) {
-        lists.lvRemote.Append(path, time, size);
+        lists.lvRemote.Append(path, path.starts_with('['), time, 0, size);
     }
     void Evaluate(bool mirror) {
         lists.lvLocal.SetSorted(true);
@@ -100,7 +101,7 @@ TEST_F(EvaluateTest, EmptySides) {
     EXPECT_EQ(totals.local.add, 3);
 
     SyncLists other;
-    other.lvLocal.Append("x.txt", kOld, 5);
+    other.lvLocal.Append("x.txt", false, kOld, 0, 5);
     engine::EvaluateFolders(other, true, totals, view);
     EXPECT_EQ(Texts(other.rFileAdd1), (Texts_{"x.txt"}));
 }
@@ -138,6 +139,40 @@ TEST_F(EvaluateTest, TimesCompareUnsignedAtTwoSecondResolution) {
     Evaluate(false);
     EXPECT_EQ(Texts(lists.lUpdate1), (Texts_{"future.txt"}));
     EXPECT_TRUE(lists.rUpdate1.empty());
+}
+
+TEST_F(EvaluateTest, DifferentTimesOutsideThePackedRangeNeverCountAsEqual) {
+    auto at = [](std::int64_t unixSeconds) { return (unixSeconds + 11'644'473'600LL) * 10'000'000LL; };
+    const platform::FileTime y1975 = at(170'812'800), y1979 = at(297'043'200), y1985 = at(486'432'000),
+                             y2110 = at(4'417'977'600), y2120 = at(4'733'510'400);
+    struct Case {
+        const char* name;
+        platform::FileTime local, remote;
+    } cases[] = {
+        {"1975-1979.txt", y1975, y1979},  // both before 1980: the newer remote wins
+        {"1979-1975.txt", y1979, y1975},
+        {"1979-1985.txt", y1979, y1985},
+        {"2120-2110.txt", y2120, y2110},               // both after 2107
+        {"1975-same.txt", y1975, y1975 + 10'000'000},  // one second apart: one two-second step
+    };
+    for (const Case& c : cases) {
+        lists.lvLocal.Append(c.name, false, platform::PackFileTime(c.local), c.local, 1);
+        lists.lvRemote.Append(c.name, false, platform::PackFileTime(c.remote), c.remote, 1);
+    }
+    Evaluate(false);
+    EXPECT_EQ(Texts(lists.lUpdate1), (Texts_{"1975-1979.txt", "1979-1985.txt"}));
+    EXPECT_EQ(Texts(lists.rUpdate1), (Texts_{"1979-1975.txt", "2120-2110.txt"}));
+}
+
+TEST_F(EvaluateTest, KindComesFromTheScanNotFromBrackets) {
+    lists.lvLocal.Append("[notes]", false, kOld, 0, 5);  // a file of that name
+    lists.lvRemote.Append("[notes]", true, 0, 0, 0);     // a folder notes
+    Evaluate(false);
+    ASSERT_EQ(lists.rFileAdd1.size(), 1u);
+    EXPECT_EQ(lists.rFileAdd1[0].text, "[notes]");
+    EXPECT_FALSE(lists.rFileAdd1[0].folder);
+    ASSERT_EQ(lists.lFileAdd1.size(), 1u);
+    EXPECT_TRUE(lists.lFileAdd1[0].folder);
 }
 
 TEST_F(EvaluateTest, MessagesEveryHundredEntriesAndStopOnlyAtAMatch) {

@@ -111,7 +111,7 @@ TEST_F(Faults, FilesWrittenSinceTheLoadAreNeitherOverwrittenNorDeleted) {
     remote.Write("new.txt", "fresh");
     local.Write("doomed.txt", "as loaded");
     Load();
-    lists.ldelfile1.Add("doomed.txt 1");
+    engine_testing::AddEntry(lists.ldelfile1, "doomed.txt 1");
     // The user goes on working in the First Folder while the plan is reviewed.
     local.Write("a.txt", "local, edited after the Load");
     local.Write("new.txt", "made after the Load");
@@ -144,7 +144,7 @@ TEST_F(Faults, FilesUnchangedSinceTheLoadAreCarriedOut) {
     NewerInSecond();
     local.Write("doomed.txt", "as loaded");
     Load();
-    lists.ldelfile1.Add("doomed.txt 1");
+    engine_testing::AddEntry(lists.ldelfile1, "doomed.txt 1");
     fs::remove(local.path() / "a.txt");  // gone since the Load: nothing there to lose
     EXPECT_EQ(Sync(), 0);
     EXPECT_EQ(local.Read("a.txt"), "remote, newer");
@@ -154,7 +154,7 @@ TEST_F(Faults, FilesUnchangedSinceTheLoadAreCarriedOut) {
 TEST_F(Faults, RefusedRemovalKeepsTheFileAndCounts) {
     local.Write("busy.txt", "b");
     Load();
-    lists.ldelfile1.Add("busy.txt 1");
+    engine_testing::AddEntry(lists.ldelfile1, "busy.txt 1");
     lists.rFileAdd1.Clear();
     files.breakRemove = [](std::string_view path) { return path.ends_with("busy.txt"); };
     EXPECT_EQ(Sync(), 1);
@@ -193,8 +193,8 @@ TEST_F(Faults, SharingViolationDuringDeletionKeepsTheFile) {
     local.Write("free.txt", "f");
     Load();
     lists.rFileAdd1.Clear();
-    lists.ldelfile1.Add("open.txt 1");
-    lists.ldelfile1.Add("free.txt 1");
+    engine_testing::AddEntry(lists.ldelfile1, "open.txt 1");
+    engine_testing::AddEntry(lists.ldelfile1, "free.txt 1");
     {
         ExclusiveOpen lock(local.path() / "open.txt");
         ASSERT_TRUE(lock.held());

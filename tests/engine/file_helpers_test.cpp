@@ -21,16 +21,12 @@ size_t FileCount(const TempFolder& folder) {
     return n;
 }
 
-TEST(SplitFolderEntry, BracketsMarkAFolder) {
-    auto split = engine::SplitFolderEntry("[Sub\\Inner]");
-    EXPECT_TRUE(split.folder);
-    EXPECT_EQ(split.path, "Sub\\Inner");
-    for (std::string_view text : {"", "[", "]", "[a", "a]", "Sub\\a.txt"}) {
-        split = engine::SplitFolderEntry(text);
-        EXPECT_FALSE(split.folder) << text;
-        EXPECT_EQ(split.path, text);
-    }
-    EXPECT_TRUE(engine::SplitFolderEntry("[]").folder);
+TEST(EntryPath, BracketsAreTakenOffFoldersOnly) {
+    EXPECT_EQ(engine::EntryPath("[Sub\\Inner]", true), "Sub\\Inner");
+    EXPECT_EQ(engine::EntryPath("[]", true), "");
+    EXPECT_EQ(engine::EntryPath("[notes]", false), "[notes]");  // a file so named
+    for (std::string_view text : {"", "[", "]", "[a", "a]", "Sub\\a.txt"})
+        EXPECT_EQ(engine::EntryPath(text, false), text);
 }
 
 TEST(CreateFolderChain, CreatesMissingParentsSilently) {
@@ -107,7 +103,8 @@ TEST(ItemDetails, BothCopiesAndTheirDifferences) {
     EXPECT_TRUE(d.sizeRed);
     auto info = files.Find(l.Core("a.txt"));
     ASSERT_TRUE(info);
-    EXPECT_EQ(d.label13, platform::FormatDateTime(platform::UnpackDosTime(platform::PackFileTime(info->lastWrite))));
+    std::uint32_t packed = platform::PackDosTime(platform::ToLocalTime(info->lastWrite));
+    EXPECT_EQ(d.label13, platform::FormatDateTime(platform::UnpackDosTime(packed)));
 
     d = engine::ShowItemDetails(files, l.Core(), r.Core(), "missing.txt");
     EXPECT_EQ(d.label19 + "|" + d.label6 + "|" + d.label13, "|0|0");

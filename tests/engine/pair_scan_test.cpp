@@ -42,7 +42,7 @@ TEST(PairScan, TheCallerGoesOnWaitingWhileTheScansRun) {
     first.Write("Sub/a.txt", "a");
     second.Write("b.txt", "b");
     engine::SyncLists lists;
-    lists.lvLocal.Append("LEFT OVER", 0, 0);  // replaced, not added to
+    lists.lvLocal.Append("LEFT OVER", false, 0, 0, 0);  // replaced, not added to
     engine::ByteTotals totals;
     std::atomic<int> waits{0};
     engine_testing::FaultyFileOps files;

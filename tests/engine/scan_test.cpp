@@ -5,10 +5,6 @@
 #include <string>
 #include <vector>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 #include "engine/scan.h"
 #include "platform/clock.h"
 #include "tests/engine/engine_fakes.h"
@@ -18,19 +14,6 @@ namespace {
 
 using engine::ItemList;
 using engine::ScanOptions;
-
-bool MakeFolderLink(const std::filesystem::path& link, const std::filesystem::path& target) {
-#ifdef _WIN32
-    // Some file systems (Wine's among them) accept the call and show no folder.
-    return CreateSymbolicLinkW(link.c_str(), target.c_str(),
-                               SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != 0 &&
-           std::filesystem::is_directory(link);
-#else
-    std::error_code error;
-    std::filesystem::create_directory_symlink(target, link, error);
-    return !error;
-#endif
-}
 
 class ScanTest : public ::testing::Test {
 protected:
@@ -66,22 +49,29 @@ TEST_F(ScanTest, EntryColumnsForFilesAndFolders) {
     folder.Write("Sub/a.txt", "hello");
     folder.Write("Top.DOC", "123456789");
     folder.Write(".hidden", "");  // hidden and read-only files are listed like any other
+    folder.Write("[notes]", "n");  // a file, whatever its name looks like
     engine_testing::MakeReadOnly(folder.path() / "Top.DOC");
     Scan(Subfolders());
-    ASSERT_EQ(list.size(), 4u);
-    size_t sub = IndexOf("[Sub]"), file = IndexOf("Sub\\a.txt"), top = IndexOf("Top.DOC");
-    ASSERT_LT(sub, 4u);
-    ASSERT_LT(file, 4u);
-    ASSERT_LT(top, 4u);
-    EXPECT_LT(IndexOf(".hidden"), 4u);
+    ASSERT_EQ(list.size(), 5u);
+    size_t sub = IndexOf("[Sub]"), file = IndexOf("Sub\\a.txt"), top = IndexOf("Top.DOC"), notes = IndexOf("[notes]");
+    ASSERT_LT(sub, 5u);
+    ASSERT_LT(file, 5u);
+    ASSERT_LT(top, 5u);
+    ASSERT_LT(notes, 5u);
+    EXPECT_LT(IndexOf(".hidden"), 5u);
     EXPECT_EQ(list.Text(sub), "[SUB]");
+    EXPECT_TRUE(list.Folder(sub));
     EXPECT_EQ(list.Time(sub), 0u);
     EXPECT_EQ(list.Size(sub), 0);
     EXPECT_EQ(list.Text(file), "SUB\\A.TXT");
+    EXPECT_FALSE(list.Folder(file));
     EXPECT_EQ(list.Size(file), 5);
+    EXPECT_EQ(list.Text(notes), "[NOTES]");
+    EXPECT_FALSE(list.Folder(notes));
     EXPECT_EQ(list.Text(top), "TOP.DOC");
     EXPECT_GE(platform::UnpackDosTime(list.Time(top)).year, 2024);
-    EXPECT_EQ(total, 14);
+    EXPECT_EQ(list.LastWrite(top), platform::SystemFileOps().Find(folder.Core("Top.DOC"))->lastWrite);
+    EXPECT_EQ(total, 15);
 
     engine::ItemEntry entry = list[file];
     EXPECT_EQ(entry.caption, "SUB\\A.TXT");
@@ -95,28 +85,16 @@ TEST_F(ScanTest, TemporaryFilesOfAnInterruptedCopyAreNotListed) {
     EXPECT_EQ(Scan(Subfolders()), (std::vector<std::string>{"[Sub]", "~mirv98-1-2.tmp.txt", "~mirv98-notes.tmp"}));
 }
 
-TEST_F(ScanTest, LinksAreFollowedUnlessTheyLeadBackUp) {
+TEST_F(ScanTest, FolderLinksAreListedButNeverEntered) {
     testing_support::TempFolder elsewhere;
     elsewhere.Write("y.txt", "y");
     folder.Write("Data/x.txt", "x");
-    if (!MakeFolderLink(folder.path() / "Data" / "Back", folder.path()) ||
-        !MakeFolderLink(folder.path() / "Other", elsewhere.path()))
+    if (!engine_testing::MakeFolderLink(folder.path() / "Data" / "Back", folder.path()) ||
+        !engine_testing::MakeFolderLink(folder.path() / "Other", elsewhere.path()))
         GTEST_SKIP() << "this file system makes no folder links";
-    EXPECT_EQ(Scan(Subfolders()),
-              (std::vector<std::string>{"Data\\x.txt", "Other\\y.txt", "[Data\\Back]", "[Data]", "[Other]"}));
-}
-
-TEST(FolderIdentity, OneFolderWhateverThePathThatReachesIt) {
-    testing_support::TempFolder root;
-    root.Write("A/B/x.txt", "x");
-    auto& files = platform::SystemFileOps();
-    auto a = files.IdentifyFolder(root.Core("A"));
-    ASSERT_TRUE(a);
-    EXPECT_EQ(files.IdentifyFolder(root.Core("A") + "\\"), a);
-    EXPECT_EQ(files.IdentifyFolder(root.Core("A\\B\\..")), a);
-    EXPECT_NE(files.IdentifyFolder(root.Core("A\\B")), a);
-    EXPECT_NE(files.IdentifyFolder(root.Core()), a);
-    EXPECT_FALSE(files.IdentifyFolder(root.Core("missing")));
+    std::string root = folder.Core();
+    EXPECT_EQ(engine::ScanFolder(platform::SystemFileOps(), root + "\\*.*", root, Subfolders(), list, total), 2u);
+    EXPECT_EQ(Paths(), (std::vector<std::string>{"Data\\x.txt", "[Data\\Back]", "[Data]", "[Other]"}));
 }
 
 TEST_F(ScanTest, FoldersComeBeforeTheirContentsThenSortPunctuationDigitsLetters) {
@@ -139,7 +117,7 @@ TEST_F(ScanTest, FoldersComeBeforeTheirContentsThenSortPunctuationDigitsLetters)
               (std::vector<std::string>{"1.TXT", "B.TXT", "SUB\\A.TXT", "SUB\\INNER\\C.TXT"}));
 
     // Once sorted, later appends take their sorted places.
-    for (const char* name : {"z.txt", "0.txt", "2.txt"}) engine::AddScannedItem(list, total, name, 0, 0);
+    for (const char* name : {"z.txt", "0.txt", "2.txt"}) engine::AddScannedItem(list, total, name, false, 0, 0, 0);
     EXPECT_EQ(list.Text(2), "0.TXT");
     EXPECT_EQ(list.Text(4), "2.TXT");
     EXPECT_EQ(list.Text(list.size() - 1), "Z.TXT");

@@ -74,7 +74,7 @@ TEST(RealFolderSync, NamesInAnyScriptAndLongPathsBothWays) {
     for (const TempFolder* side : {&local, &remote}) {
         engine::ItemList& items = side == &local ? again.lvLocal : again.lvRemote;
         engine::CodedList& doomed = side == &local ? again.ldelfile1 : again.rdelfile1;
-        for (size_t i = 0; i < items.size(); ++i) doomed.Add(std::string(items.PathAsFound(i)));
+        for (size_t i = 0; i < items.size(); ++i) doomed.Add(std::string(items.PathAsFound(i)), items.Folder(i));
     }
     EXPECT_EQ(engine::DeleteItems(files, again, local.Core(), remote.Core(), view).failed, 0);
     bool any = false;

@@ -6,8 +6,13 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "engine/file_helpers.h"
 #include "engine/update.h"
+#include "platform/process.h"
 #include "tests/engine/engine_fakes.h"
 #include "tests/support/test_support.h"
 
@@ -115,6 +120,21 @@ TEST_F(UpdateTest, ReadOnlyDestinationAsksAndYesForcesTheCopy) {
     EXPECT_TRUE(ReadOnly(local, "a.txt"));
 }
 
+#ifdef _WIN32
+TEST_F(UpdateTest, HiddenDestinationAsksAsTheWindowsCopyRefusesIt) {
+    local.Write("a.txt", "old");
+    MakeOlder(local, "a.txt");
+    ASSERT_TRUE(SetFileAttributesW((local.path() / "a.txt").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    remote.Write("a.txt", "new");
+    lists = Reload();
+    ASSERT_EQ(lists.lUpdate1.size(), 1u);
+    view.answers = {true};
+    EXPECT_EQ(Update(), 0);
+    EXPECT_EQ(view.questions, (std::vector<std::string>{Paths(remote, local, "a.txt") + "Copy Failed, Force Update?"}));
+    EXPECT_EQ(local.Read("a.txt"), "new");
+}
+#endif
+
 TEST_F(UpdateTest, NoLeavesTheDestinationAndCountsIt) {
     local.Write("a.txt", "old");
     MakeOlder(local, "a.txt");
@@ -126,6 +146,33 @@ TEST_F(UpdateTest, NoLeavesTheDestinationAndCountsIt) {
     EXPECT_EQ(view.questions.size(), 1u);
     EXPECT_TRUE(view.warnings.empty());
     EXPECT_EQ(local.Read("a.txt"), "old");
+}
+
+TEST_F(UpdateTest, AFileNamedLikeAFolderEntryIsCopiedAsAFile) {
+    local.Write("[notes]", "a file");
+    local.Write("notes/a.txt", "a");
+    lists = Reload();
+    EXPECT_EQ(Update(), 0);
+    EXPECT_EQ(remote.Read("[notes]"), "a file");
+    EXPECT_EQ(remote.Read("notes/a.txt"), "a");
+    EXPECT_TRUE(NothingToDo(Reload()));
+}
+
+TEST_F(UpdateTest, LeftoversOfEndedCopiesGoWithTheNextCopyIntoTheirFolder) {
+    const std::string own = "~mirv98-" + std::to_string(platform::CurrentProcessId()) + "-7.tmp";
+    const char* ended = "~mirv98-999999999-0.tmp";  // no process has that id
+    for (const std::string& name : {own, std::string(ended), std::string("~mirv98-notes.tmp")})
+        remote.Write("Sub/" + name, "half a copy");
+    remote.Write(std::string("Other/") + ended, "half a copy");  // no copy goes there
+    engine_testing::MakeReadOnly(remote.path() / "Sub" / ended);
+    local.Write("Sub/new.txt", "new");
+    lists = Reload();
+    EXPECT_EQ(Update(), 0);
+    EXPECT_EQ(remote.Read("Sub/new.txt"), "new");
+    EXPECT_FALSE(remote.Exists(std::string("Sub/") + ended));
+    EXPECT_TRUE(remote.Exists("Sub/" + own));
+    EXPECT_TRUE(remote.Exists("Sub/~mirv98-notes.tmp"));
+    EXPECT_TRUE(remote.Exists(std::string("Other/") + ended));
 }
 
 TEST_F(UpdateTest, VanishedSourceFailsSilentlyForAddsAndIsReportedForUpdates) {

@@ -290,13 +290,20 @@ TEST_F(MainWindow, ProgramFolderThatCannotBeMadeCurrentStillParsesTheCommandLine
 }
 
 TEST_F(MainWindow, ValueOfTheWrongTypeIsReportedAndStartUpGoesOn) {
-    StorePair("C:\\Data", "D:\\Backup");
-    ASSERT_TRUE(testing_support::ProgramKey::StoreNumber(L"local", 7));
-    Start();
-    ASSERT_EQ(prompter.errors.size(), 1u);
-    EXPECT_EQ(prompter.errors[0], "Invalid data type for 'local'");
-    EXPECT_TRUE(IsWindow(main().hwnd()));
-    EXPECT_TRUE(IsWindow(application->fInfo().hwnd()));
+    // Read by the main window's creation and by the notice's.
+    for (auto [wide, name] : {std::pair{L"local", "local"}, std::pair{L"usewiz", "usewiz"}}) {
+        SCOPED_TRACE(name);
+        StorePair("C:\\Data", "D:\\Backup");
+        SetValue("usewiz", "true");
+        prompter.errors.clear();
+        ASSERT_TRUE(testing_support::ProgramKey::StoreNumber(wide, 7));
+        Start();
+        ASSERT_EQ(prompter.errors.size(), 1u);
+        EXPECT_EQ(prompter.errors[0], "Invalid data type for '" + std::string(name) + "'");
+        EXPECT_TRUE(IsWindow(main().hwnd()));
+        EXPECT_TRUE(IsWindow(application->fInfo().hwnd()));
+        EXPECT_TRUE(application->fMWiz().ShowWizard());
+    }
 }
 
 TEST_F(MainWindow, SettingsLoadErrorIsShownAndTheWindowsStillOpen) {

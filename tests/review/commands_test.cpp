@@ -16,11 +16,13 @@ using engine::ResultList;
 using Texts = std::multiset<std::string>;
 using namespace review;
 
+// Entries as the scan and the commands make them, where a folder's text is in brackets.
+bool Bracketed(std::string_view t) { return t.starts_with('[') && t.find(']') != std::string_view::npos; }
 void Put(ResultList& list, std::initializer_list<const char*> texts, engine::ByteCount size = 0) {
-    for (const char* t : texts) list.Add({t, size});
+    for (const char* t : texts) list.Add({t, size, Bracketed(t)});
 }
 void Put(CodedList& list, std::initializer_list<const char*> texts) {
-    for (const char* t : texts) list.Add(t);
+    for (const char* t : texts) list.Add(t, Bracketed(t));
 }
 
 template <class List>
@@ -100,6 +102,24 @@ TEST(ReviewDelete, AddEntriesGoToTheSideHoldingTheItem) {
     DeleteEntries(l, krFileAdd1, {0});
     EXPECT_EQ(Of(l.ldelfile1), (Texts{"y.doc 2"}));
     EXPECT_TRUE(l.rFileAdd1.empty() && l.rdelfile1.empty());
+}
+
+TEST(ReviewDelete, AFileNamedLikeAFolderEntryGoesAndComesBackAlone) {
+    engine::SyncLists l;
+    l.rFileAdd1.Add({"[notes]", 5, false});  // a file of that name
+    l.rFileAdd1.Add({"[notes]", 0, true});   // the folder notes
+    Put(l.rFileAdd1, {"notes\\a.txt"});
+    size_t file = l.rFileAdd1[0].folder ? 1 : 0;
+    DeleteEntries(l, krFileAdd1, {file});
+    ASSERT_EQ(l.ldelfile1.size(), 1u);
+    EXPECT_EQ(l.ldelfile1.Text(0), "[notes] 2");
+    EXPECT_FALSE(l.ldelfile1.Folder(0));
+    EXPECT_EQ(Of(l.rFileAdd1), (Texts{"[notes]", "notes\\a.txt"}));
+
+    UndoAt(l, kldelfile1, {0});
+    EXPECT_TRUE(l.ldelfile1.empty());
+    ASSERT_EQ(l.rFileAdd1.size(), 3u);
+    EXPECT_EQ(l.rFileAdd1[0].folder + l.rFileAdd1[1].folder, 1);  // one file, one folder
 }
 
 TEST(ReviewDelete, UpdateEntriesGoToBothSides) {
@@ -276,16 +296,17 @@ TEST(ReviewUndo, SizeIsTheCopyASyncWouldTransfer) {
 
 TEST(ReviewUndo, MalformedEntriesAreNotCodedAndStay) {
     for (std::string_view text : {"", "x", "ab", "abc", "a 9", "a 0", "a5", "a  ", " 3", "a 12"})
-        EXPECT_FALSE(DecodeCodedEntry(text).has_value()) << '"' << text << '"';
+        EXPECT_FALSE(DecodeCodedEntry(text, false).has_value()) << '"' << text << '"';
 
-    auto show = [](std::string_view text) {
-        auto e = DecodeCodedEntry(text);
+    auto show = [](std::string_view text, bool folder = true) {
+        auto e = DecodeCodedEntry(text, folder && Bracketed(text));
         return e ? std::to_string(e->origin) + "|" + e->text + "|" + (e->folder ? "F" : "-") + "|" + e->bareName : "";
     };
     EXPECT_EQ(show("Docs\\a.txt 5"), "5|Docs\\a.txt|-|Docs\\a.txt");
     EXPECT_EQ(show("[Old Stuff] 1"), "1|[Old Stuff]|F|Old Stuff");
     EXPECT_EQ(show("a 2"), "2|a|-|a");
     EXPECT_EQ(show("[a] 6"), "6|[a]|F|a");
+    EXPECT_EQ(show("[notes] 2", false), "2|[notes]|-|[notes]");  // a file so named
 
     engine::SyncLists l;
     Put(l.lignfile1, {"", "x", "abc", "a 9", "a5", " 1", "B.TXT 2"});

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -133,6 +134,31 @@ TEST(SettingsFile, UnwritableFileGivesMessageAndWritesNoValue) {
     EXPECT_EQ(platform::ReadProgramValue("usesubs"), "");
     EXPECT_EQ(platform::ReadProgramValue("ssdelay"), "");
 }
+
+#ifdef _WIN32
+// Where no file can be made beside it, the file is rewritten in place; a save that cannot be made
+// leaves the old file whole.
+TEST(SettingsFile, WithoutRoomBesideItTheFileIsRewrittenInPlaceOrLeftWhole) {
+    ProgramKey key;
+    TempFolder folder;
+    const std::string old = ":eel\r\n.old\r\n.older\r\n\r\n";
+    folder.Write(kFileName, old);
+    std::filesystem::create_directory(folder.path() / "mirv4.dat.mirv-new");  // no temporary file there
+    Settings s;
+    s.efl = {"new"};
+    EXPECT_EQ(settings::SaveSettings(folder.Core(), s), std::nullopt);
+    EXPECT_EQ(folder.Read(kFileName), ":efl\r\nnew\r\n\r\n");
+
+    folder.Write(kFileName, old);
+    {
+        testing_support::ExclusiveOpen held(folder.path() / kFileName);
+        ASSERT_TRUE(held.held());
+        EXPECT_EQ(settings::SaveSettings(folder.Core(), s),
+                  "Cannot create file " + settings::SettingsFilePath(folder.Core()));
+    }
+    EXPECT_EQ(folder.Read(kFileName), old);
+}
+#endif
 
 TEST(SettingsParse, SectionsNeedNoEmptyLineBetweenThem) {
     Settings s = Parse(":eel\r\n.a\r\n:seo\r\n.b\r\n");

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -221,6 +222,48 @@ TEST_F(ContextMenu, OtherFilesGetNoItem) {
     EXPECT_EQ(InvokeItem(handler.Get()), E_INVALIDARG);
     EXPECT_EQ(Get("slocal"), "");
     EXPECT_TRUE(Starts(install).empty());
+}
+
+// The shell's own data object of one item, with its ID list, as Explorer hands it over.
+ComPtr<IDataObject> ShellDataObject(const std::wstring& path) {
+    std::unique_ptr<ITEMIDLIST, decltype(&ILFree)> item(nullptr, &ILFree);
+    PIDLIST_ABSOLUTE parsed = nullptr;
+    if (FAILED(SHParseDisplayName(path.c_str(), nullptr, &parsed, 0, nullptr))) return nullptr;
+    item.reset(parsed);
+    ComPtr<IShellFolder> parent;
+    PCUITEMID_CHILD child = nullptr;
+    ComPtr<IDataObject> data;
+    if (FAILED(SHBindToParent(item.get(), IID_PPV_ARGS(&parent), &child)) ||
+        FAILED(parent->GetUIObjectOf(nullptr, 1, &child, IID_IDataObject, nullptr, &data)))
+        return nullptr;
+    return data;
+}
+
+TEST_F(ContextMenu, KindsFromTheShellsAttributesOrFromTheNameOnTheNetwork) {
+    struct Case {
+        std::wstring path;
+        bool fromShell;
+        const wchar_t* text;
+    } cases[] = {
+        {Item("first"), true, L"S&ynchronize First Folder"},
+        {Item("notes.txt"), true, L""},
+        {Item("pairs folder\\work pair.MVP"), true, L"M&irravel"},
+        // No file system access on a network path: a server that is away would stall the menu.
+        {L"\\\\offline\\share\\folder", false, L"S&ynchronize First Folder"},
+        {L"\\\\offline\\share\\pair.mvp", false, L"M&irravel"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(platform::Narrow(c.path));
+        ComPtr<IDataObject> data = c.fromShell ? ShellDataObject(c.path) : MakeDropList({c.path});
+        ASSERT_TRUE(data);
+        ComPtr<IShellExtInit> init;
+        ASSERT_EQ(CoCreateInstance(shellext::kToDoMenuClassId, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&init)),
+                  S_OK);
+        ASSERT_EQ(init->Initialize(nullptr, data.Get(), nullptr), S_OK);
+        ComPtr<IContextMenu> menu;
+        ASSERT_EQ(init.As(&menu), S_OK);
+        EXPECT_EQ(ItemText(menu.Get()), c.text);
+    }
 }
 
 TEST_F(ContextMenu, InitializeFailsUnlessExactlyOneItemArrives) {
