@@ -12,6 +12,7 @@
 #include "platform/error.h"
 #include "platform/file_system.h"
 #include "platform/program_values.h"
+#include "platform/recycle_bin.h"
 
 namespace app {
 
@@ -56,6 +57,7 @@ void Runs::RunMultiDirectory() {
     RunPhases::Scope phase(state_.phases, Phase::LoadPass);
     OnError restore([this] { EndRun(); });
     runTally_ = {};
+    runReport_.reset();
     host_.ResetTotals();
     host_.EnableButton(Button::Exit, false);
     host_.ShowButton(Button::Stop, true);
@@ -114,7 +116,7 @@ void Runs::Pass(const PairLists& pairs, size_t pairIndex) {
     if (SkipWithoutFolders()) return;
     CreateFolders();
     ScanBoth();
-    engine::EvaluateFolders(state_.lists, settings_.mirrorlocal, state_.totals, host_);
+    engine::EvaluateFolders(state_.lists, settings_.mirrorlocal, state_.totals, host_, settings_.ignorehour);
     host_.ListsChanged();
     Decide();
     if (host_.Status(5) != "Synchronized" && settings_.autodortdata) RunSync();
@@ -201,11 +203,26 @@ SyncTally Runs::RunSync() {
     // The step's own roots: whatever happens to the window's fields meanwhile, it copies and
     // deletes between the folders the lists were made from.
     const std::string local = state_.LocalFolder, remote = state_.RemoteFolder;
-    engine::StepCounts update = engine::UpdateItems(files_, l, local, remote, host_);
-    engine::PrepareDeletion(l, host_);
-    engine::StepCounts removal = engine::DeleteItems(files_, l, local, remote, host_);
+    // The Syncs of one Load run share its report; a Sync on its own has one of its own.
+    std::optional<SyncReport> own;
+    SyncReport* report = nullptr;
+    if (settings_.usereport) {
+        std::optional<SyncReport>& holder = state_.phases.LoadRunActive() ? runReport_ : own;
+        if (!holder) holder.emplace(platform::CurrentLocalTime());
+        report = &*holder;
+        report->BeginPair(local, remote);
+    }
+    const engine::SyncOptions options{settings_.userecycle ? &platform::SystemRecycleBin() : nullptr, report};
+    engine::StepCounts update = engine::UpdateItems(files_, l, local, remote, host_, options);
+    engine::PrepareDeletion(l, host_, options);
+    engine::StepCounts removal = engine::DeleteItems(files_, l, local, remote, host_, options);
     tally.handled = update.handled + removal.handled;
     tally.failed = update.failed + removal.failed;
+    if (report) {
+        report->End(platform::CurrentLocalTime());
+        // A report that cannot be written costs the Sync nothing.
+        SaveReport(files_, ReportFolder(), *report);
+    }
     host_.ListsChanged();
     if (state_.phases.LoadRunActive()) host_.SetStatus(0, SyncResultText(runTally_ += tally));
     else host_.SetStatus(0, SyncResultText(tally));

@@ -1,11 +1,13 @@
 #pragma once
 // The Load and Sync runs: one pass per folder pair (scan, evaluate, decide), the copies and
 // deletions of a Sync, and the steps the Load and Sync buttons add around them.
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/main_state.h"
 #include "app/run_host.h"
+#include "app/sync_report.h"
 #include "platform/file_ops.h"
 #include "settings/settings.h"
 
@@ -51,7 +53,8 @@ private:
     MainState& state_;
     const settings::Settings& settings_;
     platform::FileOps& files_;
-    SyncTally runTally_;  // the Syncs of the Load run under way
+    SyncTally runTally_;                   // the Syncs of the Load run under way
+    std::optional<SyncReport> runReport_;  // and their report
 };
 
 }  // namespace app

@@ -40,6 +40,7 @@ std::string Line(const engine::ItemRecord& r) {
     case Outcome::Changed: reason = "changed since the Load"; break;
     case Outcome::Declined: reason = "answered No to \"Copy Failed, Force Update?\""; break;
     case Outcome::Stopped: reason = "stopped"; break;
+    case Outcome::Kept: reason = "it still holds items no list names"; break;
     default: break;
     }
     std::string path = r.folder ? "[" + r.path + "]" : r.path;
@@ -82,7 +83,8 @@ std::string SyncReport::Text() const {
     auto count = [&](Outcome o) { return counts_[static_cast<size_t>(o)]; };
     int done = count(Outcome::Copied) + count(Outcome::FolderCreated) + count(Outcome::Replaced) +
                count(Outcome::Recycled) + count(Outcome::Deleted);
-    int notDone = count(Outcome::Failed) + count(Outcome::Changed) + count(Outcome::Declined) + count(Outcome::Stopped);
+    int notDone = count(Outcome::Failed) + count(Outcome::Changed) + count(Outcome::Declined) +
+                  count(Outcome::Stopped) + count(Outcome::Kept);
     double seconds = std::chrono::duration<double>(endClock_ - startClock_).count();
     char duration[32];
     std::snprintf(duration, sizeof duration, "%.1f s", seconds);
@@ -96,7 +98,7 @@ std::string SyncReport::Text() const {
     text += "Not done: " + std::to_string(notDone) + " (" + std::to_string(count(Outcome::Failed)) + " failed, " +
             std::to_string(count(Outcome::Changed)) + " changed since the Load, " +
             std::to_string(count(Outcome::Declined)) + " answered No, " + std::to_string(count(Outcome::Stopped)) +
-            " stopped)" + n;
+            " stopped, " + std::to_string(count(Outcome::Kept)) + " folders kept)" + n;
     for (const Pair& pair : pairs_) {
         text += n + "First Folder: " + pair.first + n + "Second Folder: " + pair.second + n;
         for (const std::string& line : pair.lines) text += line + n;
@@ -111,12 +113,12 @@ std::string ReportFolder() { return platform::LocalDataFolder() + "\\Mirravel\\R
 bool SaveReport(platform::FileOps& files, std::string_view folder, SyncReport& report, size_t keep) {
     engine::CreateFolderChain(files, folder);
     if (report.savedPath.empty()) {
-        // Two Syncs within one second: the later one gets a number.
+        // Two Syncs within one second: the later one gets a number, which sorts after the first.
         std::string name = report.FileName();
         std::string base = name.substr(0, name.size() - kSuffix.size());
         std::string path = std::string(folder) + "\\" + name;
         for (int n = 2; files.Find(path) && n < 100; ++n)
-            path = std::string(folder) + "\\" + base + " (" + std::to_string(n) + ")" + std::string(kSuffix);
+            path = std::string(folder) + "\\" + base + (n < 10 ? "_0" : "_") + std::to_string(n) + std::string(kSuffix);
         report.savedPath = path;
     }
     if (!platform::WriteWholeFile(report.savedPath, "\xEF\xBB\xBF" + report.Text())) return false;

@@ -39,7 +39,7 @@ private:
     platform::LocalTime started_, ended_;
     std::chrono::steady_clock::time_point startClock_, endClock_;
     std::vector<Pair> pairs_;
-    std::array<int, 9> counts_{};  // by engine::Outcome
+    std::array<int, 10> counts_{};  // by engine::Outcome
 };
 
 // The folder of the reports: %LOCALAPPDATA%\Mirravel\Reports.

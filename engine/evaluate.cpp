@@ -29,7 +29,7 @@ void Schedule(ResultList& list, ByteCount& total, const ItemList& items, size_t 
     total += items.Size(i);
 }
 
-void EvaluateBoth(SyncLists& lists, bool mirrorLocal, ByteTotals& totals, RunView& view) {
+void EvaluateBoth(SyncLists& lists, bool mirrorLocal, ByteTotals& totals, RunView& view, bool ignoreHour) {
     const ItemList& local = lists.lvLocal;
     const ItemList& remote = lists.lvRemote;
     view.SetStepCaption("Evaluating Files");
@@ -56,6 +56,7 @@ void EvaluateBoth(SyncLists& lists, bool mirrorLocal, ByteTotals& totals, RunVie
             if (view.StopRequested()) break;
             int order =
                 platform::CompareItemTimes(remote.Time(i), remote.LastWrite(i), local.Time(l), local.LastWrite(l));
+            if (order != 0 && ignoreHour && OneHourApart(remote.LastWrite(i), local.LastWrite(l))) order = 0;
             if (order > 0) {
                 if (!mirrorLocal) Schedule(lists.lUpdate1, totals.local.update, remote, i);
             } else if (order < 0) {
@@ -81,7 +82,13 @@ void EvaluateBoth(SyncLists& lists, bool mirrorLocal, ByteTotals& totals, RunVie
 
 }  // namespace
 
-void EvaluateFolders(SyncLists& lists, bool mirrorLocal, ByteTotals& totals, RunView& view) {
+bool OneHourApart(platform::FileTime a, platform::FileTime b) {
+    constexpr platform::FileTime kHour = 36'000'000'000, kTwoSeconds = 20'000'000;
+    platform::FileTime apart = a > b ? a - b : b - a;
+    return apart > kHour - kTwoSeconds && apart < kHour + kTwoSeconds;
+}
+
+void EvaluateFolders(SyncLists& lists, bool mirrorLocal, ByteTotals& totals, RunView& view, bool ignoreHour) {
     const ItemList& local = lists.lvLocal;
     const ItemList& remote = lists.lvRemote;
     if (local.empty() && !remote.empty()) {
@@ -93,7 +100,7 @@ void EvaluateFolders(SyncLists& lists, bool mirrorLocal, ByteTotals& totals, Run
         lists.rFileAdd1.Clear();
         for (size_t i = 0; i < local.size(); ++i) Schedule(lists.rFileAdd1, totals.remote.add, local, i);
     } else if (!local.empty() && !remote.empty()) {
-        EvaluateBoth(lists, mirrorLocal, totals, view);
+        EvaluateBoth(lists, mirrorLocal, totals, view, ignoreHour);
     }
     view.SetStepCaption("Current Process");
     view.SetProgress(0);

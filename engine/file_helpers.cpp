@@ -68,13 +68,20 @@ void CreateFolderChain(platform::FileOps& files, std::string_view path) {
 }
 
 bool CopyItemFile(platform::FileOps& files, std::string_view source, std::string_view destination,
-                  const std::function<bool()>& mayReplace) {
+                  const std::function<bool()>& mayReplace, CopyPlacement* placement) {
     size_t cut = destination.find_last_of("\\/");
     std::string temporary(cut == std::string_view::npos ? std::string_view() : destination.substr(0, cut + 1));
     temporary += TemporaryName();
-    if (files.CopyToFile(source, temporary) && (!mayReplace || mayReplace()) &&
-        files.MoveReplacing(temporary, destination))
+    auto place = [&] {
+        if (!placement || !placement->keepOld || !files.Find(destination)) return files.MoveReplacing(temporary, destination);
+        // The old content leaves its name in the same step that gives the name to the new one.
+        std::string aside = AsideName(files, destination);
+        if (!placement->keepOld->ReplaceKeeping(temporary, destination, aside)) return false;
+        placement->aside = std::move(aside);
         return true;
+    };
+    if (files.CopyToFile(source, temporary) && (!mayReplace || mayReplace()) && place()) return true;
+    if (placement) placement->error = platform::LastErrorText();
     // The copy may carry a read-only attribute from its source.
     files.SetArchiveOnly(temporary);
     files.RemoveFile(temporary);
@@ -101,6 +108,19 @@ void LoadedSide::RemoveLeftovers(platform::FileOps& files, std::string_view fold
         // It may carry a read-only attribute from its source.
         files.SetArchiveOnly(path);
         files.RemoveFile(path);
+    }
+}
+
+std::string AsideName(platform::FileOps& files, std::string_view path) {
+    size_t cut = path.find_last_of("\\/");
+    size_t nameStart = cut == std::string_view::npos ? 0 : cut + 1;
+    size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos || dot <= nameStart) dot = path.size();
+    std::string_view stem = path.substr(0, dot), extension = path.substr(dot);
+    for (int n = 1;; ++n) {
+        std::string aside = std::string(stem) + (n == 1 ? " (old copy)" : " (old copy " + std::to_string(n) + ")") +
+                            std::string(extension);
+        if (!files.Find(aside)) return aside;
     }
 }
 

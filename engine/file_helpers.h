@@ -9,6 +9,7 @@
 #include "engine/caption_index.h"
 #include "engine/lists.h"
 #include "platform/file_ops.h"
+#include "platform/recycle_bin.h"
 
 namespace engine {
 
@@ -29,8 +30,18 @@ void CreateFolderChain(platform::FileOps& files, std::string_view path);
 // was and no temporary file behind. A read-only destination fails, and on Windows a hidden one, as the
 // Windows file copy refuses them. mayReplace, when given, is asked
 // once the copy is complete, just before it takes the destination's place; false fails the copy.
+// placement, when given, may ask to keep an existing destination's old content aside (its name comes
+// back there), and receives the system's words when the copy fails.
+struct CopyPlacement {
+    platform::RecycleBin* keepOld = nullptr;
+    std::string aside;
+    std::string error;
+};
 bool CopyItemFile(platform::FileOps& files, std::string_view source, std::string_view destination,
-                  const std::function<bool()>& mayReplace = {});
+                  const std::function<bool()>& mayReplace = {}, CopyPlacement* placement = nullptr);
+
+// A free name beside path for its old content: "report (old copy).doc", then "report (old copy 2).doc".
+std::string AsideName(platform::FileOps& files, std::string_view path);
 
 // What the Load saw of one side, and which of its folders a Sync has tidied. A Sync writes over or
 // deletes a file only while it is as the Load saw it: content written there since (or a file that has

@@ -20,6 +20,7 @@ enum class Outcome {
     Changed,        // changed since the Load, so left as it is
     Declined,       // "Copy Failed, Force Update?" answered No
     Stopped,        // not reached: Stop, or the window was closed
+    Kept,           // a folder to delete that still holds what no list names: it stays, as it should
 };
 
 struct ItemRecord {

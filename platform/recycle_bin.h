@@ -17,7 +17,7 @@ public:
     // progress window. For each path: true when it is gone from its place.
     virtual std::vector<bool> Recycle(const std::vector<std::string>& paths) = 0;
     // Puts from in the place of to in one step, to's old content keeping the name aside (in to's
-    // folder). Fails, leaving all as it was, when to is read-only.
+    // folder). Fails, leaving all as it was, where MoveReplacing would (to read-only, or hidden on Windows).
     virtual bool ReplaceKeeping(std::string_view from, std::string_view to, std::string_view aside) = 0;
 };
 

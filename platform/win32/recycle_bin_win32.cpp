@@ -51,7 +51,8 @@ public:
     bool ReplaceKeeping(std::string_view from, std::string_view to, std::string_view aside) override {
         std::wstring target = LongPath(to);
         DWORD attributes = GetFileAttributesW(target.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        // As the file copy refuses a hidden or read-only destination.
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN))) {
             SetLastError(ERROR_ACCESS_DENIED);
             return false;
         }

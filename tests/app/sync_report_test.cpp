@@ -24,7 +24,7 @@ TEST(SyncReport, TotalsAtTheTopThenALinePerItemUnderItsPair) {
     for (const char* line : {"Started: 2026-12-07 16:30:01\r\n", "Ended: 2026-12-07 16:31:01\r\n",
                              "Done: 3 (1 copied, 1 replaced, 0 folders created, 1 moved to the Recycle Bin, 0 deleted "
                              "for good)\r\n",
-                             "Not done: 2 (1 failed, 0 changed since the Load, 0 answered No, 1 stopped)\r\n",
+                             "Not done: 2 (1 failed, 0 changed since the Load, 0 answered No, 1 stopped, 0 folders kept)\r\n",
                              "\r\nFirst Folder: C:\\Work\r\nSecond Folder: D:\\Backup\r\n",
                              "Copied to the Second Folder: Sub\\b.txt\r\n",
                              "Replaced in the First Folder: d.txt (old copy in the Recycle Bin)\r\n",
@@ -55,7 +55,8 @@ TEST(SyncReport, SavedWithAByteOrderMarkAndOnlyTheNewestFiftyKept) {
     // A second report started in the same second does not replace the first.
     app::SyncReport again({2026, 2, 23, 9, 0, 0});
     ASSERT_TRUE(app::SaveReport(files, reports, again));
-    EXPECT_NE(again.savedPath, reports + "\\Sync 2026-02-23 09-00-00.txt");
+    EXPECT_EQ(again.savedPath, reports + "\\Sync 2026-02-23 09-00-00_02.txt");
+    EXPECT_EQ(app::NewestReport(files, reports), again.savedPath);
 }
 
 }  // namespace

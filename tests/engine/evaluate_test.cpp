@@ -164,6 +164,36 @@ TEST_F(EvaluateTest, DifferentTimesOutsideThePackedRangeNeverCountAsEqual) {
     EXPECT_EQ(Texts(lists.rUpdate1), (Texts_{"1979-1975.txt", "2120-2110.txt"}));
 }
 
+TEST_F(EvaluateTest, WithIgnoreHourCopiesExactlyAnHourApartCountAsEqual) {
+    constexpr platform::FileTime kSecond = 10'000'000, kBase = 133'000'000'000'000'000;
+    struct Case {
+        const char* name;
+        platform::FileTime apart;
+        bool equal;
+    } cases[] = {
+        {"hour.txt", 3600 * kSecond, true},
+        {"hour-less-1s.txt", 3599 * kSecond, true},  // within the two-second steps of a FAT drive
+        {"hour-plus-1s.txt", 3601 * kSecond, true},
+        {"hour-plus-2s.txt", 3602 * kSecond, false},
+        {"hour-plus-4s.txt", 3604 * kSecond, false},
+        {"two-hours.txt", 7200 * kSecond, false},
+    };
+    for (const Case& c : cases) {
+        // The older copy on either side: the rule holds both ways.
+        for (bool remoteNewer : {false, true}) {
+            std::string name = (remoteNewer ? "r-" : "l-") + std::string(c.name);
+            platform::FileTime local = kBase + (remoteNewer ? 0 : c.apart), remote = kBase + (remoteNewer ? c.apart : 0);
+            lists.lvLocal.Append(name, false, platform::PackFileTime(local), local, 1);
+            lists.lvRemote.Append(name, false, platform::PackFileTime(remote), remote, 1);
+        }
+    }
+    lists.lvLocal.SetSorted(true);
+    lists.lvRemote.SetSorted(true);
+    engine::EvaluateFolders(lists, false, totals, view, true);
+    EXPECT_EQ(Texts(lists.lUpdate1), (Texts_{"r-hour-plus-2s.txt", "r-hour-plus-4s.txt", "r-two-hours.txt"}));
+    EXPECT_EQ(Texts(lists.rUpdate1), (Texts_{"l-hour-plus-2s.txt", "l-hour-plus-4s.txt", "l-two-hours.txt"}));
+}
+
 TEST_F(EvaluateTest, KindComesFromTheScanNotFromBrackets) {
     lists.lvLocal.Append("[notes]", false, kOld, 0, 5);  // a file of that name
     lists.lvRemote.Append("[notes]", true, 0, 0, 0);     // a folder notes

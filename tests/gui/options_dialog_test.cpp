@@ -207,6 +207,20 @@ TEST_F(OptionsDialog, OkStoresTheFileAndTheValues) {
     EXPECT_EQ(settings().excludedExtText, ".tmp ");
 }
 
+TEST_F(OptionsDialog, SafetyPageShowsTheNetOnAndStoresWhatIsTicked) {
+    Start();
+    EXPECT_TRUE(Checked(oids::userecycle1) && Checked(oids::usereport1));
+    EXPECT_FALSE(Checked(oids::ignorehour1));
+    Click(oids::userecycle1);
+    Click(oids::ignorehour1);
+    EXPECT_FALSE(settings().userecycle);
+    EXPECT_TRUE(settings().ignorehour);
+    EXPECT_EQ(RunModal({Press(oids::BitBtn1)}), IDOK);
+    EXPECT_EQ(platform::ReadProgramValue("userecycle"), "false");
+    EXPECT_EQ(platform::ReadProgramValue("usereport"), "true");
+    EXPECT_EQ(platform::ReadProgramValue("ignorehour"), "true");
+}
+
 TEST_F(OptionsDialog, DelayOutOfRangeOrNotANumberIsBroughtIntoRangeBeforeItIsStored) {
     Start();
     Type(oids::ssdelay1, "99");

@@ -210,6 +210,35 @@ TEST_F(Runs, ClosingTheWindowAfterTheCountdownWithAutoClose) {
     EXPECT_FALSE(IsWindow(window));
 }
 
+TEST_F(Runs, EverySyncLeavesAReportThatTheFileMenuOpens) {
+    FillPair();
+    Start();
+    Click(ids::bLoad);
+    Click(ids::bSync);
+    Menu(ids::LastReport1);
+    ASSERT_EQ(prompter.opened.size(), 1u);
+    std::string report;
+    ASSERT_EQ(platform::ReadWholeFile(prompter.opened[0], report), platform::ReadStatus::Ok);
+    const std::vector<std::string> lines = {"\xEF\xBB\xBFThe Mirravel 98: report of a Sync\r\n",
+                                            "First Folder: " + first.Core() + "\r\n",
+                                            "Copied to the Second Folder: Sub\\b.txt\r\n",
+                                            "Replaced in the Second Folder: a.txt (old copy in the Recycle Bin)\r\n",
+                                            "Replaced in the First Folder: d.txt (old copy in the Recycle Bin)\r\n"};
+    for (const std::string& line : lines)
+        EXPECT_NE(report.find(line), std::string::npos) << line << report;
+
+    // Without the report option a Sync leaves none: the newest is still the one above.
+    SetValue("usereport", "false");
+    first.Write("e.txt", "one more");
+    Start();
+    Click(ids::bLoad);
+    Click(ids::bSync);
+    EXPECT_EQ(second.Read("e.txt"), "one more");
+    Menu(ids::LastReport1);
+    ASSERT_EQ(prompter.opened.size(), 2u);
+    EXPECT_EQ(prompter.opened[1], prompter.opened[0]);
+}
+
 class MultiRuns : public Runs {
 protected:
     // Three pairs, each with one file to copy.

@@ -344,6 +344,8 @@ class Cycles {
 public:
     explicit Cycles(const fs::path& work) : host(state, (work / "A").string(), (work / "B").string()) {
         settings.usesubs = true;
+        // The invariant is about the two folders: nothing of theirs goes to the desktop's trash.
+        settings.userecycle = settings.usereport = false;
     }
 
     CycleResult Run(std::mt19937_64& random) {
