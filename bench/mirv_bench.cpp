@@ -24,6 +24,7 @@
 #include "engine/totals.h"
 #include "engine/update.h"
 #include "platform/file_ops.h"
+#include "platform/recycle_bin.h"
 
 namespace {
 
@@ -103,7 +104,8 @@ int ScanEval(std::string_view first, std::string_view second) {
     return 0;
 }
 
-int Sync(std::string_view first, std::string_view second) {
+// recycle: old copies go to the platform's Recycle Bin (natively the desktop trash under XDG_DATA_HOME).
+int Sync(std::string_view first, std::string_view second, bool recycle) {
     engine::SyncLists lists;
     engine::ByteTotals totals;
     QuietView view;
@@ -111,7 +113,8 @@ int Sync(std::string_view first, std::string_view second) {
     const auto start = Clock::now();
     const Phases phases = Load(files, first, second, lists, totals, view);
     const auto copyStart = Clock::now();
-    const int notDone = engine::UpdateItems(files, lists, first, second, view).failed;
+    const engine::SyncOptions options{recycle ? &platform::SystemRecycleBin() : nullptr, nullptr};
+    const int notDone = engine::UpdateItems(files, lists, first, second, view, options).failed;
     const double copySeconds = SecondsSince(copyStart);
     const double seconds = SecondsSince(start);
     PrintCounts(lists);
@@ -166,7 +169,8 @@ int EvalSynthetic(std::uint64_t count) {
 }
 
 int Usage() {
-    std::cerr << "usage: mirv_bench scan-eval FIRST SECOND | sync FIRST SECOND | eval-synthetic N\n";
+    std::cerr << "usage: mirv_bench scan-eval FIRST SECOND | sync FIRST SECOND | sync-recycle FIRST SECOND | "
+                 "eval-synthetic N\n";
     return 2;
 }
 
@@ -176,7 +180,8 @@ int main(int argc, char** argv) {
     if (argc < 2) return Usage();
     const std::string_view mode = argv[1];
     if (mode == "scan-eval" && argc == 4) return ScanEval(argv[2], argv[3]);
-    if (mode == "sync" && argc == 4) return Sync(argv[2], argv[3]);
+    if (mode == "sync" && argc == 4) return Sync(argv[2], argv[3], false);
+    if (mode == "sync-recycle" && argc == 4) return Sync(argv[2], argv[3], true);
     if (mode == "eval-synthetic" && argc == 3) {
         const unsigned long long count = std::strtoull(argv[2], nullptr, 10);
         return count > 0 ? EvalSynthetic(count) : Usage();
