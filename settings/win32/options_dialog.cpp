@@ -162,18 +162,19 @@ void TfOptions::CreateSafetyPage(int ox, int oy) {
         return AddToPage(2, cls, text, style, r, id);
     };
     int x = ox + 4, y = oy + 4, w = kClientWidth - 8 - 4 - 2 * (x - ox) - 4;
-    SetBoldFont(add(WC_BUTTONW, L"When a Sync removes or replaces files", BS_GROUPBOX, {x, y, w, 150}, -1));
+    SetBoldFont(add(WC_BUTTONW, L"When a Sync removes or replaces files", BS_GROUPBOX, {x, y, w, 170}, -1));
     // Each box with a line that says what it does for the user.
     const wchar_t* notes[] = {
-        L"Old copies can be restored from there. Drives without one (sticks, network) delete as before.",
-        L"Kept in %LOCALAPPDATA%\\Mirravel\\Reports, the last 50; File, Last Sync Report opens the newest.",
+        L"Old copies can be restored from there. Sticks and network drives have none: there files are deleted "
+        L"as before, and the report says so.",
+        L"In %LOCALAPPDATA%\\Mirravel\\Reports, the last 50. File, Last Sync Report opens the newest.",
         L"Drives that keep local time (FAT sticks) look an hour off after a daylight-saving switch.",
     };
     for (size_t i = 0; i < kSafetyBoxes.size(); ++i) {
-        int top = y + 20 + static_cast<int>(i) * 42;
+        int top = y + 20 + static_cast<int>(i) * 48;
         add(WC_BUTTONW, kSafetyBoxes[i].caption, WS_TABSTOP | BS_AUTOCHECKBOX, {x + 8, top, w - 16, 16},
             kSafetyBoxes[i].id);
-        add(WC_STATICW, notes[i], SS_LEFT | SS_NOPREFIX, {x + 26, top + 18, w - 34, 13}, -1);
+        add(WC_STATICW, notes[i], SS_LEFT | SS_NOPREFIX, {x + 26, top + 18, w - 34, 26}, -1);
     }
 }
 
