@@ -1,6 +1,8 @@
 #include "engine/lists.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <numeric>
 
 #include "platform/collation.h"
 
@@ -33,9 +35,7 @@ void ItemList::Clear() {
 
 void ItemList::SetSorted(bool sorted) {
     if (sorted && !sorted_) {
-        std::stable_sort(records_.begin(), records_.end(), [this](const Record& a, const Record& b) {
-            return platform::CompareText(CaptionOf(a), CaptionOf(b)) < 0;
-        });
+        SortRecords();
         placed_ = records_.size();
     }
     if (!sorted && placed_ != records_.size()) PlacePending();
@@ -43,14 +43,47 @@ void ItemList::SetSorted(bool sorted) {
 }
 
 void ItemList::PlacePending() const {
-    auto less = [this](const Record& a, const Record& b) {
-        return platform::CompareText(CaptionOf(a), CaptionOf(b)) < 0;
-    };
-    auto middle = records_.begin() + static_cast<std::ptrdiff_t>(placed_);
-    // Stable on both steps: an entry equal to earlier ones lands after them, as one insertion would.
-    std::stable_sort(middle, records_.end(), less);
-    std::inplace_merge(records_.begin(), middle, records_.end(), less);
+    // Stable: an entry equal to earlier ones lands after them, as one insertion would.
+    SortRecords();
     placed_ = records_.size();
+}
+
+void ItemList::SortRecords() const {
+    // Each caption's order key once, all in one block; the comparison only where two keys are equal.
+    const size_t n = records_.size();
+    std::string keys;
+    size_t captionBytes = 0;
+    for (const Record& r : records_) captionBytes += r.captionLength;
+    keys.reserve(2 * captionBytes + 64);
+    std::vector<std::uint32_t> start(n + 1);
+    for (size_t i = 0; i < n; ++i) {
+        start[i] = static_cast<std::uint32_t>(keys.size());
+        platform::AppendOrderKey(keys, CaptionOf(records_[i]));
+    }
+    start[n] = static_cast<std::uint32_t>(keys.size());
+    auto key = [&](std::uint32_t i) { return std::string_view(keys.data() + start[i], start[i + 1] - start[i]); };
+    std::vector<std::uint32_t> order(n);
+    std::iota(order.begin(), order.end(), 0u);
+    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        if (int c = key(a).compare(key(b))) return c < 0;
+        return platform::CompareText(CaptionOf(records_[a]), CaptionOf(records_[b])) < 0;
+    });
+    // Into that order in place, cycle by cycle: no second copy of the records.
+    for (size_t i = 0; i < n; ++i) {
+        if (order[i] == i) continue;
+        Record held = records_[i];
+        size_t j = i;
+        for (;;) {
+            size_t k = order[j];
+            order[j] = static_cast<std::uint32_t>(j);
+            if (k == i) {
+                records_[j] = held;
+                break;
+            }
+            records_[j] = records_[k];
+            j = k;
+        }
+    }
 }
 
 void ItemList::Append(const ItemEntry& entry) {

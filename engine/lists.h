@@ -69,6 +69,8 @@ private:
         return records_[i];
     }
     void PlacePending() const;
+    // By caption, stably, in the order of the list views.
+    void SortRecords() const;
     void Add(std::string_view caption, std::string_view pathAsFound, bool folder, std::uint32_t time,
              platform::FileTime lastWrite, ByteCount size, bool upperCaseCaption);
 

@@ -10,10 +10,11 @@ namespace platform {
 int CompareText(std::string_view a, std::string_view b);
 // The list boxes' order: the same, without regard to letter case.
 int CompareTextNoCase(std::string_view a, std::string_view b);
-// Bytes whose plain order (memcmp, shorter first on a common start) is the order of CompareText, and
-// of CompareTextNoCase: made once per entry, they sort a long list without a locale comparison per step.
-std::string SortKey(std::string_view text);
-std::string SortKeyNoCase(std::string_view text);
+// The first part of both orders, as bytes: where two texts' keys differ, their plain order (memcmp,
+// shorter first on a common start) is the order of CompareText and of CompareTextNoCase; where they
+// are equal (the texts differ at most in case or accents), only those can tell. Made once per entry,
+// keys sort a long list without a locale comparison per step. Appended to keys, where many are kept.
+void AppendOrderKey(std::string& keys, std::string_view text);
 // A key equal for two names exactly when Windows takes them for one file name
 // (ordinal, ignoring case over all letters, as CompareStringOrdinal does).
 std::string FoldCase(std::string_view text);

@@ -1,5 +1,5 @@
+#include <algorithm>
 #include <clocale>
-#include <cstdint>
 #include <cwctype>
 #include <locale.h>
 
@@ -55,33 +55,43 @@ int Compare(std::string_view a, std::string_view b, bool ignoreCase) {
     return ignoreCase ? 0 : caseTie;
 }
 
-void AppendWeight(std::string& key, std::uint32_t weight, int bytes) {
-    for (int shift = 8 * (bytes - 1); shift >= 0; shift -= 8) key += static_cast<char>((weight >> shift) & 0xFF);
-}
-
-// The comparison above in bytes: first class and upper case of every character (the class never 0, so
-// the 0 after them puts a text before any longer one it starts), then, for texts equal so far, the
-// case of each character: its own code for a lower-case form, the largest for the upper case one.
-std::string Key(std::string_view text, bool ignoreCase) {
-    std::string primary, cases;
-    primary.reserve(text.size() * 4 + 1);
-    for (size_t i = 0; i < text.size();) {
-        auto byte = static_cast<unsigned char>(text[i]);
-        char32_t c = byte < 0x80 ? (++i, byte) : NextCodePoint(text, i);
-        char32_t upper = Upper(c);
-        AppendWeight(primary, static_cast<std::uint32_t>(Class(c) + 1), 1);
-        AppendWeight(primary, upper, 3);
-        if (!ignoreCase) AppendWeight(cases, c == upper ? 0xFFFFFF : c, 3);
+// The byte of an ASCII character in the keys: classes in their order, within one the upper case.
+// Every other character takes a byte above them all and its upper case code point after it.
+struct AsciiWeights {
+    unsigned char weight[128];
+    AsciiWeights() {
+        char32_t order[128];
+        for (char32_t c = 0; c < 128; ++c) order[c] = c;
+        std::stable_sort(order, order + 128, [](char32_t a, char32_t b) {
+            return Class(a) != Class(b) ? Class(a) < Class(b) : Upper(a) < Upper(b);
+        });
+        unsigned char next = 1;
+        for (int k = 0; k < 128; ++k) {
+            if (k > 0 && Class(order[k]) == Class(order[k - 1]) && Upper(order[k]) == Upper(order[k - 1]))
+                weight[order[k]] = weight[order[k - 1]];
+            else
+                weight[order[k]] = next++;
+        }
     }
-    primary += '\0';
-    return primary + cases;
-}
+};
+constexpr unsigned char kOtherCharacter = 0xF0;
 
 }  // namespace
 
-std::string SortKey(std::string_view text) { return Key(text, false); }
-
-std::string SortKeyNoCase(std::string_view text) { return Key(text, true); }
+void AppendOrderKey(std::string& key, std::string_view text) {
+    static const AsciiWeights ascii;
+    for (size_t i = 0; i < text.size();) {
+        auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x80) {
+            key += static_cast<char>(ascii.weight[byte]);
+            ++i;
+            continue;
+        }
+        char32_t upper = Upper(NextCodePoint(text, i));
+        key += static_cast<char>(kOtherCharacter);
+        for (int shift = 16; shift >= 0; shift -= 8) key += static_cast<char>((upper >> shift) & 0xFF);
+    }
+}
 
 int CompareText(std::string_view a, std::string_view b) { return Compare(a, b, false); }
 

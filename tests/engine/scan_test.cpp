@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/scan.h"
+#include "platform/collation.h"
 #include "platform/clock.h"
 #include "tests/engine/engine_fakes.h"
 #include "tests/support/test_support.h"
@@ -121,6 +122,32 @@ TEST_F(ScanTest, FoldersComeBeforeTheirContentsThenSortPunctuationDigitsLetters)
     EXPECT_EQ(list.Text(2), "0.TXT");
     EXPECT_EQ(list.Text(4), "2.TXT");
     EXPECT_EQ(list.Text(list.size() - 1), "Z.TXT");
+}
+
+TEST(ItemListOrder, SortedByKeysAsByTheComparisonWithTiesInArrivalOrder) {
+    // Digits, punctuation, "[", letters of several scripts, case pairs; some twice, some appended after
+    // the first sort.
+    const std::vector<std::string> names = {
+        "b.txt", "[Docs]", "Docs\\a.txt", "10.txt", "9.txt", "1.txt", "_x", "-y", "a b", "a-b", "ab", "\xC3\xA9.txt",
+        "\xC3\x89.txt", "e.txt", "\xCF\x82", "\xCF\x83", "\xCE\xA3", "\xD0\xB6", "\xE6\x97\xA5", "~$r.docx",
+        "\xD0\x96", "stra\xC3\x9F" "e", "ab", "z"};
+    engine::ItemList list;
+    std::vector<std::pair<std::string, int>> expected;  // caption, size marking the arrival
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (i == names.size() / 2) list.SetSorted(true);
+        list.Append(names[i], false, 0, 0, static_cast<engine::ByteCount>(i));
+        std::string caption = names[i];
+        for (char& c : caption)
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        expected.emplace_back(caption, static_cast<int>(i));
+    }
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const auto& a, const auto& b) { return platform::CompareText(a.first, b.first) < 0; });
+    ASSERT_EQ(list.size(), expected.size());
+    for (size_t i = 0; i < list.size(); ++i) {
+        EXPECT_EQ(list.Caption(i), expected[i].first) << i;
+        EXPECT_EQ(list.Size(i), expected[i].second) << i;
+    }
 }
 
 TEST_F(ScanTest, WithoutSubfoldersFoldersAreSkippedAndMissingFoldersAddNothing) {
