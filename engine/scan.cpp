@@ -50,7 +50,9 @@ public:
                 // the pair (or repeats it), so it is neither listed nor copied nor deleted.
                 if (e.link) ++linksPassedOver_;
                 else Walk(folder + e.name + "\\", path + "\\");
-            } else if (filter_.Passes(e.name, false) && !IsTemporaryCopyName(e.name)) {
+            } else if (IsTemporaryCopyName(e.name)) {
+                list_.NoteTemporaryFile(path);
+            } else if (filter_.Passes(e.name, false)) {
                 AddScannedItem(list_, total_, path, false, platform::PackFileTime(e.lastWrite), e.lastWrite, e.size);
             }
         });

@@ -20,10 +20,12 @@ std::string_view FolderPart(std::string_view path) {
     return cut == std::string_view::npos ? std::string_view() : path.substr(0, cut + 1);
 }
 
-// Before the first copy into a folder: the temporary files of cut-off copies go.
-bool CopyInto(platform::FileOps& files, std::string_view source, const std::string& destination,
-              LoadedSide& loaded, const std::function<bool()>& mayReplace) {
-    loaded.RemoveLeftovers(files, FolderPart(destination));
+// Copies to to\relative. Before the first copy into a folder, the temporary files that cut-off
+// copies left there go.
+bool CopyInto(platform::FileOps& files, std::string_view source, std::string_view to, std::string_view relative,
+              const std::string& destination, LoadedSide& loaded, const std::function<bool()>& mayReplace) {
+    size_t cut = relative.find_last_of('\\');
+    loaded.RemoveLeftovers(files, to, cut == std::string_view::npos ? std::string_view() : relative.substr(0, cut));
     return CopyItemFile(files, source, destination, mayReplace);
 }
 
@@ -43,7 +45,7 @@ bool CarryOutAdd(platform::FileOps& files, const ResultEntry& entry, std::string
     auto unchanged = [&] { return !loaded.ChangedSinceLoad(files, path, destination); };
     if (!unchanged()) return false;
     std::string source = Join(from, path);
-    if (CopyInto(files, source, destination, loaded, unchanged)) return true;
+    if (CopyInto(files, source, to, path, destination, loaded, unchanged)) return true;
     CreateFolderChain(files, FolderPart(destination));
     return CopyItemFile(files, source, destination, unchanged);
 }
@@ -57,7 +59,7 @@ bool CarryOutUpdate(platform::FileOps& files, std::string_view entry, std::strin
     std::string source = Join(from, entry), destination = Join(to, entry);
     auto unchanged = [&] { return !loaded.ChangedSinceLoad(files, entry, destination); };
     if (!unchanged()) return false;
-    if (CopyInto(files, source, destination, loaded, unchanged)) return true;
+    if (CopyInto(files, source, to, entry, destination, loaded, unchanged)) return true;
     if (!unchanged()) return false;  // changed while the copy ran: nothing to force
     std::string paths = "From: " + source + "\r" + "To  : " + destination + "\r";
     if (!view.AskYesNo(paths + "Copy Failed, Force Update?")) return false;
