@@ -3,7 +3,6 @@
 #include <atomic>
 #include <charconv>
 #include <string>
-#include <vector>
 
 #include "platform/process.h"
 
@@ -96,19 +95,25 @@ bool LoadedSide::ChangedSinceLoad(platform::FileOps& files, std::string_view rel
     return i == kNone || items_.LastWrite(i) != now->lastWrite || items_.Size(i) != now->size;
 }
 
-void LoadedSide::RemoveLeftovers(platform::FileOps& files, std::string_view folder) {
-    // folder ends with a backslash, as the folder part of a destination does.
-    if (!tidied_.emplace(folder).second) return;
-    std::vector<std::string> leftovers;
-    files.Enumerate(folder, [&](const platform::FileInfo& e) {
-        if (!e.directory && IsTemporaryCopyName(e.name) && !WriterMayRun(e.name)) leftovers.push_back(e.name);
-    });
-    for (const std::string& name : leftovers) {
-        std::string path = std::string(folder) + name;
-        // It may carry a read-only attribute from its source.
-        files.SetArchiveOnly(path);
-        files.RemoveFile(path);
+void LoadedSide::RemoveLeftovers(platform::FileOps& files, std::string_view root, std::string_view folder) {
+    if (items_.TemporaryFiles().empty()) return;
+    if (!leftovers_) {
+        leftovers_.emplace();
+        for (const std::string& path : items_.TemporaryFiles()) {
+            size_t cut = path.find_last_of('\\');
+            (*leftovers_)[NameKey(cut == std::string::npos ? std::string() : path.substr(0, cut))].push_back(path);
+        }
     }
+    auto here = leftovers_->find(NameKey(folder));
+    if (here == leftovers_->end()) return;
+    for (const std::string& path : here->second) {
+        if (WriterMayRun(path.substr(path.find_last_of('\\') + 1))) continue;
+        std::string full = std::string(root) + "\\" + path;
+        // It may carry a read-only attribute from its source.
+        files.SetArchiveOnly(full);
+        files.RemoveFile(full);
+    }
+    leftovers_->erase(here);
 }
 
 std::string AsideName(platform::FileOps& files, std::string_view path) {

@@ -4,7 +4,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
+#include <unordered_map>
+#include <vector>
 
 #include "engine/caption_index.h"
 #include "engine/lists.h"
@@ -53,15 +54,16 @@ public:
     // last-write time (the file system's own, so a daylight-saving switch since changes nothing) or
     // size, or there now and not then. A file gone since has not changed.
     bool ChangedSinceLoad(platform::FileOps& files, std::string_view relative, std::string_view path);
-    // Removes from the folder (once per Sync) the temporary files that copies of this program left
-    // when they were cut off: only names of the copies' exact pattern, and only those whose process
-    // has ended, so no running copy loses its file.
-    void RemoveLeftovers(platform::FileOps& files, std::string_view folder);
+    // Removes from the folder (relative below root) the temporary files that the Load found there,
+    // left by copies of this program that were cut off: only those whose process has ended, so no
+    // running copy loses its file. Once per folder and Sync.
+    void RemoveLeftovers(platform::FileOps& files, std::string_view root, std::string_view folder);
 
 private:
     const ItemList& items_;
     std::optional<CaptionIndex> index_;  // built at the first question
-    std::unordered_set<std::string> tidied_;
+    // The Load's temporary files not yet removed, by the name key of their folder.
+    std::optional<std::unordered_map<std::string, std::vector<std::string>>> leftovers_;
 };
 
 // A copy's temporary file ("~mirv98-<process id>-<n>.tmp"). One left behind by a crash or a power loss

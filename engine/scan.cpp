@@ -95,7 +95,9 @@ public:
                 // the pair (or repeats it), so it is neither listed nor copied nor deleted.
                 if (e.link) ++linksPassedOver_;
                 else Walk(folder + e.name + "\\", path + "\\");
-            } else if (filter_.Passes(e.name) && !IsTemporaryCopyName(e.name)) {
+            } else if (IsTemporaryCopyName(e.name)) {
+                list_.NoteTemporaryFile(path);
+            } else if (filter_.Passes(e.name)) {
                 AddScannedItem(list_, total_, path, false, platform::PackFileTime(e.lastWrite), e.lastWrite, e.size);
             }
         });

@@ -58,7 +58,7 @@ void AddScannedItem(ItemList& list, ByteCount& itemTotal, std::string_view pathA
 // (junction, symbolic link, mount point) gets its folder entry but is not entered. Returns the number
 // of folder links passed over.
 size_t ScanFolder(platform::FileOps& files, std::string_view searchPath, std::string_view root,
-                const ScanOptions& options, ItemList& list, ByteCount& itemTotal);
+                  const ScanOptions& options, ItemList& list, ByteCount& itemTotal);
 
 // Scans both folders of a pair (the text of each folder field + "\*.*" below its root) into lvLocal and
 // lvRemote, replacing what they held, sorts each list and adds the sizes to the item totals. The two

@@ -30,10 +30,13 @@ struct Result {
 
 Result Failure(std::string detail) { return {Outcome::Failed, std::move(detail), {}}; }
 
-// Before the first copy into a folder: the temporary files of cut-off copies go.
-bool CopyInto(platform::FileOps& files, std::string_view source, const std::string& destination,
-              LoadedSide& loaded, const std::function<bool()>& mayReplace, CopyPlacement& placement) {
-    loaded.RemoveLeftovers(files, FolderPart(destination));
+// Copies to to\relative. Before the first copy into a folder, the temporary files that cut-off
+// copies left there go.
+bool CopyInto(platform::FileOps& files, std::string_view source, std::string_view to, std::string_view relative,
+              const std::string& destination, LoadedSide& loaded, const std::function<bool()>& mayReplace,
+              CopyPlacement& placement) {
+    size_t cut = relative.find_last_of('\\');
+    loaded.RemoveLeftovers(files, to, cut == std::string_view::npos ? std::string_view() : relative.substr(0, cut));
     return CopyItemFile(files, source, destination, mayReplace, &placement);
 }
 
@@ -57,7 +60,7 @@ Result CarryOutAdd(platform::FileOps& files, const ResultEntry& entry, std::stri
     if (!unchanged()) return {Outcome::Changed, {}, {}};
     std::string source = Join(from, path);
     CopyPlacement placement;
-    if (CopyInto(files, source, destination, loaded, unchanged, placement)) return {Outcome::Copied, {}, {}};
+    if (CopyInto(files, source, to, path, destination, loaded, unchanged, placement)) return {Outcome::Copied, {}, {}};
     CreateFolderChain(files, FolderPart(destination));
     if (CopyItemFile(files, source, destination, unchanged, &placement)) return {Outcome::Copied, {}, {}};
     return unchanged() ? Failure(placement.error) : Result{Outcome::Changed, {}, {}};
@@ -74,7 +77,7 @@ Result CarryOutUpdate(platform::FileOps& files, std::string_view entry, std::str
     if (!unchanged()) return {Outcome::Changed, {}, {}};
     CopyPlacement placement{keepOld, {}, {}};
     auto replaced = [&] { return Result{Outcome::Replaced, {}, placement.aside}; };
-    if (CopyInto(files, source, destination, loaded, unchanged, placement)) return replaced();
+    if (CopyInto(files, source, to, entry, destination, loaded, unchanged, placement)) return replaced();
     if (!unchanged()) return {Outcome::Changed, {}, {}};  // changed while the copy ran: nothing to force
     std::string paths = "From: " + source + "\r" + "To  : " + destination + "\r";
     if (!view.AskYesNo(paths + "Copy Failed, Force Update?")) return {Outcome::Declined, {}, {}};

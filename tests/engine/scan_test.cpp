@@ -84,6 +84,7 @@ TEST_F(ScanTest, TemporaryFilesOfAnInterruptedCopyAreNotListed) {
     folder.Write("~mirv98-notes.tmp", "a user's file");
     folder.Write("~mirv98-1-2.tmp.txt", "a user's file");
     EXPECT_EQ(Scan(Subfolders()), (std::vector<std::string>{"[Sub]", "~mirv98-1-2.tmp.txt", "~mirv98-notes.tmp"}));
+    EXPECT_EQ(list.TemporaryFiles(), (std::vector<std::string>{"Sub\\~mirv98-4711-0.tmp"}));  // for the Sync
 }
 
 TEST_F(ScanTest, FolderLinksAreListedButNeverEntered) {
