@@ -21,12 +21,15 @@ inline constexpr size_t kNone = static_cast<size_t>(-1);
 // rare others are folded and kept.
 class CaptionIndex {
 public:
-    explicit CaptionIndex(const ItemList& list) : list_(list), nonAscii_(list.size()) {
+    // meanwhile, when given, runs every few thousand entries: a window lets its messages run there.
+    explicit CaptionIndex(const ItemList& list, const std::function<void()>& meanwhile = {})
+        : list_(list), nonAscii_(list.size()) {
         size_t capacity = 16;
         while (capacity < 2 * list.size()) capacity <<= 1;
         slots_.assign(capacity, 0);
         mask_ = capacity - 1;
         for (size_t i = 0; i < list.size(); ++i) {
+            if (meanwhile && i % 4096 == 4095) meanwhile();
             std::string_view caption = list.Caption(i);
             if (!IsAscii(caption)) {
                 nonAscii_[i] = true;

@@ -115,7 +115,7 @@ size_t Depth(const std::string& path) { return static_cast<size_t>(std::count(pa
 // link is touched; a listed link goes alone, its target's content stays.
 void DeleteListed(platform::FileOps& files, CodedList& list, const ItemList& items, std::string_view root, Side side,
                   RunView& view, const SyncOptions& options, StepCounts& counts) {
-    LoadedSide loaded(items);
+    LoadedSide loaded(items, [&] { view.ProcessMessages(); });
     Remover remover(files, options, side, root, counts);
     std::vector<Remover::Item> folders;
     size_t count = list.size();

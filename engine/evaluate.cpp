@@ -37,7 +37,7 @@ void EvaluateBoth(SyncLists& lists, bool mirrorLocal, ByteTotals& totals, RunVie
     Progress progress(view, local.size() + remote.size());
     size_t done = 0;
 
-    CaptionIndex localIndex(local);
+    CaptionIndex localIndex(local, [&] { view.ProcessMessages(); });
     // Which local keys the Second Folder has: the First Folder pass needs no index of its own.
     std::vector<bool> matched(local.size());
     std::string key;

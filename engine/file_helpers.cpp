@@ -90,7 +90,7 @@ bool CopyItemFile(platform::FileOps& files, std::string_view source, std::string
 bool LoadedSide::ChangedSinceLoad(platform::FileOps& files, std::string_view relative, std::string_view path) {
     auto now = files.Find(path);
     if (!now || now->directory) return false;
-    if (!index_) index_.emplace(items_);
+    if (!index_) index_.emplace(items_, meanwhile_);
     size_t i = index_->Find(NameKey(relative), false);
     return i == kNone || items_.LastWrite(i) != now->lastWrite || items_.Size(i) != now->size;
 }

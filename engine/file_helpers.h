@@ -49,7 +49,9 @@ std::string AsideName(platform::FileOps& files, std::string_view path);
 // appeared since) is newer than the plan.
 class LoadedSide {
 public:
-    explicit LoadedSide(const ItemList& items) : items_(items) {}
+    // meanwhile: as for CaptionIndex, while the index is made at the first question.
+    explicit LoadedSide(const ItemList& items, std::function<void()> meanwhile = {})
+        : items_(items), meanwhile_(std::move(meanwhile)) {}
     // True when the file at path (relative below the side's root) is not as the Load saw it: another
     // last-write time (the file system's own, so a daylight-saving switch since changes nothing) or
     // size, or there now and not then. A file gone since has not changed.
@@ -61,6 +63,7 @@ public:
 
 private:
     const ItemList& items_;
+    std::function<void()> meanwhile_;
     std::optional<CaptionIndex> index_;  // built at the first question
     // The Load's temporary files not yet removed, by the name key of their folder.
     std::optional<std::unordered_map<std::string, std::vector<std::string>>> leftovers_;

@@ -6,6 +6,7 @@
 #include <future>
 
 #include "engine/file_helpers.h"
+#include "platform/file_system.h"
 #include "platform/text.h"
 #include "settings/settings.h"
 
@@ -174,21 +175,49 @@ size_t ScanAndSortPair(platform::FileOps& files, const PairPaths& paths, const S
         ByteCount total = 0;
         size_t links = 0;
     } first, second;
-    auto scan = [&](const std::string& search, const std::string& root, Side& side) {
+    auto walk = [&](const std::string& search, const std::string& root, Side& side) {
         side.links = ScanFolder(files, search, root, options, side.list, side.total);
-        side.list.SetSorted(true);
     };
+    auto sort = [](Side& side) { side.list.SetSorted(true); };
+    // Two walks of one volume at once only wait for each other (and for its disk): there one thread
+    // walks both sides while the other sorts the first. Two volumes are walked side by side.
+    const bool oneVolume = platform::SameVolume(paths.firstRoot, paths.secondRoot);
+    std::promise<void> firstWalked;
+    std::future<void> firstWalkedLater = firstWalked.get_future();
     // The futures of std::async wait for their threads when destroyed, so no thread outlives the
     // sides, whatever way this function is left.
-    auto firstDone = std::async(std::launch::async, scan, std::cref(paths.firstSearch), std::cref(paths.firstRoot),
-                                std::ref(first));
-    auto secondDone = std::async(std::launch::async, scan, std::cref(paths.secondSearch),
-                                 std::cref(paths.secondRoot), std::ref(second));
+    std::future<void> firstDone, secondDone;
+    if (oneVolume) {
+        secondDone = std::async(std::launch::async, [&] {
+            try {
+                walk(paths.firstSearch, paths.firstRoot, first);
+            } catch (...) {
+                firstWalked.set_exception(std::current_exception());
+                throw;
+            }
+            firstWalked.set_value();
+            walk(paths.secondSearch, paths.secondRoot, second);
+            sort(second);
+        });
+        firstDone = std::async(std::launch::async, [&] {
+            firstWalkedLater.get();
+            sort(first);
+        });
+    } else {
+        firstDone = std::async(std::launch::async, [&] {
+            walk(paths.firstSearch, paths.firstRoot, first);
+            sort(first);
+        });
+        secondDone = std::async(std::launch::async, [&] {
+            walk(paths.secondSearch, paths.secondRoot, second);
+            sort(second);
+        });
+    }
     if (whileWaiting) {
         using namespace std::chrono_literals;
+        do whileWaiting();
         while (firstDone.wait_for(10ms) != std::future_status::ready ||
-               secondDone.wait_for(0ms) != std::future_status::ready)
-            whileWaiting();
+               secondDone.wait_for(0ms) != std::future_status::ready);
     }
     firstDone.get();
     secondDone.get();
@@ -197,28 +226,6 @@ size_t ScanAndSortPair(platform::FileOps& files, const PairPaths& paths, const S
     totals.local.item += first.total;
     totals.remote.item += second.total;
     return first.links + second.links;
-}
-
-}  // namespace engine
-
-namespace engine {
-
-void ScanAndSortPair(platform::FileOps& files, const PairPaths& paths, const ScanOptions& options, SyncLists& lists,
-                     ByteTotals& totals) {
-    auto second = std::async(std::launch::async, [&] {
-        ScanFolder(files, paths.secondSearch, paths.secondRoot, options, lists.lvRemote, totals.remote.item);
-        lists.lvRemote.SetSorted(true);
-    });
-    // The worker is waited for even when this side fails, so it never outlives the lists.
-    struct Join {
-        std::future<void>& f;
-        ~Join() {
-            if (f.valid()) f.wait();
-        }
-    } join{second};
-    ScanFolder(files, paths.firstSearch, paths.firstRoot, options, lists.lvLocal, totals.local.item);
-    lists.lvLocal.SetSorted(true);
-    second.get();
 }
 
 }  // namespace engine

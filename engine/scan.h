@@ -62,8 +62,8 @@ size_t ScanFolder(platform::FileOps& files, std::string_view searchPath, std::st
 
 // Scans both folders of a pair (the text of each folder field + "\*.*" below its root) into lvLocal and
 // lvRemote, replacing what they held, sorts each list and adds the sizes to the item totals. The two
-// sides share nothing and are scanned on threads of their own into lists of their own, which take
-// their places at the end. Meanwhile the calling thread runs whileWaiting (when given) every few
+// sides share nothing and are scanned on threads of their own (one after the other where they share a
+// volume) into lists of their own, which take their places at the end. Meanwhile the calling thread runs whileWaiting (when given) every few
 // milliseconds: the window lets its messages run there, and nothing it can reach is being written.
 // Returns the number of folder links passed over on both sides.
 struct PairPaths {

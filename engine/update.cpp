@@ -142,7 +142,8 @@ StepCounts UpdateItems(platform::FileOps& files, const SyncLists& lists, std::st
         Side side;
         bool add;
     };
-    LoadedSide local(lists.lvLocal), remote(lists.lvRemote);
+    auto pump = [&] { view.ProcessMessages(); };
+    LoadedSide local(lists.lvLocal, pump), remote(lists.lvRemote, pump);
     const Pass passes[] = {
         {lists.lFileAdd1, remoteRoot, localRoot, local, Side::First, true},
         {lists.rFileAdd1, localRoot, remoteRoot, remote, Side::Second, true},

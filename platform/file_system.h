@@ -24,5 +24,7 @@ bool SetCurrentFolder(std::string_view path);
 std::string ExecutableFolder();
 // The user's folder for temporary files, without a trailing separator.
 std::string TemporaryFolder();
+// Whether two existing folders lie on one volume; false when either cannot be told.
+bool SameVolume(std::string_view a, std::string_view b);
 
 }  // namespace platform

@@ -14,7 +14,8 @@ public:
     using TextOf = std::function<std::string(size_t row)>;
     using CountOf = std::function<size_t()>;
 
-    VirtualList(HWND list, CountOf count, TextOf text) : list_(list), count_(std::move(count)), text_(std::move(text)) {}
+    // Takes over the list's keyboard navigation (below).
+    VirtualList(HWND list, CountOf count, TextOf text);
 
     HWND hwnd() const { return list_; }
     // Shows the model's current length; call after the model changed.
@@ -25,6 +26,8 @@ public:
     // Answers LVN_GETDISPINFOW for this list; false when the notification is another list's.
     bool AnswerDisplayInfo(NMHDR* header) const;
     std::vector<size_t> SelectedRows() const;
+    // Unselects what is selected, row by row: asking the list to unselect every row walks all of them.
+    void ClearSelection();
     std::string Text(size_t row) const { return text_(row); }
 
 private:

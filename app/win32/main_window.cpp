@@ -375,6 +375,18 @@ void TfMirv95::SetPanelText(Panel panel, std::string_view text) {
 
 std::string TfMirv95::Hint(int controlId) const { return hints_.Get(Control(controlId)); }
 
+void TfMirv95::ListsChanged() {
+    // A long list takes a while to paint; painted one by one with the messages run in between, no
+    // click waits for more than one of them.
+    for (auto& list : lists_) {
+        list.Refresh();
+        if (IsWindowVisible(list.hwnd())) {
+            UpdateWindow(list.hwnd());
+            ui::ProcessPendingMessages(hwnd());
+        }
+    }
+}
+
 void TfMirv95::RefreshLists() {
     for (auto& list : lists_) list.Refresh();
 }
@@ -480,7 +492,7 @@ void TfMirv95::OnContextMenu(HWND control, POINT at) {
         ScreenToClient(control, &hit.pt);
         int row = ListView_HitTest(control, &hit);
         if (row >= 0 && !(ListView_GetItemState(control, row, LVIS_SELECTED) & LVIS_SELECTED)) {
-            ListView_SetItemState(control, -1, 0, LVIS_SELECTED);
+            ListById(id)->ClearSelection();
             ListView_SetItemState(control, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         }
     }
@@ -506,8 +518,7 @@ void TfMirv95::ListCommand(Step step) {
     if (!Allowed(Command::ListEdit)) return;
     step();
     // Indices moved: what was selected is gone from where it was.
-    for (int id = ids::lFileAdd1; id <= ids::rignfile1; ++id)
-        ListView_SetItemState(Control(id), -1, 0, LVIS_SELECTED);
+    for (int id = ids::lFileAdd1; id <= ids::rignfile1; ++id) ListById(id)->ClearSelection();
     RefreshLists();
     ComputeTotals();
 }
@@ -557,6 +568,15 @@ void TfMirv95::SetStepCaption(std::string_view caption) { ui::SetText(Control(id
 void TfMirv95::SetProgress(int percent) { SendMessageW(Control(ids::pb1), PBM_SETPOS, percent, 0); }
 
 void TfMirv95::ProcessMessages() {
+    // The steps ask every hundred entries, which can be thousands of times a second; each look at
+    // the queue is a trip to the window system. No click waits noticeably for a few milliseconds.
+    auto now = std::chrono::steady_clock::now();
+    if (now - lastPump_ < std::chrono::milliseconds(4)) return;
+    lastPump_ = now;
+    PumpNow();
+}
+
+void TfMirv95::PumpNow() {
     // Every list repainted at every call made painting most of a long evaluation's time. Lists on
     // hidden pages wait for the refresh at the end of the step (or for their page to be shown).
     for (auto& list : lists_)
@@ -648,7 +668,7 @@ void TfMirv95::Repaint() { RedrawWindow(hwnd(), nullptr, nullptr, RDW_UPDATENOW 
 
 void TfMirv95::WaitForMessage() {
     WaitMessage();
-    ProcessMessages();
+    PumpNow();
 }
 
 void TfMirv95::OfferWizardNotice() {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <array>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -111,7 +112,7 @@ public:
     void Repaint() override;
     void WaitForMessage() override;
     void OfferWizardNotice() override;
-    void ListsChanged() override { RefreshLists(); }
+    void ListsChanged() override;
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -147,6 +148,8 @@ private:
     std::vector<size_t> ActiveSelection();
     void ShowDetailTexts(const engine::ItemDetails& details);
     void OnCountdownTick();
+    // Lets the pending messages run now (ProcessMessages may leave them for a moment).
+    void PumpNow();
     void BrowseFolder(int editId);
     void FolderEditLostFocus(int editId);
 
@@ -165,6 +168,7 @@ private:
     HWND tabs_ = nullptr;
     HWND stats_ = nullptr;
     bool shown_ = false;
+    std::chrono::steady_clock::time_point lastPump_{};
 };
 
 }  // namespace app

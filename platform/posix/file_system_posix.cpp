@@ -66,6 +66,12 @@ std::string ExecutableFolder() {
     return path.substr(0, path.find_last_of('/'));
 }
 
+bool SameVolume(std::string_view a, std::string_view b) {
+    struct stat first {}, second {};
+    return stat(PosixPath(a).c_str(), &first) == 0 && stat(PosixPath(b).c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev;
+}
+
 std::string TemporaryFolder() {
     const char* tmp = std::getenv("TMPDIR");
     std::string path = tmp && *tmp ? tmp : "/tmp";

@@ -241,6 +241,40 @@ TEST_F(Review, DeletedOneSidedFolderGoesWithItsFiles) {
     EXPECT_TRUE(first.Exists("only.txt"));
 }
 
+TEST_F(Review, ArrowsPagesHomeAndEndMoveTheOneSelectedRowAsTheListViewDoes) {
+    for (int i = 0; i < 60; ++i) first.Write("many\\f" + std::to_string(100 + i) + ".txt", "x");
+    Load();
+    ShowWindow(main().hwnd(), SW_SHOWNOACTIVATE);  // a list shows its pages only on screen
+    HWND list = Control(ids::lvLocal);
+    int rows = ListView_GetItemCount(list), page = ListView_GetCountPerPage(list);
+    ASSERT_GT(rows, page + 2);
+    SetFocus(list);
+    auto selected = [&] {
+        std::vector<int> out;
+        for (int i = ListView_GetNextItem(list, -1, LVNI_SELECTED); i >= 0; i = ListView_GetNextItem(list, i, LVNI_SELECTED))
+            out.push_back(i);
+        return out;
+    };
+    ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemState(list, 5, LVIS_SELECTED, LVIS_SELECTED);  // a second selected row goes too
+    struct Case {
+        WPARAM key;
+        int focus;
+    };
+    const Case cases[] = {{VK_DOWN, 1}, {VK_NEXT, page - 1}, {VK_NEXT, 2 * page - 1}, {VK_UP, 2 * page - 2},
+                          {VK_END, rows - 1}, {VK_DOWN, rows - 1}, {VK_HOME, 0}, {VK_UP, 0}};
+    for (const Case& c : cases) {
+        SendMessageW(list, WM_KEYDOWN, c.key, 0);
+        SendMessageW(list, WM_KEYUP, c.key, 0);
+        EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED), c.focus) << c.key;
+        EXPECT_EQ(selected(), std::vector<int>{c.focus}) << c.key;
+        // The row is in view; the selection change is told as for a click (the hint below).
+        EXPECT_LE(ListView_GetTopIndex(list), c.focus);
+        EXPECT_LT(c.focus, ListView_GetTopIndex(list) + page);
+    }
+    EXPECT_EQ(main().Hint(ids::lvLocal), main().state().lists.lvLocal.Text(0));
+}
+
 TEST_F(Review, CommandsAreRefusedWhileAStepRuns) {
     Load();
     Select(ids::lFileAdd1, {0});
