@@ -179,9 +179,9 @@ size_t ScanAndSortPair(platform::FileOps& files, const PairPaths& paths, const S
         side.links = ScanFolder(files, search, root, options, side.list, side.total);
     };
     auto sort = [](Side& side) { side.list.SetSorted(true); };
-    // Two walks of one volume at once only wait for each other (and for its disk): there one thread
-    // walks both sides while the other sorts the first. Two volumes are walked side by side.
-    const bool oneVolume = platform::SameVolume(paths.firstRoot, paths.secondRoot);
+    // Where two walks at once would only wait for each other, one thread walks both sides while the
+    // other sorts the first.
+    const bool oneVolume = !platform::WalkSideBySide(paths.firstRoot, paths.secondRoot);
     std::promise<void> firstWalked;
     std::future<void> firstWalkedLater = firstWalked.get_future();
     // The futures of std::async wait for their threads when destroyed, so no thread outlives the

@@ -24,7 +24,9 @@ bool SetCurrentFolder(std::string_view path);
 std::string ExecutableFolder();
 // The user's folder for temporary files, without a trailing separator.
 std::string TemporaryFolder();
-// Whether two existing folders lie on one volume; false when either cannot be told.
-bool SameVolume(std::string_view a, std::string_view b);
+// Whether two folders are best walked at the same time. On Windows only when they lie on different
+// volumes: two walks of one disk only wait for each other (and Wine lists one folder at a time).
+// Natively always: the file system serves both at once.
+bool WalkSideBySide(std::string_view a, std::string_view b);
 
 }  // namespace platform

@@ -117,14 +117,14 @@ std::string ExecutableFolder() {
     return Narrow(slash == std::wstring::npos ? std::wstring() : buffer.substr(0, slash));
 }
 
-bool SameVolume(std::string_view a, std::string_view b) {
+bool WalkSideBySide(std::string_view a, std::string_view b) {
     auto volume = [](std::string_view path) {
         wchar_t root[MAX_PATH + 1] = {};
         std::wstring full = LongPath(path);
         return GetVolumePathNameW(full.c_str(), root, MAX_PATH) ? std::wstring(root) : std::wstring();
     };
-    std::wstring first = volume(a);
-    return !first.empty() && lstrcmpiW(first.c_str(), volume(b).c_str()) == 0;
+    std::wstring first = volume(a), second = volume(b);
+    return first.empty() || second.empty() || lstrcmpiW(first.c_str(), second.c_str()) != 0;
 }
 
 std::string TemporaryFolder() {
