@@ -7,6 +7,7 @@
 #include "engine/delete.h"
 #include "engine/evaluate.h"
 #include "engine/file_helpers.h"
+#include "engine/removal.h"
 #include "engine/scan.h"
 #include "engine/update.h"
 #include "platform/error.h"
@@ -119,7 +120,7 @@ void Runs::Pass(const PairLists& pairs, size_t pairIndex) {
     engine::EvaluateFolders(state_.lists, settings_.mirrorlocal, state_.totals, host_, settings_.ignorehour);
     host_.ListsChanged();
     Decide();
-    if (host_.Status(5) != "Synchronized" && settings_.autodortdata) RunSync();
+    if (host_.Status(5) != "Synchronized" && settings_.autodortdata) RunSync(true);
 }
 
 bool Runs::SkipWithoutFolders() {
@@ -190,7 +191,7 @@ void Runs::WaitForNext() {
     host_.EnableButton(Button::Next, false);
 }
 
-SyncTally Runs::RunSync() {
+SyncTally Runs::RunSync(bool unattended) {
     RunPhases::Scope phase(state_.phases, Phase::SyncStep);
     host_.EnableButton(Button::Exit, false);
     host_.EnableButton(Button::Load, false);
@@ -208,16 +209,22 @@ SyncTally Runs::RunSync() {
     SyncReport* report = nullptr;
     if (settings_.usereport) {
         std::optional<SyncReport>& holder = state_.phases.LoadRunActive() ? runReport_ : own;
-        if (!holder) holder.emplace(platform::CurrentLocalTime());
+        if (!holder) holder.emplace(platform::CurrentLocalTime(), ReportFolder());
         report = &*holder;
         report->BeginPair(local, remote);
     }
-    const engine::SyncOptions options{settings_.userecycle ? &platform::SystemRecycleBin() : nullptr, report};
-    engine::StepCounts update = engine::UpdateItems(files_, l, local, remote, host_, options);
+    const engine::SyncOptions options{settings_.userecycle ? &platform::SystemRecycleBin() : nullptr, report,
+                                      unattended};
+    // One owner of what leaves the folders, for the copies and the deletions alike: it asks at most
+    // once whether what the Recycle Bin cannot take may go for good.
+    engine::Removal removal(files_, options, host_, local, remote);
+    removal.AskBeforehand(l, local, remote);
+    engine::UpdateItems(files_, l, local, remote, host_, removal);
     engine::PrepareDeletion(l, host_, options);
-    engine::StepCounts removal = engine::DeleteItems(files_, l, local, remote, host_, options);
-    tally.handled = update.handled + removal.handled;
-    tally.failed = update.failed + removal.failed;
+    engine::DeleteItems(files_, l, local, remote, host_, removal);
+    removal.Finish();
+    tally.handled = removal.Counts().handled;
+    tally.failed = removal.Counts().failed;
     if (report) {
         report->End(platform::CurrentLocalTime());
         // A report that cannot be written costs the Sync nothing.

@@ -23,8 +23,9 @@ public:
     // Every Load: the passes over the folder pair or the multi-directory set.
     void RunMultiDirectory();
     // Every Sync: the copies, then the deletions; status panel 0 tells what came of them (of all the
-    // Syncs of the Load run it is part of).
-    SyncTally RunSync();
+    // Syncs of the Load run it is part of). unattended: started by a pass, with nobody to ask whether
+    // what the Recycle Bin cannot take may go for good.
+    SyncTally RunSync(bool unattended = false);
     void LoadFromButton();
     void SyncFromButton();
     // A close of the window: true when it may close now; otherwise it is carried out once the run

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/sync_log.h"
+#include "platform/append_file.h"
 #include "platform/clock.h"
 #include "platform/file_ops.h"
 
@@ -16,11 +17,15 @@ namespace app {
 
 class SyncReport final : public engine::SyncLog {
 public:
-    explicit SyncReport(const platform::LocalTime& started);
+    // folder: where the report and its journal are written as the Sync goes, each item appended when it
+    // is done, so a crash or a power cut leaves the record of what was done. Empty: kept in memory
+    // until SaveReport.
+    explicit SyncReport(const platform::LocalTime& started, std::string folder = {});
 
     // The pair the next records belong to.
     void BeginPair(std::string_view first, std::string_view second);
     void Record(const engine::ItemRecord& record) override;
+    // The end of the Sync: the journal says it ended; SaveReport then puts the totals on top.
     void End(const platform::LocalTime& ended);
 
     // UTF-8 text with CR LF line ends (the byte-order mark is the file's, see SaveReport).
@@ -28,28 +33,39 @@ public:
     // "Sync 2026-12-07 16-30-01.txt": named by the start, so the names sort by time.
     std::string FileName() const;
 
-    // Where SaveReport put it the first time; later saves replace that file.
+    // Where the report is written; later saves replace that file. Its journal has the same name
+    // ending in ".journal".
     std::string savedPath;
 
 private:
+    friend bool SaveReport(platform::FileOps&, std::string_view, SyncReport&, size_t);
+    // Picks the file's name in the folder, once.
+    void Name(platform::FileOps& files, std::string_view folder);
+    void Append(std::string_view reportLines, std::string_view journalLines);
+
     struct Pair {
         std::string first, second;
         std::vector<std::string> lines;
     };
     platform::LocalTime started_, ended_;
+    platform::FileTime startedAt_;
     std::chrono::steady_clock::time_point startClock_, endClock_;
     std::vector<Pair> pairs_;
-    std::array<int, 10> counts_{};  // by engine::Outcome
+    std::array<int, 11> counts_{};  // by engine::Outcome
+    platform::AppendFile report_, journal_;
 };
 
 // The folder of the reports: %LOCALAPPDATA%\Mirravel\Reports.
 std::string ReportFolder();
 
-// Writes the report into the folder (made when missing) and keeps the newest `keep` reports there.
-// False when it cannot be written.
+// Writes the whole report, totals on top, into the folder (made when missing) and keeps the newest
+// `keep` reports (and their journals) there. False when it cannot be written.
 bool SaveReport(platform::FileOps& files, std::string_view folder, SyncReport& report, size_t keep = 50);
 
 // The newest report in the folder, if there is one.
 std::optional<std::string> NewestReport(platform::FileOps& files, std::string_view folder);
+
+// The journal beside a report.
+std::string JournalPath(std::string_view reportPath);
 
 }  // namespace app

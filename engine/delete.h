@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "engine/lists.h"
+#include "engine/removal.h"
 #include "engine/run_view.h"
 #include "engine/step_counts.h"
 #include "engine/sync_log.h"
@@ -14,12 +15,15 @@ namespace engine {
 // A stop tells the log of every deletion left undone.
 void PrepareDeletion(SyncLists& lists, RunView& view, const SyncOptions& options = {});
 
-// Deletes the files the lists name, then removes their folder entries deepest first, so a folder
-// deleted with its contents goes too; a folder still holding anything stays. Never deletes
-// recursively. A file that changed since the Load stays. Empties each list it worked through. Counts
-// as failed the items that could not be deleted or stayed because they changed (a folder kept because
-// it still holds unlisted items does not count); entries not reached because of a stop are not handled.
-// With a Recycle Bin in the options, what goes goes there, in batches, where the drive has one.
+// Deletes the files the lists name, then removes their folder entries deepest first, each only when
+// empty (a folder deleted with its contents goes too; one that still holds anything stays, not done).
+// Never deletes recursively. A file that changed since the Load stays. Every entry is told to the
+// removal owner, which sends files to the Recycle Bin where it serves. Empties each list it worked
+// through; entries not reached because of a stop are told as such.
+void DeleteItems(platform::FileOps& files, SyncLists& lists, std::string_view localRoot, std::string_view remoteRoot,
+                 RunView& view, Removal& removal);
+
+// The same as a Sync of its own: its removal owner is made here and finished at the end.
 StepCounts DeleteItems(platform::FileOps& files, SyncLists& lists, std::string_view localRoot,
                        std::string_view remoteRoot, RunView& view, const SyncOptions& options = {});
 

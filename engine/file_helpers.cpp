@@ -1,47 +1,11 @@
 #include "engine/file_helpers.h"
 
-#include <atomic>
-#include <charconv>
 #include <string>
 
-#include "platform/process.h"
+#include "engine/removal.h"
+#include "platform/work_names.h"
 
 namespace engine {
-
-namespace {
-
-constexpr std::string_view kTemporaryPrefix = "~mirv98-", kTemporarySuffix = ".tmp";
-
-// Temporary names differ between processes and between copies of one process; the process id tells
-// a later Sync whether the copy that wrote one may still be running.
-std::string TemporaryName() {
-    static std::atomic<unsigned> counter{0};
-    return std::string(kTemporaryPrefix) + std::to_string(platform::CurrentProcessId()) + "-" +
-           std::to_string(counter++) + std::string(kTemporarySuffix);
-}
-
-// A temporary copy's writer may still be at work: this process, or a process of its id that runs.
-// A number no process can have (too long) leaves no writer.
-bool WriterMayRun(std::string_view name) {
-    std::string_view digits = name.substr(kTemporaryPrefix.size());
-    std::uint32_t id = 0;
-    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), id);
-    if (error != std::errc() || *end != '-') return false;
-    return id == platform::CurrentProcessId() || platform::ProcessRunning(id);
-}
-
-}  // namespace
-
-bool IsTemporaryCopyName(std::string_view name) {
-    if (!name.starts_with(kTemporaryPrefix) || !name.ends_with(kTemporarySuffix)) return false;
-    std::string_view middle = name.substr(kTemporaryPrefix.size(),
-                                          name.size() - kTemporaryPrefix.size() - kTemporarySuffix.size());
-    size_t dash = middle.find('-');
-    if (dash == 0 || dash == std::string_view::npos || dash + 1 == middle.size()) return false;
-    for (size_t i = 0; i < middle.size(); ++i)
-        if (i != dash && (middle[i] < '0' || middle[i] > '9')) return false;
-    return true;
-}
 
 std::string_view EntryPath(std::string_view text, bool folder) {
     if (folder && text.size() >= 2 && text.front() == '[' && text.back() == ']') return text.substr(1, text.size() - 2);
@@ -58,29 +22,47 @@ bool BehindLink(platform::FileOps& files, std::string_view root, std::string_vie
     return false;
 }
 
-void CreateFolderChain(platform::FileOps& files, std::string_view path) {
+void CreateFolderChain(platform::FileOps& files, std::string_view path, std::vector<std::string>* created) {
     if (!path.empty() && (path.back() == '\\' || path.back() == '/')) path.remove_suffix(1);
     if (path.size() <= 2 || files.FolderExists(path)) return;
     size_t cut = path.find_last_of("\\/:");
-    if (cut != std::string_view::npos) CreateFolderChain(files, path.substr(0, cut + 1));
-    files.CreateFolder(path);
+    if (cut != std::string_view::npos) CreateFolderChain(files, path.substr(0, cut + 1), created);
+    if (files.CreateFolder(path) && created) created->emplace_back(path);
 }
+
+namespace {
+
+// Gives the destination the new content in the place of its old one, which takes the name aside. A
+// swap that fails half-way puts the old content back under its name.
+bool Swap(platform::FileOps& files, const std::string& temporary, std::string_view destination, CopyPlacement& placement) {
+    if (!files.CanReplace(destination) || !files.Rename(destination, placement.aside)) return false;
+    if (files.Rename(temporary, destination)) {
+        placement.swapped = true;
+        return true;
+    }
+    std::string error = platform::LastErrorText();
+    if (!files.Rename(placement.aside, destination)) {
+        // The name stays empty only if the old content cannot return either: then it waits under its
+        // own name, which the next Sync into the folder recycles.
+        error += "; the old content is kept as " + placement.aside.substr(placement.aside.find_last_of("\\/") + 1);
+    }
+    placement.error = error;
+    return false;
+}
+
+}  // namespace
 
 bool CopyItemFile(platform::FileOps& files, std::string_view source, std::string_view destination,
                   const std::function<bool()>& mayReplace, CopyPlacement* placement) {
     size_t cut = destination.find_last_of("\\/");
     std::string temporary(cut == std::string_view::npos ? std::string_view() : destination.substr(0, cut + 1));
-    temporary += TemporaryName();
+    temporary += platform::TemporaryCopyName();
     auto place = [&] {
-        if (!placement || !placement->keepOld || !files.Find(destination)) return files.MoveReplacing(temporary, destination);
-        // The old content leaves its name in the same step that gives the name to the new one.
-        std::string aside = AsideName(files, destination);
-        if (!placement->keepOld->ReplaceKeeping(temporary, destination, aside)) return false;
-        placement->aside = std::move(aside);
-        return true;
+        if (!placement || placement->aside.empty() || !files.Find(destination)) return files.MoveReplacing(temporary, destination);
+        return Swap(files, temporary, destination, *placement);
     };
     if (files.CopyToFile(source, temporary) && (!mayReplace || mayReplace()) && place()) return true;
-    if (placement) placement->error = platform::LastErrorText();
+    if (placement && placement->error.empty()) placement->error = platform::LastErrorText();
     // The copy may carry a read-only attribute from its source.
     files.SetArchiveOnly(temporary);
     files.RemoveFile(temporary);
@@ -95,11 +77,19 @@ bool LoadedSide::ChangedSinceLoad(platform::FileOps& files, std::string_view rel
     return i == kNone || items_.LastWrite(i) != now->lastWrite || items_.Size(i) != now->size;
 }
 
-void LoadedSide::RemoveLeftovers(platform::FileOps& files, std::string_view root, std::string_view folder) {
-    if (items_.TemporaryFiles().empty()) return;
+std::optional<ItemState> LoadedSide::Loaded(std::string_view relative, bool folder) {
+    if (!index_) index_.emplace(items_, meanwhile_);
+    size_t i = index_->Find(NameKey(folder ? "[" + std::string(relative) + "]" : std::string(relative)), folder);
+    if (i == kNone) return std::nullopt;
+    return ItemState{true, folder, folder ? 0 : items_.Size(i), folder ? 0 : items_.LastWrite(i)};
+}
+
+void LoadedSide::RemoveLeftovers(platform::FileOps& files, std::string_view root, std::string_view folder,
+                                 Removal* removal, Side side) {
+    if (items_.WorkFiles().empty()) return;
     if (!leftovers_) {
         leftovers_.emplace();
-        for (const std::string& path : items_.TemporaryFiles()) {
+        for (const std::string& path : items_.WorkFiles()) {
             size_t cut = path.find_last_of('\\');
             (*leftovers_)[NameKey(cut == std::string::npos ? std::string() : path.substr(0, cut))].push_back(path);
         }
@@ -107,26 +97,18 @@ void LoadedSide::RemoveLeftovers(platform::FileOps& files, std::string_view root
     auto here = leftovers_->find(NameKey(folder));
     if (here == leftovers_->end()) return;
     for (const std::string& path : here->second) {
-        if (WriterMayRun(path.substr(path.find_last_of('\\') + 1))) continue;
+        std::string name = path.substr(path.find_last_of('\\') + 1);
+        if (platform::WriterMayRun(name)) continue;
         std::string full = std::string(root) + "\\" + path;
-        // It may carry a read-only attribute from its source.
+        if (platform::WorkFileKind(name) == platform::WorkFile::OldCopy) {
+            if (removal) removal->RemoveLeftover(side, path, full);
+            continue;
+        }
+        // Half a copy: it may carry a read-only attribute from its source.
         files.SetArchiveOnly(full);
         files.RemoveFile(full);
     }
     leftovers_->erase(here);
-}
-
-std::string AsideName(platform::FileOps& files, std::string_view path) {
-    size_t cut = path.find_last_of("\\/");
-    size_t nameStart = cut == std::string_view::npos ? 0 : cut + 1;
-    size_t dot = path.rfind('.');
-    if (dot == std::string_view::npos || dot <= nameStart) dot = path.size();
-    std::string_view stem = path.substr(0, dot), extension = path.substr(dot);
-    for (int n = 1;; ++n) {
-        std::string aside = std::string(stem) + (n == 1 ? " (old copy)" : " (old copy " + std::to_string(n) + ")") +
-                            std::string(extension);
-        if (!files.Find(aside)) return aside;
-    }
 }
 
 ByteCount GetItemSize(platform::FileOps& files, std::string_view path) {

@@ -8,6 +8,7 @@
 #include "engine/file_helpers.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
+#include "platform/work_names.h"
 #include "settings/settings.h"
 
 namespace engine {
@@ -96,8 +97,8 @@ public:
                 // the pair (or repeats it), so it is neither listed nor copied nor deleted.
                 if (e.link) ++linksPassedOver_;
                 else Walk(folder + e.name + "\\", path + "\\");
-            } else if (IsTemporaryCopyName(e.name)) {
-                list_.NoteTemporaryFile(path);
+            } else if (platform::WorkFileKind(e.name) != platform::WorkFile::None) {
+                list_.NoteWorkFile(path);
             } else if (filter_.Passes(e.name)) {
                 AddScannedItem(list_, total_, path, false, platform::PackFileTime(e.lastWrite), e.lastWrite, e.size);
             }

@@ -1,6 +1,11 @@
 #pragma once
-// One record for every item a Sync was given: what was done with it, or why it was not.
+// One record for every item a Sync was given: what was done with it, or why it was not, and enough of
+// its state before and after to reverse it.
+#include <cstdint>
 #include <string>
+#include <utility>
+
+#include "platform/clock.h"
 
 namespace platform {
 class RecycleBin;
@@ -20,16 +25,37 @@ enum class Outcome {
     Changed,        // changed since the Load, so left as it is
     Declined,       // "Copy Failed, Force Update?" answered No
     Stopped,        // not reached: Stop, or the window was closed
-    Kept,           // a folder to delete that still holds what no list names: it stays, as it should
+    Kept,           // a folder to delete that still holds what no list names: it stays
+    LeftInPlace,    // the Recycle Bin cannot take it (or its old copy) and the user did not say to delete for good
+};
+
+// A file or folder at its place: absent, or there with this size and last-write time.
+struct ItemState {
+    bool present = false;
+    bool folder = false;
+    std::int64_t size = 0;
+    platform::FileTime lastWrite = 0;
+    bool operator==(const ItemState&) const = default;
 };
 
 struct ItemRecord {
+    ItemRecord(Outcome outcome, Side side, std::string path, bool folder, bool deletion, std::string detail = {})
+        : outcome(outcome), side(side), path(std::move(path)), folder(folder), deletion(deletion),
+          detail(std::move(detail)) {}
+
     Outcome outcome;
     Side side;         // the side written to, or deleted from
     std::string path;  // below the side's folder; a folder's without brackets
     bool folder = false;
     bool deletion = false;  // from a delete list (a failure to delete, not to copy)
     std::string detail;
+    ItemState before, after;  // at the item's place, before and after the Sync worked on it
+    // Where the removed or replaced content went, when the Recycle Bin took it: the path it was
+    // recycled from (an old copy's own name beside the item) and when.
+    std::string binPath;
+    platform::FileTime recycledFrom = 0, recycledUntil = 0;
+    // Not an item of the plan: a folder made for the files in it, or an old copy a cut-off Sync left.
+    bool extra = false;
 };
 
 class SyncLog {
@@ -42,6 +68,14 @@ public:
 struct SyncOptions {
     platform::RecycleBin* recycleBin = nullptr;  // deleted items and old copies go there where it serves
     SyncLog* log = nullptr;
+    // Nobody to ask: what the Recycle Bin cannot take stays in place.
+    bool unattended = false;
 };
+
+// Whether an outcome counts as done.
+constexpr bool Done(Outcome outcome) {
+    return outcome == Outcome::Copied || outcome == Outcome::FolderCreated || outcome == Outcome::Replaced ||
+           outcome == Outcome::Recycled || outcome == Outcome::Deleted;
+}
 
 }  // namespace engine

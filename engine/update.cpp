@@ -1,7 +1,7 @@
 #include "engine/update.h"
 
-#include <functional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/file_helpers.h"
@@ -21,145 +21,176 @@ std::string_view FolderPart(std::string_view path) {
     return cut == std::string_view::npos ? std::string_view() : path.substr(0, cut + 1);
 }
 
-// What came of one entry.
-struct Result {
-    Outcome outcome;
-    std::string detail;
-    std::string aside;  // an update's old content, kept for the Recycle Bin
-};
-
-Result Failure(std::string detail) { return {Outcome::Failed, std::move(detail), {}}; }
-
-// Copies to to\relative. Before the first copy into a folder, the temporary files that cut-off
-// copies left there go.
-bool CopyInto(platform::FileOps& files, std::string_view source, std::string_view to, std::string_view relative,
-              const std::string& destination, LoadedSide& loaded, const std::function<bool()>& mayReplace,
-              CopyPlacement& placement) {
-    size_t cut = relative.find_last_of('\\');
-    loaded.RemoveLeftovers(files, to, cut == std::string_view::npos ? std::string_view() : relative.substr(0, cut));
-    return CopyItemFile(files, source, destination, mayReplace, &placement);
+ItemState StateOf(platform::FileOps& files, std::string_view path) {
+    auto info = files.Find(path);
+    if (!info) return {};
+    return {true, info->directory, info->directory ? 0 : info->size, info->directory ? 0 : info->lastWrite};
 }
 
 constexpr const char* kBehindLink = "behind a folder link, outside the pair";
 
-// An add entry: a folder is created; a file whose folder is missing gets the folder chain and a
-// second try. Walking the list backward brings a folder's files before its own entry. Nothing is
-// written behind a folder link: that would be outside the pair.
-Result CarryOutAdd(platform::FileOps& files, const ResultEntry& entry, std::string_view from, std::string_view to,
-                   LoadedSide& loaded) {
-    std::string_view path = EntryPath(entry.text, entry.folder);
-    if (BehindLink(files, to, path)) return Failure(kBehindLink);
-    std::string destination = Join(to, path);
-    if (entry.folder) {
-        CreateFolderChain(files, destination);
-        if (files.FolderExists(destination)) return {Outcome::FolderCreated, {}, {}};
-        return Failure("the folder could not be created");
-    }
-    // Asked before the copy and again just before the copy takes the destination's place.
-    auto unchanged = [&] { return !loaded.ChangedSinceLoad(files, path, destination); };
-    if (!unchanged()) return {Outcome::Changed, {}, {}};
-    std::string source = Join(from, path);
-    CopyPlacement placement;
-    if (CopyInto(files, source, to, path, destination, loaded, unchanged, placement)) return {Outcome::Copied, {}, {}};
-    CreateFolderChain(files, FolderPart(destination));
-    if (CopyItemFile(files, source, destination, unchanged, &placement)) return {Outcome::Copied, {}, {}};
-    return unchanged() ? Failure(placement.error) : Result{Outcome::Changed, {}, {}};
-}
+// One pass's direction: from one root to the other, the destination side as the Load saw it, and the
+// folders this Sync has made there.
+struct Direction {
+    std::string_view from, to;
+    LoadedSide& loaded;
+    Side side;
+    std::unordered_set<std::string>& made;  // name keys of full paths
+};
 
-// An update entry: a failed copy asks whether to clear the destination's attributes and force it.
-// A destination that changed since the Load, or lies behind a folder link, is left as it is, without
-// a question. keepOld, when given, keeps the old content aside for the Recycle Bin.
-Result CarryOutUpdate(platform::FileOps& files, std::string_view entry, std::string_view from, std::string_view to,
-                      LoadedSide& loaded, RunView& view, platform::RecycleBin* keepOld) {
-    if (BehindLink(files, to, entry)) return Failure(kBehindLink);
-    std::string source = Join(from, entry), destination = Join(to, entry);
-    auto unchanged = [&] { return !loaded.ChangedSinceLoad(files, entry, destination); };
-    if (!unchanged()) return {Outcome::Changed, {}, {}};
-    CopyPlacement placement{keepOld, {}, {}};
-    auto replaced = [&] { return Result{Outcome::Replaced, {}, placement.aside}; };
-    if (CopyInto(files, source, to, entry, destination, loaded, unchanged, placement)) return replaced();
-    if (!unchanged()) return {Outcome::Changed, {}, {}};  // changed while the copy ran: nothing to force
-    std::string paths = "From: " + source + "\r" + "To  : " + destination + "\r";
-    if (!view.AskYesNo(paths + "Copy Failed, Force Update?")) return {Outcome::Declined, {}, {}};
-    files.SetArchiveOnly(destination);
-    if (CopyItemFile(files, source, destination, unchanged, &placement)) return replaced();
-    if (!unchanged()) return {Outcome::Changed, {}, {}};
-    view.Warn(paths + "Copy still failed");
-    return Failure(placement.error);
-}
-
-// The old contents of replaced files, recycled together: one shell operation for many files.
-class OldCopies {
+class Updater {
 public:
-    OldCopies(platform::FileOps& files, const SyncOptions& options) : files_(files), options_(options) {}
-    ~OldCopies() { Flush(); }
-    OldCopies(const OldCopies&) = delete;
-    OldCopies& operator=(const OldCopies&) = delete;
+    Updater(platform::FileOps& files, RunView& view, Removal& removal) : files_(files), view_(view), removal_(removal) {}
 
-    void Add(ItemRecord record, std::string aside) {
-        pending_.push_back({std::move(record), std::move(aside)});
-        if (pending_.size() >= kBatch) Flush();
-    }
-    void Flush() {
-        if (pending_.empty()) return;
-        std::vector<std::string> asides;
-        for (const auto& p : pending_) asides.push_back(p.aside);
-        std::vector<bool> gone = options_.recycleBin->Recycle(asides);
-        for (size_t i = 0; i < pending_.size(); ++i) {
-            ItemRecord& record = pending_[i].record;
-            if (gone[i]) {
-                record.detail = "old copy in the Recycle Bin";
-            } else {
-                // As without the Recycle Bin: the old content does not stay beside the new.
-                files_.SetArchiveOnly(pending_[i].aside);
-                files_.RemoveFile(pending_[i].aside);
-                record.detail = "old copy deleted for good: the Recycle Bin did not take it";
-            }
-            if (options_.log) options_.log->Record(record);
+    // An add entry: a folder is created; a file whose folder is missing gets the folder chain and a
+    // second try. Walking the list backward brings a folder's files before its own entry. Nothing is
+    // written behind a folder link: that would be outside the pair.
+    void Add(const ResultEntry& entry, Direction& d, ItemRecord record) {
+        std::string_view path = EntryPath(entry.text, entry.folder);
+        if (BehindLink(files_, d.to, path)) return Fail(std::move(record), kBehindLink);
+        std::string destination = Join(d.to, path);
+        if (entry.folder) {
+            // A folder this Sync made for the files in it was not there before the Sync either.
+            bool existed = files_.FolderExists(destination) && !d.made.contains(NameKey(destination));
+            MakeFolders(d, destination, destination);
+            if (!files_.FolderExists(destination)) return Fail(std::move(record), "the folder could not be created");
+            record.outcome = Outcome::FolderCreated;
+            record.before = existed ? ItemState{true, true, 0, 0} : ItemState{};
+            record.after = {true, true, 0, 0};
+            return removal_.Tell(std::move(record));
         }
-        pending_.clear();
+        // Asked before the copy and again just before the copy takes the destination's place.
+        auto unchanged = [&] { return !d.loaded.ChangedSinceLoad(files_, path, destination); };
+        if (!unchanged()) return LeftBecauseChanged(std::move(record), destination);
+        std::string source = Join(d.from, path);
+        CopyPlacement placement;
+        bool copied = CopyInto(d, source, path, destination, unchanged, placement);
+        if (!copied) {
+            MakeFolders(d, FolderPart(destination));
+            copied = CopyItemFile(files_, source, destination, unchanged, &placement);
+        }
+        if (!copied) {
+            if (!unchanged()) return LeftBecauseChanged(std::move(record), destination);
+            return Fail(std::move(record), placement.error);
+        }
+        record.outcome = Outcome::Copied;
+        record.after = StateOf(files_, destination);
+        removal_.Tell(std::move(record));
+    }
+
+    // An update entry: a failed copy asks whether to clear the destination's attributes and force it.
+    // A destination that changed since the Load, or lies behind a folder link, is left as it is, without
+    // a question. The old content leaves as the removal owner says.
+    void Update(std::string_view entry, Direction& d, ItemRecord record) {
+        if (BehindLink(files_, d.to, entry)) return Fail(std::move(record), kBehindLink);
+        std::string source = Join(d.from, entry), destination = Join(d.to, entry);
+        auto unchanged = [&] { return !d.loaded.ChangedSinceLoad(files_, entry, destination); };
+        if (!unchanged()) return LeftBecauseChanged(std::move(record), destination);
+        record.before = d.loaded.Loaded(entry, false).value_or(StateOf(files_, destination));
+        Removal::Replacement way = removal_.ForReplacement(d.side, destination, record.before.size);
+        if (way.how == Removal::OldContent::Stay) {
+            record.outcome = Outcome::LeftInPlace;
+            record.detail = way.why;
+            record.after = record.before;
+            return removal_.Tell(std::move(record));
+        }
+        CopyPlacement placement{way.how == Removal::OldContent::Keep ? way.aside : std::string(), false, {}};
+        if (CopyInto(d, source, entry, destination, unchanged, placement))
+            return Replaced(std::move(record), destination, placement, way);
+        if (!unchanged()) return LeftBecauseChanged(std::move(record), destination);  // nothing to force
+        std::string paths = "From: " + source + "\r" + "To  : " + destination + "\r";
+        if (!view_.AskYesNo(paths + "Copy Failed, Force Update?")) {
+            record.outcome = Outcome::Declined;
+            record.after = record.before;
+            return removal_.Tell(std::move(record));
+        }
+        files_.SetArchiveOnly(destination);
+        placement.error.clear();
+        if (CopyItemFile(files_, source, destination, unchanged, &placement))
+            return Replaced(std::move(record), destination, placement, way);
+        if (!unchanged()) return LeftBecauseChanged(std::move(record), destination);
+        view_.Warn(paths + "Copy still failed");
+        Fail(std::move(record), placement.error);
     }
 
 private:
-    static constexpr size_t kBatch = 200;
-    struct Pending {
-        ItemRecord record;
-        std::string aside;
-    };
+    // Copies to to\relative. Before the first copy into a folder, the work files that cut-off Syncs
+    // left there are finished.
+    bool CopyInto(Direction& d, std::string_view source, std::string_view relative, const std::string& destination,
+                  const std::function<bool()>& mayReplace, CopyPlacement& placement) {
+        size_t cut = relative.find_last_of('\\');
+        d.loaded.RemoveLeftovers(files_, d.to, cut == std::string_view::npos ? std::string_view() : relative.substr(0, cut),
+                                 &removal_, d.side);
+        return CopyItemFile(files_, source, destination, mayReplace, &placement);
+    }
+
+    // Creates the folder chain; each folder made is told (but the entry's own), so that an undo knows
+    // it was not there.
+    void MakeFolders(Direction& d, std::string_view path, std::string_view entryFolder = {}) {
+        std::vector<std::string> created;
+        CreateFolderChain(files_, path, &created);
+        for (std::string& folder : created) {
+            d.made.insert(NameKey(folder));
+            if (folder.size() <= d.to.size() + 1 || folder == entryFolder) continue;
+            ItemRecord record{Outcome::FolderCreated, d.side, folder.substr(d.to.size() + 1), true, false, {}};
+            record.after = {true, true, 0, 0};
+            record.extra = true;
+            removal_.Tell(std::move(record));
+        }
+    }
+
+    void Replaced(ItemRecord record, const std::string& destination, const CopyPlacement& placement,
+                  const Removal::Replacement& way) {
+        record.outcome = Outcome::Replaced;
+        record.after = StateOf(files_, destination);
+        if (placement.swapped) return removal_.KeepOldCopy(std::move(record), placement.aside, destination);
+        record.detail = way.why;
+        removal_.Tell(std::move(record));
+    }
+
+    void LeftBecauseChanged(ItemRecord record, std::string_view destination) {
+        record.outcome = Outcome::Changed;
+        record.before = record.after = StateOf(files_, destination);
+        removal_.Tell(std::move(record));
+    }
+
+    void Fail(ItemRecord record, std::string detail) {
+        record.outcome = Outcome::Failed;
+        record.detail = std::move(detail);
+        record.after = record.before;
+        removal_.Tell(std::move(record));
+    }
+
     platform::FileOps& files_;
-    const SyncOptions& options_;
-    std::vector<Pending> pending_;
+    RunView& view_;
+    Removal& removal_;
 };
 
 }  // namespace
 
-StepCounts UpdateItems(platform::FileOps& files, const SyncLists& lists, std::string_view localRoot,
-                       std::string_view remoteRoot, RunView& view, const SyncOptions& options) {
+void UpdateItems(platform::FileOps& files, const SyncLists& lists, std::string_view localRoot,
+                 std::string_view remoteRoot, RunView& view, Removal& removal) {
     struct Pass {
         const ResultList& list;
-        std::string_view from, to;
-        LoadedSide& destination;
-        Side side;
+        Direction& direction;
         bool add;
     };
     auto pump = [&] { view.ProcessMessages(); };
     LoadedSide local(lists.lvLocal, pump), remote(lists.lvRemote, pump);
+    std::unordered_set<std::string> madeLocal, madeRemote;
+    Direction toLocal{remoteRoot, localRoot, local, Side::First, madeLocal};
+    Direction toRemote{localRoot, remoteRoot, remote, Side::Second, madeRemote};
     const Pass passes[] = {
-        {lists.lFileAdd1, remoteRoot, localRoot, local, Side::First, true},
-        {lists.rFileAdd1, localRoot, remoteRoot, remote, Side::Second, true},
-        {lists.lUpdate1, remoteRoot, localRoot, local, Side::First, false},
-        {lists.rUpdate1, localRoot, remoteRoot, remote, Side::Second, false},
+        {lists.lFileAdd1, toLocal, true},
+        {lists.rFileAdd1, toRemote, true},
+        {lists.lUpdate1, toLocal, false},
+        {lists.rUpdate1, toRemote, false},
     };
-    // A drive without a Recycle Bin replaces as the program always did.
-    platform::RecycleBin* bin = options.recycleBin;
-    const bool keeps[] = {bin && bin->Serves(localRoot), bin && bin->Serves(remoteRoot)};
-    OldCopies oldCopies(files, options);
+    Updater updater(files, view, removal);
     size_t total = 0, done = 0;
     for (const Pass& pass : passes) total += pass.list.size();
     view.SetStepCaption("Updating Files");
-    StepCounts counts;
     for (const Pass& pass : passes) {
-        if (view.StopRequested() && !options.log) break;
         size_t count = pass.list.size();
         for (size_t k = 0; k < count; ++k) {
             const ResultEntry& entry = pass.list[pass.add ? count - 1 - k : k];
@@ -170,34 +201,22 @@ StepCounts UpdateItems(platform::FileOps& files, const SyncLists& lists, std::st
                 view.ProcessMessages();
                 stopped = view.StopRequested();
             }
-            if (stopped && !options.log) break;
-            ItemRecord record{Outcome::Stopped, pass.side, std::string(EntryPath(entry.text, entry.folder)),
+            ItemRecord record{Outcome::Stopped, pass.direction.side, std::string(EntryPath(entry.text, entry.folder)),
                               entry.folder, false, {}};
             // From the stop on, what is left is only told.
-            if (stopped) {
-                options.log->Record(record);
-                continue;
-            }
-            bool keep = keeps[pass.side == Side::First ? 0 : 1];
-            Result result = pass.add ? CarryOutAdd(files, entry, pass.from, pass.to, pass.destination)
-                                     : CarryOutUpdate(files, entry.text, pass.from, pass.to, pass.destination, view,
-                                                      keep ? bin : nullptr);
-            ++counts.handled;
-            record.outcome = result.outcome;
-            record.detail = std::move(result.detail);
-            bool ok = result.outcome == Outcome::Copied || result.outcome == Outcome::FolderCreated ||
-                      result.outcome == Outcome::Replaced;
-            if (!ok) ++counts.failed;
-            if (!result.aside.empty()) {
-                oldCopies.Add(std::move(record), std::move(result.aside));
-                continue;
-            }
-            if (result.outcome == Outcome::Replaced && bin && !keep)
-                record.detail = "old copy deleted for good: no Recycle Bin on this drive";
-            if (options.log) options.log->Record(record);
+            if (stopped) removal.Tell(std::move(record));
+            else if (pass.add) updater.Add(entry, pass.direction, std::move(record));
+            else updater.Update(entry.text, pass.direction, std::move(record));
         }
     }
-    return counts;
+}
+
+StepCounts UpdateItems(platform::FileOps& files, const SyncLists& lists, std::string_view localRoot,
+                       std::string_view remoteRoot, RunView& view, const SyncOptions& options) {
+    Removal removal(files, options, view, localRoot, remoteRoot);
+    UpdateItems(files, lists, localRoot, remoteRoot, view, removal);
+    removal.Finish();
+    return removal.Counts();
 }
 
 }  // namespace engine

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "engine/lists.h"
+#include "engine/removal.h"
 #include "engine/run_view.h"
 #include "engine/step_counts.h"
 #include "engine/sync_log.h"
@@ -11,10 +12,14 @@
 namespace engine {
 
 // Passes lFileAdd1, rFileAdd1 (last entry first), lUpdate1, rUpdate1. Roots without a trailing
-// backslash. Counts as failed the entries not carried out in the end (failed twice, or declined at
-// "Copy Failed, Force Update?", or left alone because the destination changed since the Load);
-// entries not reached because of a stop are not handled. With a Recycle Bin in the options, an updated
-// file's old content goes there (where the drive has one); the log, when given, hears of every entry.
+// backslash. Every entry is told to the removal owner, which decides where an updated file's old content
+// goes and counts what was not carried out in the end (failed twice, declined at "Copy Failed, Force
+// Update?", left alone because the destination changed since the Load, or because the Recycle Bin cannot
+// take its old content); entries not reached because of a stop are told as such.
+void UpdateItems(platform::FileOps& files, const SyncLists& lists, std::string_view localRoot,
+                 std::string_view remoteRoot, RunView& view, Removal& removal);
+
+// The same as a Sync of its own: its removal owner is made here and finished at the end.
 StepCounts UpdateItems(platform::FileOps& files, const SyncLists& lists, std::string_view localRoot,
                        std::string_view remoteRoot, RunView& view, const SyncOptions& options = {});
 

@@ -62,6 +62,8 @@ constexpr int CompareItemTimes(std::uint32_t packedA, FileTime a, std::uint32_t 
 }
 
 LocalTime CurrentLocalTime();
+// Now, as a file time.
+FileTime CurrentFileTime();
 
 // The user's short date and long time formats ("dd/MM/yyyy" and "HH:mm:ss" natively).
 std::string FormatShortDate(const LocalTime& t);

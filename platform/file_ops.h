@@ -49,6 +49,10 @@ public:
     // Puts from in the place of to in one step. Fails, leaving both as they were, when to is read-only
     // (or, on Windows, hidden).
     virtual bool MoveReplacing(std::string_view from, std::string_view to) = 0;
+    // False, with the system's error set, where MoveReplacing would refuse to replace the file at path.
+    virtual bool CanReplace(std::string_view path) = 0;
+    // Gives the file at from the name to, in the same folder; fails when to exists.
+    virtual bool Rename(std::string_view from, std::string_view to) = 0;
     virtual bool RemoveFile(std::string_view path) = 0;
     // Creates one folder; its parent must exist.
     virtual bool CreateFolder(std::string_view path) = 0;

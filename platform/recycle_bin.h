@@ -1,24 +1,51 @@
 #pragma once
-// The shell's Recycle Bin, and the swap that keeps a replaced file's old content for it. Virtual so
-// that tests can stand in for a drive without one. Paths as in file_ops.h.
+// The shell's Recycle Bin. Virtual so that tests can stand in for a drive whose bin refuses or fails.
+// Paths as in file_ops.h.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace platform {
 
+// What the Recycle Bin of the volume holding a path does.
+struct BinVolume {
+    enum class Kind {
+        None,     // not a fixed drive (a stick, a network share): the shell would delete there for good
+        Serves,   // takes what is given to it
+        Refuses,  // a fixed drive whose bin takes nothing: missing, unusable, or set to remove at once
+    };
+    Kind kind = Kind::None;
+    std::string drive;    // as the user knows it: "C:", or the folder a volume is mounted on
+    std::string refusal;  // why a Refuses bin takes nothing
+    std::int64_t largest = -1;  // the largest file it keeps; -1 when no limit is known
+};
+
+// Where one path went.
+enum class Recycled {
+    InBin,      // in the bin's listing, gone from its place
+    Refused,    // the bin did not take it: it is still at its place, whole
+    InUse,      // another program holds it: still at its place
+    Failed,     // still at its place for another reason (the error tells)
+    Destroyed,  // gone from its place and not in the bin: the shell deleted it for good
+};
+
+struct RecycleResult {
+    Recycled result = Recycled::Failed;
+    std::string error;  // the system's words, for Failed
+};
+
 class RecycleBin {
 public:
     virtual ~RecycleBin() = default;
-    // Whether the drive holding path keeps a Recycle Bin: fixed drives do, removable drives and
-    // network shares do not (the shell would delete there for good).
-    virtual bool Serves(std::string_view path) = 0;
-    // Moves the files and empty folders named there in one operation, without questions or a
-    // progress window. For each path: true when it is gone from its place.
-    virtual std::vector<bool> Recycle(const std::vector<std::string>& paths) = 0;
-    // Puts from in the place of to in one step, to's old content keeping the name aside (in to's
-    // folder). Fails, leaving all as it was, where MoveReplacing would (to read-only, or hidden on Windows).
-    virtual bool ReplaceKeeping(std::string_view from, std::string_view to, std::string_view aside) = 0;
+    virtual BinVolume Volume(std::string_view path) = 0;
+    // Why the bin could not take the file at path, whatever its volume ("" when nothing speaks against
+    // it): the shell trims a name ending in a dot or a blank (and would move another file), and takes
+    // only paths within its length limit.
+    virtual std::string PathRefusal(std::string_view path) = 0;
+    // Moves the files named there in one operation, without questions or a progress window, and
+    // verifies each one: a result for every path, in order. Folders are never given to it.
+    virtual std::vector<RecycleResult> Recycle(const std::vector<std::string>& paths) = 0;
 };
 
 RecycleBin& SystemRecycleBin();

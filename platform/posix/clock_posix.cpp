@@ -51,6 +51,12 @@ LocalTime ToLocalTime(FileTime time) {
     return FromTm(tm);
 }
 
+FileTime CurrentFileTime() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return (static_cast<std::int64_t>(now.tv_sec) + kSecondsFrom1601To1970) * kTicksPerSecond + now.tv_nsec / 100;
+}
+
 LocalTime CurrentLocalTime() {
     std::time_t t = std::time(nullptr);
     std::tm tm{};

@@ -127,12 +127,22 @@ public:
     }
 
     bool MoveReplacing(std::string_view from, std::string_view to) override {
-        std::string target = PosixPath(to);
-        if (IsReadOnlyFile(target)) {
-            errno = EACCES;
-            return false;
-        }
-        return std::rename(PosixPath(from).c_str(), target.c_str()) == 0;
+        return CanReplace(to) && std::rename(PosixPath(from).c_str(), PosixPath(to).c_str()) == 0;
+    }
+
+    bool CanReplace(std::string_view path) override {
+        if (!IsReadOnlyFile(PosixPath(path))) return true;
+        errno = EACCES;
+        return false;
+    }
+
+    bool Rename(std::string_view from, std::string_view to) override {
+        std::string source = PosixPath(from), target = PosixPath(to);
+        if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return true;
+        if (errno != EINVAL && errno != ENOSYS) return false;
+        // A file system without that rename: a second name, then the first one gone (link() refuses a
+        // name that exists).
+        return ::link(source.c_str(), target.c_str()) == 0 && ::unlink(source.c_str()) == 0;
     }
 
     bool RemoveFile(std::string_view path) override {

@@ -21,34 +21,36 @@ std::string TrashFolder() { return LocalDataFolder() + "/Trash"; }
 
 class DesktopTrash final : public RecycleBin {
 public:
-    bool Serves(std::string_view path) override {
-        // Only a move within one file system keeps the content where it is.
-        struct stat item {}, trash {};
+    BinVolume Volume(std::string_view path) override {
+        BinVolume volume;
         std::string p = PosixPath(path);
         std::string parent = p.substr(0, p.find_last_of('/') + 1);
-        return MakeTrash() && stat(parent.empty() ? "." : parent.c_str(), &item) == 0 &&
-               stat(TrashFolder().c_str(), &trash) == 0 && item.st_dev == trash.st_dev;
-    }
-
-    std::vector<bool> Recycle(const std::vector<std::string>& paths) override {
-        std::vector<bool> gone(paths.size(), false);
-        if (!MakeTrash()) return gone;
-        for (size_t i = 0; i < paths.size(); ++i) gone[i] = MoveToTrash(PosixPath(paths[i]));
-        return gone;
-    }
-
-    bool ReplaceKeeping(std::string_view from, std::string_view to, std::string_view aside) override {
-        std::string target = PosixPath(to), kept = PosixPath(aside);
-        struct stat st {};
-        if (stat(target.c_str(), &st) == 0 && !(st.st_mode & S_IWUSR)) {
-            errno = EACCES;
-            return false;
+        volume.drive = parent.empty() ? "." : parent;
+        struct stat item {};
+        if (stat(parent.empty() ? "." : parent.c_str(), &item) != 0) return volume;
+        if (!MakeTrash()) {
+            volume.kind = BinVolume::Kind::Refuses;
+            volume.refusal = "it has no working Recycle Bin";
+            return volume;
         }
-        // A second name for the old content first; the rename then swaps in one step.
-        if (::link(target.c_str(), kept.c_str()) != 0) return false;
-        if (std::rename(PosixPath(from).c_str(), target.c_str()) == 0) return true;
-        ::unlink(kept.c_str());
-        return false;
+        // Only a move within one file system keeps the content where it is: elsewhere the trash is
+        // no Recycle Bin of this drive.
+        struct stat trash {};
+        if (stat(TrashFolder().c_str(), &trash) == 0 && item.st_dev == trash.st_dev) volume.kind = BinVolume::Kind::Serves;
+        return volume;
+    }
+
+    std::string PathRefusal(std::string_view) override { return {}; }
+
+    std::vector<RecycleResult> Recycle(const std::vector<std::string>& paths) override {
+        std::vector<RecycleResult> results(paths.size());
+        if (!MakeTrash()) return results;
+        // A rename either moves the file or leaves it: each result is the system's own.
+        for (size_t i = 0; i < paths.size(); ++i) {
+            if (MoveToTrash(PosixPath(paths[i]))) results[i] = {Recycled::InBin, {}};
+            else results[i] = {errno == EBUSY || errno == ETXTBSY ? Recycled::InUse : Recycled::Failed, LastErrorText()};
+        }
+        return results;
     }
 
 private:

@@ -70,6 +70,12 @@ LocalTime ToLocalTime(FileTime time) {
     return FromSystemTime(local);
 }
 
+FileTime CurrentFileTime() {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return static_cast<FileTime>((static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+}
+
 LocalTime CurrentLocalTime() {
     SYSTEMTIME st{};
     GetLocalTime(&st);

@@ -62,14 +62,21 @@ public:
     }
 
     bool MoveReplacing(std::string_view from, std::string_view to) override {
+        return CanReplace(to) && MoveFileExW(LongPath(from).c_str(), LongPath(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    }
+
+    bool CanReplace(std::string_view path) override {
         // As CopyFileW refuses a hidden or read-only destination.
-        std::wstring target = LongPath(to);
-        DWORD attributes = GetFileAttributesW(target.c_str());
+        DWORD attributes = Attributes(path);
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN))) {
             SetLastError(ERROR_ACCESS_DENIED);
             return false;
         }
-        return MoveFileExW(LongPath(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+        return true;
+    }
+
+    bool Rename(std::string_view from, std::string_view to) override {
+        return MoveFileExW(LongPath(from).c_str(), LongPath(to).c_str(), 0) != 0;
     }
 
     bool RemoveFile(std::string_view path) override { return DeleteFileW(LongPath(path).c_str()) != 0; }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/sync_journal.h"
 #include "app/sync_report.h"
 #include "platform/file_system.h"
 #include "tests/support/test_support.h"
@@ -24,7 +25,8 @@ TEST(SyncReport, TotalsAtTheTopThenALinePerItemUnderItsPair) {
     for (const char* line : {"Started: 2026-12-07 16:30:01\r\n", "Ended: 2026-12-07 16:31:01\r\n",
                              "Done: 3 (1 copied, 1 replaced, 0 folders created, 1 moved to the Recycle Bin, 0 deleted "
                              "for good)\r\n",
-                             "Not done: 2 (1 failed, 0 changed since the Load, 0 answered No, 1 stopped, 0 folders kept)\r\n",
+                             "Not done: 2 (1 failed, 0 changed since the Load, 0 answered No, 1 stopped, 0 folders kept, "
+                             "0 left in place)\r\n",
                              "\r\nFirst Folder: C:\\Work\r\nSecond Folder: D:\\Backup\r\n",
                              "Copied to the Second Folder: Sub\\b.txt\r\n",
                              "Replaced in the First Folder: d.txt (old copy in the Recycle Bin)\r\n",
@@ -57,6 +59,55 @@ TEST(SyncReport, SavedWithAByteOrderMarkAndOnlyTheNewestFiftyKept) {
     ASSERT_TRUE(app::SaveReport(files, reports, again));
     EXPECT_EQ(again.savedPath, reports + "\\Sync 2026-02-23 09-00-00_02.txt");
     EXPECT_EQ(app::NewestReport(files, reports), again.savedPath);
+}
+
+TEST(SyncReport, WrittenAsTheSyncGoesWithAJournalThatReadsBackEveryItem) {
+    testing_support::TempFolder folder;
+    std::string reports = folder.Core("Reports");
+    app::SyncReport report(At(30), reports);
+    report.BeginPair("C:\\Work", "D:\\Backup");
+    engine::ItemRecord replaced(Outcome::Replaced, Side::Second, "Sub\\a b.txt", false, false,
+                                "old copy in the Recycle Bin");
+    replaced.before = {true, false, 10, 133'000'000'000'000'000};
+    replaced.after = {true, false, 12, 134'000'000'000'000'000};
+    replaced.binPath = "D:\\Backup\\Sub\\~mirv98-1-2-old a b.txt";
+    replaced.recycledFrom = 135;
+    replaced.recycledUntil = 136;
+    report.Record(replaced);
+    engine::ItemRecord made(Outcome::FolderCreated, Side::First, "New", true, false);
+    made.after = {true, true, 0, 0};
+    made.extra = true;
+    report.Record(made);
+
+    // Before the end, as a crash would leave them: the item lines are there, the totals are not.
+    std::string text, journalText;
+    ASSERT_EQ(platform::ReadWholeFile(report.savedPath, text), platform::ReadStatus::Ok);
+    EXPECT_NE(text.find("Replaced in the Second Folder: Sub\\a b.txt (old copy in the Recycle Bin)\r\n"),
+              std::string::npos);
+    EXPECT_EQ(text.find("Done:"), std::string::npos);
+    ASSERT_EQ(platform::ReadWholeFile(app::JournalPath(report.savedPath), journalText), platform::ReadStatus::Ok);
+    auto journal = app::ParseJournal(journalText + "item\tcopied\t1\tF\t0\t0\t-\t5:6\t\t0\t0\tcut off her");
+    ASSERT_TRUE(journal);
+    EXPECT_EQ(journal->ended, 0);
+    EXPECT_EQ(journal->startedLocal.minute, 30);
+    ASSERT_EQ(journal->pairs.size(), 1u);
+    EXPECT_EQ(journal->pairs[0].second, "D:\\Backup");
+    ASSERT_EQ(journal->pairs[0].items.size(), 2u);  // the line without its end is not taken
+    const engine::ItemRecord& back = journal->pairs[0].items[0];
+    EXPECT_EQ(back.outcome, Outcome::Replaced);
+    EXPECT_EQ(back.path, replaced.path);
+    EXPECT_EQ(back.before, replaced.before);
+    EXPECT_EQ(back.after, replaced.after);
+    EXPECT_EQ(back.binPath, replaced.binPath);
+    EXPECT_EQ(back.recycledUntil, 136);
+    EXPECT_TRUE(journal->pairs[0].items[1].extra && journal->pairs[0].items[1].after.folder);
+
+    report.End(At(31));
+    ASSERT_TRUE(app::SaveReport(platform::SystemFileOps(), reports, report));
+    ASSERT_EQ(platform::ReadWholeFile(report.savedPath, text), platform::ReadStatus::Ok);
+    EXPECT_LT(text.find("Done: 2"), text.find("Replaced in"));
+    ASSERT_EQ(platform::ReadWholeFile(app::JournalPath(report.savedPath), journalText), platform::ReadStatus::Ok);
+    EXPECT_NE(app::ParseJournal(journalText)->ended, 0);
 }
 
 }  // namespace

@@ -5,11 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "app/sync_report.h"
 #include "platform/file_system.h"
+#include "platform/file_ops.h"
 #include "platform/program_values.h"
 #include "platform/win32/wide.h"
 #include "tests/support/test_support.h"
@@ -32,7 +37,9 @@ protected:
     void Set(const char* name, const std::string& value) { platform::WriteProgramValue(name, value); }
 
     // Starts mirv98.exe with the arguments (quoted where they hold blanks) and waits for it to end.
-    bool RunsToItsEnd(const std::vector<std::string>& arguments, DWORD seconds = 60) {
+    // environment, when given, replaces or adds variables ("NAME=value") of this process's own.
+    bool RunsToItsEnd(const std::vector<std::string>& arguments, DWORD seconds = 60,
+                      const std::vector<std::wstring>& environment = {}) {
         std::wstring program = platform::Widen(install.Core("mirv98.exe"));
         std::wstring line = L"\"" + program + L"\"";
         for (const std::string& a : arguments)
@@ -40,7 +47,22 @@ protected:
         STARTUPINFOW si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
-        if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        std::wstring block;
+        if (!environment.empty()) {
+            wchar_t* own = GetEnvironmentStringsW();
+            for (const wchar_t* v = own; *v; v += wcslen(v) + 1) {
+                std::wstring variable(v);
+                bool replaced = false;
+                for (const std::wstring& e : environment)
+                    replaced |= variable.starts_with(e.substr(0, e.find(L'=') + 1));
+                if (!replaced) block += variable + L'\0';
+            }
+            FreeEnvironmentStringsW(own);
+            for (const std::wstring& e : environment) block += e + L'\0';
+            block += L'\0';
+        }
+        if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                            block.empty() ? nullptr : block.data(), nullptr, &si, &pi))
             return false;
         bool ended = WaitForSingleObject(pi.hProcess, seconds * 1000) == WAIT_OBJECT_0;
         if (!ended) TerminateProcess(pi.hProcess, 1);
@@ -109,6 +131,33 @@ TEST_F(Program, AutoMultiSwitchSyncsEveryStoredPair) {
     ExpectInStep(first, second, "two\\");
     EXPECT_FALSE(second.Exists("a.txt"));  // the pair in the folder edits played no part
     EXPECT_FALSE(elsewhere.Exists("drop"));
+}
+
+// A Recycle Bin that cannot work (its trash is a plain file, which Wine's shell reports as no bin):
+// an unattended Sync replaces nothing whose old content would be lost, and its report says why.
+TEST_F(Program, AnUnattendedSyncWithAnUnusableRecycleBinKeepsTheOldContent) {
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (!data || !*data) GTEST_SKIP() << "XDG_DATA_HOME names no trash of the test run";
+    std::string brokenHome = std::string(data) + "/broken-bin-" + std::to_string(GetCurrentProcessId());
+    fs::create_directories("Z:" + brokenHome);
+    std::ofstream("Z:" + brokenHome + "/Trash") << "not a folder";
+    first.Write("c.txt", "newer in the first");
+    second.Write("c.txt", "older in the second");
+    fs::last_write_time(second.path() / "c.txt", fs::last_write_time(first.path() / "c.txt") - std::chrono::hours(24));
+    Set("autodortdata", "true");
+    Set("autoclose", "true");
+    ASSERT_TRUE(RunsToItsEnd({"-auto", first.Core(), second.Core()}, 60, {L"XDG_DATA_HOME=" + platform::Widen(brokenHome)}));
+    fs::remove_all("Z:" + brokenHome);
+    EXPECT_EQ(second.Read("c.txt"), "older in the second");
+    EXPECT_EQ(second.Read("a.txt"), "from first");  // what needs no bin was done
+    auto report = app::NewestReport(platform::SystemFileOps(), app::ReportFolder());
+    ASSERT_TRUE(report);
+    std::string text;
+    ASSERT_EQ(platform::ReadWholeFile(*report, text), platform::ReadStatus::Ok);
+    EXPECT_NE(text.find("Not replaced in the Second Folder: c.txt (the Recycle Bin cannot take its old copy: it has no "
+                        "working Recycle Bin)"),
+              std::string::npos)
+        << text;
 }
 
 }  // namespace

@@ -49,10 +49,12 @@ public:
     std::function<bool(std::string_view source)> breakCopy = [](std::string_view) { return false; };
     std::function<bool(std::string_view to)> breakReplace = [](std::string_view) { return false; };
     std::function<bool(std::string_view path)> breakRemove = [](std::string_view) { return false; };
+    std::function<bool(std::string_view to)> breakRename = [](std::string_view) { return false; };
     // A folder that cannot be read; and a hook that runs just before a folder is read.
     std::function<bool(std::string_view folder)> breakEnumerate = [](std::string_view) { return false; };
     std::function<void(std::string_view folder)> beforeEnumerate = [](std::string_view) {};
-    std::vector<std::string> log;  // "copy <target>", "replace <to>", "mkdir <path>", "rm <path>", "rmdir <path>"
+    // "copy <target>", "replace <to>", "rename <to>", "mkdir <path>", "rm <path>", "rmdir <path>"
+    std::vector<std::string> log;
 
     bool Enumerate(std::string_view folder, const std::function<void(const platform::FileInfo&)>& visit) override {
         beforeEnumerate(folder);
@@ -63,6 +65,11 @@ public:
     bool MoveReplacing(std::string_view from, std::string_view to) override {
         log.push_back("replace " + std::string(to));
         return !breakReplace(to) && real.MoveReplacing(from, to);
+    }
+    bool CanReplace(std::string_view path) override { return real.CanReplace(path); }
+    bool Rename(std::string_view from, std::string_view to) override {
+        log.push_back("rename " + std::string(to));
+        return !breakRename(to) && real.Rename(from, to);
     }
     bool RemoveFile(std::string_view path) override {
         log.push_back("rm " + std::string(path));

@@ -79,12 +79,17 @@ TEST_F(ScanTest, EntryColumnsForFilesAndFolders) {
     EXPECT_EQ(entry.pathAsFound, "Sub\\a.txt");
 }
 
-TEST_F(ScanTest, TemporaryFilesOfAnInterruptedCopyAreNotListed) {
+TEST_F(ScanTest, WorkFilesOfACutOffSyncAreNotListed) {
     folder.Write("Sub/~mirv98-4711-0.tmp", "half a copy");
+    folder.Write("Sub/~mirv98-4711-1-old report.doc", "an old content on its way to the Recycle Bin");
     folder.Write("~mirv98-notes.tmp", "a user's file");
     folder.Write("~mirv98-1-2.tmp.txt", "a user's file");
-    EXPECT_EQ(Scan(Subfolders()), (std::vector<std::string>{"[Sub]", "~mirv98-1-2.tmp.txt", "~mirv98-notes.tmp"}));
-    EXPECT_EQ(list.TemporaryFiles(), (std::vector<std::string>{"Sub\\~mirv98-4711-0.tmp"}));  // for the Sync
+    folder.Write("~mirv98-1-2-older.txt", "a user's file");
+    EXPECT_EQ(Scan(Subfolders()), (std::vector<std::string>{"[Sub]", "~mirv98-1-2-older.txt", "~mirv98-1-2.tmp.txt",
+                                                            "~mirv98-notes.tmp"}));
+    std::vector<std::string> work = list.WorkFiles();  // for the Sync
+    std::sort(work.begin(), work.end());
+    EXPECT_EQ(work, (std::vector<std::string>{"Sub\\~mirv98-4711-0.tmp", "Sub\\~mirv98-4711-1-old report.doc"}));
 }
 
 TEST_F(ScanTest, FolderLinksAreListedButNeverEntered) {
