@@ -19,6 +19,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         if (the_switch == "-wiz") result.mode = StartMode::Wizard;
         else if (the_switch == "-autosingle") result.mode = StartMode::AutoSingle;
         else if (the_switch == "-automulti") result.mode = StartMode::AutoMulti;
+        else if (the_switch == "-undo") result.undo = true;
     } else if (arguments.size() == 3) {
         result.handover = FolderPair{platform::AsciiLower(arguments[1]), platform::AsciiLower(arguments[2])};
         if (platform::AsciiLower(arguments[0]) == "-auto") result.mode = StartMode::Wizard;

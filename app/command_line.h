@@ -20,6 +20,7 @@ struct CommandLine {
     std::optional<FolderPair> handover;    // for "slocal" / "sremote", lower-cased
     size_t argumentCount = 0;              // any argument counts for the automatic Load
     std::string firstArgument;             // as given; a Sync closes the program only after "-wiz"
+    bool undo = false;                     // "-undo": undo the last Sync without a question, then end
 };
 
 // Arguments without the program name, as the platform split them.

@@ -18,6 +18,7 @@ struct MainState {
     std::string RunPath;         // the program's own folder: help, About address, settings file
     size_t argumentCount = 0;    // any argument arms the automatic Load
     std::string firstArgument;   // a Sync closes the program only after exactly "-wiz"
+    bool undoAtStart = false;    // "-undo"
 
     // The folder pair of the current pass, without trailing backslashes; "none" when unknown.
     std::string LocalFolder, RemoteFolder;

@@ -28,6 +28,8 @@ public:
     virtual void Repaint() = 0;
     // Sleeps until a window message arrives, then lets the pending ones run.
     virtual void WaitForMessage() = 0;
+    // A question with Yes and No under a caption of its own; true for Yes.
+    virtual bool Ask(std::string_view caption, std::string_view text) = 0;
     // The wizard notice, shown modally when its "Show Sync Wizard" box is ticked.
     virtual void OfferWizardNotice() = 0;
     // The model lists changed: the list views show their new lengths.

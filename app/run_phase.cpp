@@ -11,21 +11,22 @@ namespace {
 // - During a pass or a sync step nothing may change the lists, the roots or the pair lists under it.
 // - During the wait the user reviews and changes the lists and may Sync, go Next or Stop; Options and
 //   the folder fields stay refused, since they could change the pairs and roots of the running run.
-// - Stop only ends a Load run: a Sync started from idle has no Stop button, and a Stop mark left
-//   after it would end the next Load at once.
+// - Stop only ends a Load run or an undo: a Sync started from idle has no Stop button, and a Stop mark
+//   left after it would end the next Load at once.
+// - An undo changes the folders as a Sync does: nothing else runs meanwhile.
 struct Rule {
     Command command;
-    std::array<bool, 4> allowed;
+    std::array<bool, 5> allowed;
 };
 constexpr std::array<Rule, 8> kRules = {{
-    {Command::Load, {true, false, false, false}},
-    {Command::Sync, {true, false, true, false}},
-    {Command::Options, {true, false, false, false}},
-    {Command::FolderEdit, {true, false, false, false}},
-    {Command::ListEdit, {true, false, true, false}},
-    {Command::Next, {false, false, true, false}},
-    {Command::Stop, {false, true, true, true}},
-    {Command::Always, {true, true, true, true}},
+    {Command::Load, {true, false, false, false, false}},
+    {Command::Sync, {true, false, true, false, false}},
+    {Command::Options, {true, false, false, false, false}},
+    {Command::FolderEdit, {true, false, false, false, false}},
+    {Command::ListEdit, {true, false, true, false, false}},
+    {Command::Next, {false, false, true, false, false}},
+    {Command::Stop, {false, true, true, true, true}},
+    {Command::Always, {true, true, true, true, true}},
 }};
 
 }  // namespace
@@ -36,7 +37,7 @@ bool RunPhases::LoadRunActive() const {
 }
 
 bool RunPhases::May(Command command) const {
-    if (command == Command::Stop && !LoadRunActive()) return false;
+    if (command == Command::Stop && !LoadRunActive() && Current() != Phase::Undo) return false;
     for (const Rule& rule : kRules)
         if (rule.command == command) return rule.allowed[static_cast<size_t>(Current())];
     return false;

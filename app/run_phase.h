@@ -12,10 +12,11 @@ enum class Phase {
     LoadPass,     // a Load run's pass: scan, evaluation, decision
     WaitForNext,  // a multi-directory run waits between two pairs
     SyncStep,     // the copies and deletions of a Sync
+    Undo,         // File > Undo Last Sync putting both folders back
 };
 
 enum class Command {
-    Load,        // Load button, menu Load Items, the automatic Load's tick
+    Load,        // Load button, menu Load Items, the automatic Load's tick, menu Undo Last Sync
     Sync,        // Sync button, menu Synchronize
     Options,     // Options button and menu
     FolderEdit,  // typing in a folder field, its browse button, storing it when the field is left

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "app/folder_pair.h"
+#include "app/sync_journal.h"
 #include "engine/delete.h"
 #include "engine/evaluate.h"
 #include "engine/file_helpers.h"
@@ -242,6 +243,48 @@ SyncTally Runs::RunSync(bool unattended) {
     host_.EnableButton(Button::Next, true);
     if (settings_.autoclose) host_.StartCountdown();
     return tally;
+}
+
+std::optional<engine::UndoCounts> Runs::UndoLastSync(bool ask) {
+    std::optional<std::string> reportPath = UndoableReport(files_, ReportFolder());
+    std::string text;
+    if (!reportPath || platform::ReadWholeFile(JournalPath(*reportPath), text) != platform::ReadStatus::Ok)
+        return std::nullopt;
+    std::optional<Journal> journal = ParseJournal(text);
+    if (!journal) return std::nullopt;
+    if (ask) {
+        std::string question = "Undo the Sync started " + platform::FormatDateTime(journal->startedLocal) + "?\r\n";
+        for (const engine::PairRecords& pair : journal->pairs)
+            question += "\r\nFirst Folder: " + pair.first + "\r\nSecond Folder: " + pair.second + "\r\n";
+        size_t items = engine::UndoableItems(journal->pairs);
+        question += "\r\nIt puts back " + std::to_string(items) + (items == 1 ? " item." : " items.");
+        if (!host_.Ask("Undo Last Sync", question)) return std::nullopt;
+    }
+    RunPhases::Scope phase(state_.phases, Phase::Undo);
+    OnError restore([this] { EndRun(); });
+    host_.EnableButton(Button::Exit, false);
+    host_.EnableButton(Button::Load, false);
+    host_.ShowButton(Button::Stop, true);
+    host_.ShowButton(Button::Options, false);
+    host_.SetStatus(0, "");
+    host_.Repaint();
+    UndoReport report(platform::CurrentLocalTime(), journal->startedLocal);
+    // Nobody to ask at "-undo": what the Recycle Bin cannot take stays, as in an automatic Sync.
+    const engine::SyncOptions options{settings_.userecycle ? &platform::SystemRecycleBin() : nullptr, nullptr, !ask};
+    engine::UndoCounts counts = engine::UndoSync(files_, journal->pairs, host_, options, &report);
+    // Undone once: a second undo would only find everything changed since the Sync.
+    MarkUndone(*reportPath);
+    report.End(platform::CurrentLocalTime());
+    if (settings_.usereport) SaveUndoReport(files_, ReportFolder(), report);
+    // Whatever plan a Load made is stale now: the folders have changed under it.
+    host_.EnableButton(Button::Sync, false);
+    host_.EnableButton(Button::Load, true);
+    host_.ResetWindow();
+    EndRun();
+    host_.SetStatus(0, counts.notUndone == 0 ? "Sync undone"
+                                            : "Undo: " + std::to_string(counts.notUndone) +
+                                                  (counts.notUndone == 1 ? " item not undone" : " items not undone"));
+    return counts;
 }
 
 bool Runs::RequestClose(CloseBy by) {

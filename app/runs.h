@@ -8,6 +8,7 @@
 #include "app/main_state.h"
 #include "app/run_host.h"
 #include "app/sync_report.h"
+#include "engine/undo.h"
 #include "platform/file_ops.h"
 #include "settings/settings.h"
 
@@ -26,6 +27,9 @@ public:
     // Syncs of the Load run it is part of). unattended: started by a pass, with nobody to ask whether
     // what the Recycle Bin cannot take may go for good.
     SyncTally RunSync(bool unattended = false);
+    // File > Undo Last Sync (ask: the question first) and "-undo": the newest Sync of this user undone
+    // from its journal. nullopt when there is none to undo, or the answer was No.
+    std::optional<engine::UndoCounts> UndoLastSync(bool ask);
     void LoadFromButton();
     void SyncFromButton();
     // A close of the window: true when it may close now; otherwise it is carried out once the run

@@ -84,8 +84,6 @@ std::string JournalItemLine(const engine::ItemRecord& r) {
 
 std::string JournalEndLine(platform::FileTime ended) { return "ended\t" + Number(ended) + "\r\n"; }
 
-std::string JournalUndoneLine(platform::FileTime when) { return "undone\t" + Number(when) + "\r\n"; }
-
 std::optional<Journal> ParseJournal(std::string_view text) {
     Journal journal;
     bool first = true;
@@ -124,8 +122,6 @@ std::optional<Journal> ParseJournal(std::string_view text) {
             journal.pairs.back().items.push_back(std::move(r));
         } else if (f[0] == "ended" && f.size() == 2) {
             ParseNumber(f[1], journal.ended);
-        } else if (f[0] == "undone") {
-            journal.undone = true;
         }
     }
     if (first) return std::nullopt;

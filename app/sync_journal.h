@@ -9,27 +9,21 @@
 #include <vector>
 
 #include "engine/sync_log.h"
+#include "engine/undo.h"
 #include "platform/clock.h"
 
 namespace app {
 
 struct Journal {
-    struct Pair {
-        std::string first, second;
-        std::vector<engine::ItemRecord> items;
-    };
     platform::FileTime started = 0, ended = 0;  // ended 0: the Sync did not come to its end
     platform::LocalTime startedLocal;
-    std::vector<Pair> pairs;
-    bool undone = false;
+    std::vector<engine::PairRecords> pairs;
 };
 
 std::string JournalStartLines(platform::FileTime started, const platform::LocalTime& startedLocal);
 std::string JournalPairLine(std::string_view first, std::string_view second);
 std::string JournalItemLine(const engine::ItemRecord& record);
 std::string JournalEndLine(platform::FileTime ended);
-// Appended once the Sync has been undone: it cannot be undone twice.
-std::string JournalUndoneLine(platform::FileTime when);
 
 // nullopt when the text is no journal. A line cut off by a crash ends the items read.
 std::optional<Journal> ParseJournal(std::string_view text);

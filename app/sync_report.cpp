@@ -14,7 +14,9 @@ namespace {
 
 using engine::Outcome;
 
-constexpr std::string_view kPrefix = "Sync ", kSuffix = ".txt";
+// Reports of Syncs and of undos share the folder; the prefixes have one length, so the names sort by
+// the time stamp after them.
+constexpr std::string_view kPrefix = "Sync ", kUndoPrefix = "Undo ", kSuffix = ".txt";
 
 std::string Stamp(const platform::LocalTime& t, char timeSeparator) {
     char text[32];
@@ -53,15 +55,45 @@ std::string Line(const engine::ItemRecord& r) {
     return what + ": " + path + (reason.empty() ? "" : " (" + reason + ")");
 }
 
-bool IsReportName(std::string_view name) { return name.starts_with(kPrefix) && name.ends_with(kSuffix); }
+bool IsReportName(std::string_view name) {
+    return (name.starts_with(kPrefix) || name.starts_with(kUndoPrefix)) && name.ends_with(kSuffix);
+}
 
 std::vector<std::string> ReportNames(platform::FileOps& files, std::string_view folder) {
     std::vector<std::string> names;
     files.Enumerate(folder, [&](const platform::FileInfo& e) {
         if (!e.directory && IsReportName(e.name)) names.push_back(e.name);
     });
-    std::sort(names.begin(), names.end());
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return a.compare(kPrefix.size(), std::string::npos, b, kPrefix.size(), std::string::npos) < 0;
+    });
     return names;
+}
+
+std::string Without(std::string_view path, std::string_view suffix) {
+    return std::string(path.substr(0, path.size() - suffix.size()));
+}
+
+// A free path in the folder for a report of that name. Two reports within one second: the later one
+// gets a number, which sorts after the first.
+std::string FreeReportPath(platform::FileOps& files, std::string_view folder, const std::string& name) {
+    std::string base = Without(name, kSuffix);
+    std::string path = std::string(folder) + "\\" + name;
+    for (int n = 2; files.Find(path) && n < 100; ++n)
+        path = std::string(folder) + "\\" + base + (n < 10 ? "_0" : "_") + std::to_string(n) + std::string(kSuffix);
+    return path;
+}
+
+// Writes a whole report and keeps the newest `keep` reports (with what belongs to them) in the folder.
+bool WriteReport(platform::FileOps& files, std::string_view folder, const std::string& path, const std::string& text,
+                 size_t keep) {
+    if (!platform::WriteWholeFile(path, "\xEF\xBB\xBF" + text)) return false;
+    std::vector<std::string> names = ReportNames(files, folder);
+    for (size_t i = 0; i + keep < names.size(); ++i) {
+        std::string old = std::string(folder) + "\\" + names[i];
+        for (const std::string& file : {old, JournalPath(old), Without(old, kSuffix) + ".undone"}) files.RemoveFile(file);
+    }
+    return true;
 }
 
 }  // namespace
@@ -81,14 +113,7 @@ SyncReport::SyncReport(const platform::LocalTime& started, std::string folder)
 }
 
 void SyncReport::Name(platform::FileOps& files, std::string_view folder) {
-    if (!savedPath.empty()) return;
-    // Two Syncs within one second: the later one gets a number, which sorts after the first.
-    std::string name = FileName();
-    std::string base = name.substr(0, name.size() - kSuffix.size());
-    std::string path = std::string(folder) + "\\" + name;
-    for (int n = 2; files.Find(path) && n < 100; ++n)
-        path = std::string(folder) + "\\" + base + (n < 10 ? "_0" : "_") + std::to_string(n) + std::string(kSuffix);
-    savedPath = path;
+    if (savedPath.empty()) savedPath = FreeReportPath(files, folder, FileName());
 }
 
 void SyncReport::Append(std::string_view reportLines, std::string_view journalLines) {
@@ -147,9 +172,7 @@ std::string SyncReport::Text() const {
 
 std::string SyncReport::FileName() const { return std::string(kPrefix) + Stamp(started_, '-') + std::string(kSuffix); }
 
-std::string JournalPath(std::string_view reportPath) {
-    return std::string(reportPath.substr(0, reportPath.size() - kSuffix.size())) + ".journal";
-}
+std::string JournalPath(std::string_view reportPath) { return Without(reportPath, kSuffix) + ".journal"; }
 
 std::string ReportFolder() { return platform::LocalDataFolder() + "\\Mirravel\\Reports"; }
 
@@ -158,21 +181,98 @@ bool SaveReport(platform::FileOps& files, std::string_view folder, SyncReport& r
     report.Name(files, folder);
     // The report written item by item gets its totals on top; the journal stays as it was appended.
     report.report_.Close();
-    if (!platform::WriteWholeFile(report.savedPath, "\xEF\xBB\xBF" + report.Text())) return false;
+    bool written = WriteReport(files, folder, report.savedPath, report.Text(), keep);
     report.report_.Open(report.savedPath, false);
-    std::vector<std::string> names = ReportNames(files, folder);
-    for (size_t i = 0; i + keep < names.size(); ++i) {
-        std::string old = std::string(folder) + "\\" + names[i];
-        files.RemoveFile(old);
-        files.RemoveFile(JournalPath(old));
-    }
-    return true;
+    return written;
 }
 
 std::optional<std::string> NewestReport(platform::FileOps& files, std::string_view folder) {
     std::vector<std::string> names = ReportNames(files, folder);
     if (names.empty()) return std::nullopt;
     return std::string(folder) + "\\" + names.back();
+}
+
+}  // namespace app
+
+namespace app {
+
+std::optional<std::string> UndoableReport(platform::FileOps& files, std::string_view folder) {
+    std::optional<std::string> newest = NewestReport(files, folder);
+    if (!newest) return std::nullopt;
+    std::string name = newest->substr(newest->find_last_of('\\') + 1);
+    if (!name.starts_with(kPrefix) || !files.Find(JournalPath(*newest)) || files.Find(Without(*newest, kSuffix) + ".undone"))
+        return std::nullopt;
+    return newest;
+}
+
+bool MarkUndone(std::string_view reportPath) {
+    return platform::WriteWholeFile(Without(reportPath, kSuffix) + ".undone", "");
+}
+
+UndoReport::UndoReport(const platform::LocalTime& started, const platform::LocalTime& syncStarted)
+    : started_(started), ended_(started), syncStarted_(syncStarted), startClock_(std::chrono::steady_clock::now()),
+      endClock_(startClock_) {}
+
+void UndoReport::BeginPair(std::string_view first, std::string_view second) {
+    pairs_.push_back({std::string(first), std::string(second), {}});
+}
+
+void UndoReport::Record(const engine::UndoRecord& r) {
+    using engine::UndoOutcome;
+    if (pairs_.empty()) BeginPair("", "");
+    ++counts_[static_cast<size_t>(r.outcome)];
+    std::string side = SideName(r.side), what;
+    switch (r.outcome) {
+    case UndoOutcome::PutBack: what = "Put back in " + side; break;
+    case UndoOutcome::Reverted: what = "Old copy back in " + side; break;
+    case UndoOutcome::Removed: what = "Removed from " + side; break;
+    case UndoOutcome::FolderMade: what = "Folder made again in " + side; break;
+    case UndoOutcome::FolderRemoved: what = "Folder removed from " + side; break;
+    case UndoOutcome::NotUndone:
+    case UndoOutcome::Stopped: what = "Not undone in " + side; break;
+    }
+    std::string path = r.folder ? "[" + r.path + "]" : r.path;
+    pairs_.back().lines.push_back(what + ": " + path + (r.detail.empty() ? "" : " (" + r.detail + ")"));
+}
+
+void UndoReport::End(const platform::LocalTime& ended) {
+    ended_ = ended;
+    endClock_ = std::chrono::steady_clock::now();
+}
+
+std::string UndoReport::Text() const {
+    using engine::UndoOutcome;
+    auto count = [&](UndoOutcome o) { return counts_[static_cast<size_t>(o)]; };
+    int notUndone = count(UndoOutcome::NotUndone) + count(UndoOutcome::Stopped);
+    int undone = 0;
+    for (int n : counts_) undone += n;
+    undone -= notUndone;
+    char duration[32];
+    std::snprintf(duration, sizeof duration, "%.1f s", std::chrono::duration<double>(endClock_ - startClock_).count());
+    const std::string n = "\r\n";
+    std::string text = "The Mirravel 98: report of an undo" + n + "Of the Sync started: " + Stamp(syncStarted_, ':') +
+                       n + "Started: " + Stamp(started_, ':') + n + "Ended: " + Stamp(ended_, ':') + n +
+                       "Duration: " + duration + n + n;
+    text += "Undone: " + std::to_string(undone) + " (" + std::to_string(count(UndoOutcome::PutBack)) +
+            " put back from the Recycle Bin, " + std::to_string(count(UndoOutcome::Reverted)) + " old copies back, " +
+            std::to_string(count(UndoOutcome::Removed)) + " copies removed, " +
+            std::to_string(count(UndoOutcome::FolderMade)) + " folders made again, " +
+            std::to_string(count(UndoOutcome::FolderRemoved)) + " folders removed)" + n;
+    text += "Not undone: " + std::to_string(notUndone) + " (" + std::to_string(count(UndoOutcome::Stopped)) +
+            " stopped)" + n;
+    for (const Pair& pair : pairs_) {
+        text += n + "First Folder: " + pair.first + n + "Second Folder: " + pair.second + n;
+        for (const std::string& line : pair.lines) text += line + n;
+    }
+    return text;
+}
+
+bool SaveUndoReport(platform::FileOps& files, std::string_view folder, UndoReport& report, size_t keep) {
+    engine::CreateFolderChain(files, folder);
+    if (report.savedPath.empty())
+        report.savedPath = FreeReportPath(files, folder, std::string(kUndoPrefix) + Stamp(report.started_, '-') +
+                                                             std::string(kSuffix));
+    return WriteReport(files, folder, report.savedPath, report.Text(), keep);
 }
 
 }  // namespace app

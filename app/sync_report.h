@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/sync_log.h"
+#include "engine/undo.h"
 #include "platform/append_file.h"
 #include "platform/clock.h"
 #include "platform/file_ops.h"
@@ -62,10 +63,41 @@ std::string ReportFolder();
 // `keep` reports (and their journals) there. False when it cannot be written.
 bool SaveReport(platform::FileOps& files, std::string_view folder, SyncReport& report, size_t keep = 50);
 
-// The newest report in the folder, if there is one.
+// The newest report in the folder (of a Sync or of an undo), if there is one.
 std::optional<std::string> NewestReport(platform::FileOps& files, std::string_view folder);
 
 // The journal beside a report.
 std::string JournalPath(std::string_view reportPath);
+
+// The report of the Sync that File > Undo Last Sync would undo: the newest report, when it is of a Sync
+// with a journal that has not been undone.
+std::optional<std::string> UndoableReport(platform::FileOps& files, std::string_view folder);
+// Marks the Sync of the report as undone: it cannot be undone twice.
+bool MarkUndone(std::string_view reportPath);
+
+// The report of an undo: which Sync, what was put back, what not and why.
+class UndoReport final : public engine::UndoLog {
+public:
+    UndoReport(const platform::LocalTime& started, const platform::LocalTime& syncStarted);
+    void BeginPair(std::string_view first, std::string_view second);
+    void Record(const engine::UndoRecord& record) override;
+    void End(const platform::LocalTime& ended);
+    std::string Text() const;
+    std::string savedPath;
+
+private:
+    friend bool SaveUndoReport(platform::FileOps&, std::string_view, UndoReport&, size_t);
+    struct Pair {
+        std::string first, second;
+        std::vector<std::string> lines;
+    };
+    platform::LocalTime started_, ended_, syncStarted_;
+    std::chrono::steady_clock::time_point startClock_, endClock_;
+    std::vector<Pair> pairs_;
+    std::array<int, 7> counts_{};  // by engine::UndoOutcome
+};
+
+// Writes the undo's report ("Undo 2026-12-08 09-15-00.txt") beside the Syncs' reports.
+bool SaveUndoReport(platform::FileOps& files, std::string_view folder, UndoReport& report, size_t keep = 50);
 
 }  // namespace app

@@ -67,6 +67,10 @@ public:
         Note("question", text);
         return true;
     }
+    bool Ask(HWND, std::string_view, std::string_view text) override {
+        Note("question", text);
+        return true;
+    }
     void Open(HWND, std::string_view) override {}
 
     int count = 0;

@@ -23,21 +23,9 @@ size_t StripCodes(CodedList& list, RunView& view) {
     return count;
 }
 
-bool HoldsAnything(platform::FileOps& files, std::string_view folder) {
-    bool any = false;
-    files.Enumerate(folder, [&](const platform::FileInfo&) { any = true; });
-    return any;
-}
-
 bool IsFolderLink(platform::FileOps& files, std::string_view path) {
     auto info = files.Find(path);
     return info && info->link;
-}
-
-ItemState StateOf(platform::FileOps& files, std::string_view path) {
-    auto info = files.Find(path);
-    if (!info) return {};
-    return {true, info->directory, info->directory ? 0 : info->size, info->directory ? 0 : info->lastWrite};
 }
 
 // Tells of the entries a stop left, from the given one on; those before codedFrom lost their codes.
@@ -56,7 +44,7 @@ size_t Depth(const std::string& path) { return static_cast<size_t>(std::count(pa
 // data, and a folder that gained content since the Load keeps it. A folder link goes alone, its
 // target's content stays.
 void RemoveFolder(platform::FileOps& files, const std::string& path, ItemRecord record, Removal& removal) {
-    record.before = record.after = StateOf(files, path);
+    record.before = record.after = ItemStateOf(files, path);
     if (!record.before.present) {
         record.outcome = Outcome::Deleted;  // gone already
         return removal.Tell(std::move(record));
@@ -105,7 +93,7 @@ void DeleteListed(platform::FileOps& files, CodedList& list, const ItemList& ite
             continue;
         }
         std::string path = std::string(root) + "\\" + relative;
-        record.before = record.after = StateOf(files, path);
+        record.before = record.after = ItemStateOf(files, path);
         // A file written since the Load holds content the user has not seen.
         if (loaded.ChangedSinceLoad(files, relative, path)) {
             record.outcome = Outcome::Changed;

@@ -111,6 +111,18 @@ void LoadedSide::RemoveLeftovers(platform::FileOps& files, std::string_view root
     leftovers_->erase(here);
 }
 
+ItemState ItemStateOf(platform::FileOps& files, std::string_view path) {
+    auto info = files.Find(path);
+    if (!info) return {};
+    return {true, info->directory, info->directory ? 0 : info->size, info->directory ? 0 : info->lastWrite};
+}
+
+bool HoldsAnything(platform::FileOps& files, std::string_view folder) {
+    bool any = false;
+    files.Enumerate(folder, [&](const platform::FileInfo&) { any = true; });
+    return any;
+}
+
 ByteCount GetItemSize(platform::FileOps& files, std::string_view path) {
     auto info = files.Find(path);
     return info ? info->size : 0;

@@ -74,6 +74,12 @@ private:
     std::optional<std::unordered_map<std::string, std::vector<std::string>>> leftovers_;
 };
 
+// The file or folder at path as it stands now.
+ItemState ItemStateOf(platform::FileOps& files, std::string_view path);
+
+// Whether a folder holds anything at all.
+bool HoldsAnything(platform::FileOps& files, std::string_view folder);
+
 // The size of the first entry matching the path; 0 when there is none.
 ByteCount GetItemSize(platform::FileOps& files, std::string_view path);
 

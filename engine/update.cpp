@@ -21,12 +21,6 @@ std::string_view FolderPart(std::string_view path) {
     return cut == std::string_view::npos ? std::string_view() : path.substr(0, cut + 1);
 }
 
-ItemState StateOf(platform::FileOps& files, std::string_view path) {
-    auto info = files.Find(path);
-    if (!info) return {};
-    return {true, info->directory, info->directory ? 0 : info->size, info->directory ? 0 : info->lastWrite};
-}
-
 constexpr const char* kBehindLink = "behind a folder link, outside the pair";
 
 // One pass's direction: from one root to the other, the destination side as the Load saw it, and the
@@ -74,7 +68,7 @@ public:
             return Fail(std::move(record), placement.error);
         }
         record.outcome = Outcome::Copied;
-        record.after = StateOf(files_, destination);
+        record.after = ItemStateOf(files_, destination);
         removal_.Tell(std::move(record));
     }
 
@@ -86,7 +80,7 @@ public:
         std::string source = Join(d.from, entry), destination = Join(d.to, entry);
         auto unchanged = [&] { return !d.loaded.ChangedSinceLoad(files_, entry, destination); };
         if (!unchanged()) return LeftBecauseChanged(std::move(record), destination);
-        record.before = d.loaded.Loaded(entry, false).value_or(StateOf(files_, destination));
+        record.before = d.loaded.Loaded(entry, false).value_or(ItemStateOf(files_, destination));
         Removal::Replacement way = removal_.ForReplacement(d.side, destination, record.before.size);
         if (way.how == Removal::OldContent::Stay) {
             record.outcome = Outcome::LeftInPlace;
@@ -142,7 +136,7 @@ private:
     void Replaced(ItemRecord record, const std::string& destination, const CopyPlacement& placement,
                   const Removal::Replacement& way) {
         record.outcome = Outcome::Replaced;
-        record.after = StateOf(files_, destination);
+        record.after = ItemStateOf(files_, destination);
         if (placement.swapped) return removal_.KeepOldCopy(std::move(record), placement.aside, destination);
         record.detail = way.why;
         removal_.Tell(std::move(record));
@@ -150,7 +144,7 @@ private:
 
     void LeftBecauseChanged(ItemRecord record, std::string_view destination) {
         record.outcome = Outcome::Changed;
-        record.before = record.after = StateOf(files_, destination);
+        record.before = record.after = ItemStateOf(files_, destination);
         removal_.Tell(std::move(record));
     }
 

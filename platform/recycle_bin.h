@@ -2,9 +2,12 @@
 // The shell's Recycle Bin. Virtual so that tests can stand in for a drive whose bin refuses or fails.
 // Paths as in file_ops.h.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/clock.h"
 
 namespace platform {
 
@@ -46,6 +49,16 @@ public:
     // Moves the files named there in one operation, without questions or a progress window, and
     // verifies each one: a result for every path, in order. Folders are never given to it.
     virtual std::vector<RecycleResult> Recycle(const std::vector<std::string>& paths) = 0;
+    // Puts back where it came from each file recycled from a path of the requests within its window
+    // (file times; the bin may keep the minute only), through the bin's own restore, never over a file
+    // that is there and only into a folder that is there. The bin is read once; the files go back a few at a time, and between them goOn is
+    // asked whether to go on (a window lets its messages run there). For each request, whether a file
+    // is back at its path.
+    struct Request {
+        std::string path;
+        FileTime from = 0, until = 0;
+    };
+    virtual std::vector<bool> Restore(const std::vector<Request>& requests, const std::function<bool()>& goOn) = 0;
 };
 
 RecycleBin& SystemRecycleBin();

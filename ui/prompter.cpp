@@ -24,6 +24,11 @@ bool MessageBoxPrompter::Confirm(HWND owner, std::string_view text) {
     return Box(owner, text, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
 }
 
+bool MessageBoxPrompter::Ask(HWND owner, std::string_view caption, std::string_view text) {
+    return MessageBoxW(owner, platform::Widen(text).c_str(), platform::Widen(caption).c_str(),
+                       MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
 }  // namespace ui
 
 namespace ui {

@@ -18,6 +18,8 @@ public:
     virtual void Warn(HWND owner, std::string_view text) = 0;
     // A confirmation with OK and Cancel; true for OK.
     virtual bool Confirm(HWND owner, std::string_view text) = 0;
+    // A question with Yes and No under a caption of its own; true for Yes.
+    virtual bool Ask(HWND owner, std::string_view caption, std::string_view text) = 0;
     // The shell's "open" on a file or address, shown normally; its result is not examined.
     virtual void Open(HWND owner, std::string_view target) = 0;
 };
@@ -29,6 +31,7 @@ public:
     bool AskYesNo(HWND owner, std::string_view text) override;
     void Warn(HWND owner, std::string_view text) override;
     bool Confirm(HWND owner, std::string_view text) override;
+    bool Ask(HWND owner, std::string_view caption, std::string_view text) override;
     void Open(HWND owner, std::string_view target) override;
 };
 

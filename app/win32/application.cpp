@@ -43,7 +43,9 @@ void Application::CompleteStartup(bool shiftDown) {
     case StartMode::AutoMulti: fOptions_->SetUseMulti(true); break;
     case StartMode::None: break;
     }
-    if (settings_.autoloaddata && fMirv95_->state().argumentCount > 0 && !shiftDown) fMirv95_->ArmAutomaticLoad();
+    // "-undo" undoes and ends; it loads nothing.
+    if (fMirv95_->state().undoAtStart) fMirv95_->UndoAtStart();
+    else if (settings_.autoloaddata && fMirv95_->state().argumentCount > 0 && !shiftDown) fMirv95_->ArmAutomaticLoad();
     if (shiftDown) fMirv95_->AdoptHandoverPair();
     if (settings_.startmin) showCommand_ = SW_SHOWMINIMIZED;
 }

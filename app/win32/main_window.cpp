@@ -70,6 +70,7 @@ HMENU TfMirv95::CreateMainMenu() {
     AppendMenuW(file, MF_STRING, ids::Synchronize1, L"&Synchronize");
     AppendMenuW(file, MF_STRING, ids::Options1, L"&Options");
     AppendMenuW(file, MF_STRING, ids::LastReport1, L"Last Sync &Report");
+    AppendMenuW(file, MF_STRING, ids::UndoLastSync1, L"&Undo Last Sync");
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(file, MF_STRING, ids::Exit1, L"E&xit");
     HMENU help = CreatePopupMenu();
@@ -227,6 +228,7 @@ void TfMirv95::FormCreate(const std::string& programFolder, const std::vector<st
     state_.ShortcutPath = command.shortcutPath;
     state_.argumentCount = command.argumentCount;
     state_.firstArgument = command.firstArgument;
+    state_.undoAtStart = command.undo;
     if (command.handover) {
         platform::WriteProgramValue("slocal", command.handover->first);
         platform::WriteProgramValue("sremote", command.handover->second);
@@ -316,6 +318,16 @@ void TfMirv95::OnCountdownTick() {
 }
 
 void TfMirv95::ArmAutomaticLoad() { SetTimer(hwnd(), ids::tLoad, 1000, nullptr); }
+
+void TfMirv95::UndoAtStart() { PostMessageW(hwnd(), kUndoAtStart, 0, 0); }
+
+void TfMirv95::UndoAndClose() {
+    RunCommand(Command::Load, [this] {
+        std::optional<engine::UndoCounts> counts = runs_.UndoLastSync(false);
+        exitCode_ = counts && counts->notUndone == 0 ? 0 : 1;
+    });
+    Close(CloseBy::User);
+}
 
 void TfMirv95::AdoptHandoverPair() {
     platform::WriteProgramValue("local", platform::ReadProgramValue("slocal"));
@@ -588,6 +600,8 @@ bool TfMirv95::AskYesNo(std::string_view text) { return prompter().AskYesNo(hwnd
 
 void TfMirv95::Warn(std::string_view text) { prompter().Warn(hwnd(), text); }
 
+bool TfMirv95::Ask(std::string_view caption, std::string_view text) { return prompter().Ask(hwnd(), caption, text); }
+
 namespace {
 int ButtonId(Button button) {
     switch (button) {
@@ -631,6 +645,8 @@ void TfMirv95::OnMenuOpening(HMENU menu) {
         EnableMenuItem(menu, id, MF_BYCOMMAND | (state_.phases.May(command) ? MF_ENABLED : MF_GRAYED));
     bool report = NewestReport(platform::SystemFileOps(), ReportFolder()).has_value();
     EnableMenuItem(menu, ids::LastReport1, MF_BYCOMMAND | (report ? MF_ENABLED : MF_GRAYED));
+    bool undoable = state_.phases.May(Command::Load) && UndoableReport(platform::SystemFileOps(), ReportFolder());
+    EnableMenuItem(menu, ids::UndoLastSync1, MF_BYCOMMAND | (undoable ? MF_ENABLED : MF_GRAYED));
 }
 
 void TfMirv95::ShowButton(Button button, bool shown) {
@@ -755,6 +771,8 @@ void TfMirv95::OnCommand(int id, int code, HWND) {
     case ids::LastReport1:
         if (auto report = NewestReport(platform::SystemFileOps(), ReportFolder())) prompter().Open(hwnd(), *report);
         break;
+    // Changes the folders as a Sync does: refused whenever a Load would be.
+    case ids::UndoLastSync1: RunCommand(Command::Load, [this] { runs_.UndoLastSync(true); }); break;
     case ids::DeleteFile1: DeleteFile1Click(); break;
     case ids::IgnoreFile1: Ignore1Click(); break;
     case ids::ReverseEntry1: ReverseEntry1Click(); break;
@@ -833,7 +851,8 @@ LRESULT TfMirv95::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         }
         break;
-    case WM_DESTROY: PostQuitMessage(0); return 0;
+    case WM_DESTROY: PostQuitMessage(exitCode_); return 0;
+    case kUndoAtStart: UndoAndClose(); return 0;
     }
     return ui::Window::HandleMessage(message, wParam, lParam);
 }

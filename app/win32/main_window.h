@@ -61,6 +61,9 @@ public:
     // Parts of the start-up's completion: the Load one second after start, and the Shift start
     // that makes the hand-over pair the persistent one.
     void ArmAutomaticLoad();
+    // "-undo": once the message loop runs, the last Sync is undone without a question and the program
+    // ends, its exit code 0 only when every item was put back.
+    void UndoAtStart();
     void AdoptHandoverPair();
     // The indicators and modes the Options dialog switches.
     void ShowIndicator(Panel panel, bool on);
@@ -98,6 +101,7 @@ public:
     bool StopRequested() const override { return state_.stopRequested; }
     bool AskYesNo(std::string_view text) override;
     void Warn(std::string_view text) override;
+    bool Ask(std::string_view caption, std::string_view text) override;
     void EnableButton(Button button, bool enabled) override;
     void ShowButton(Button button, bool shown) override;
     void SetStatus(int panel, std::string_view text) override { SetPanelText(static_cast<Panel>(panel), text); }
@@ -148,6 +152,8 @@ private:
     std::vector<size_t> ActiveSelection();
     void ShowDetailTexts(const engine::ItemDetails& details);
     void OnCountdownTick();
+    void UndoAndClose();
+    static constexpr UINT kUndoAtStart = WM_APP + 1;
     // Lets the pending messages run now (ProcessMessages may leave them for a moment).
     void PumpNow();
     void BrowseFolder(int editId);
@@ -169,6 +175,7 @@ private:
     HWND stats_ = nullptr;
     bool shown_ = false;
     std::chrono::steady_clock::time_point lastPump_{};
+    int exitCode_ = 0;
 };
 
 }  // namespace app

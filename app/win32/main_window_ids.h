@@ -50,6 +50,7 @@ enum : int {
     Help1,
     About1,
     LastReport1,
+    UndoLastSync1,
     // Pop-up menu commands of the result lists.
     ReverseEntry1 = 210,
     DeleteFile1,

@@ -1,3 +1,6 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -6,6 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fstream>
+#include <memory>
+#include <unordered_map>
 
 #include "platform/file_system.h"
 #include "platform/posix/posix_path.h"
@@ -51,6 +57,58 @@ public:
             else results[i] = {errno == EBUSY || errno == ETXTBSY ? Recycled::InUse : Recycled::Failed, LastErrorText()};
         }
         return results;
+    }
+
+    std::vector<bool> Restore(const std::vector<Request>& requests, const std::function<bool()>& goOn) override {
+        std::vector<bool> back(requests.size(), false);
+        std::string info = TrashFolder() + "/info";
+        std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(info.c_str()), closedir);
+        if (!dir) return back;
+        struct Note {
+            std::string name;
+            std::time_t deleted;
+        };
+        std::unordered_map<std::string, std::vector<Note>> notes;  // by the path each came from
+        while (dirent* e = readdir(dir.get())) {
+            std::string name = e->d_name;
+            if (!name.ends_with(".trashinfo")) continue;
+            std::ifstream in(info + "/" + name);
+            std::string path;
+            std::time_t deleted = 0;
+            for (std::string line; std::getline(in, line);) {
+                if (line.starts_with("Path=")) path = line.substr(5);
+                std::tm tm{};
+                if (line.starts_with("DeletionDate=") && strptime(line.c_str() + 13, "%Y-%m-%dT%H:%M:%S", &tm)) {
+                    tm.tm_isdst = -1;
+                    deleted = std::mktime(&tm);
+                }
+            }
+            notes[path].push_back({name.substr(0, name.size() - 10), deleted});
+        }
+        // The note keeps the second, in local time; the window is in file times.
+        auto seconds = [](FileTime t) { return static_cast<std::time_t>(t / 10'000'000 - 11'644'473'600); };
+        for (size_t i = 0; i < requests.size(); ++i) {
+            if (i > 0 && i % 100 == 0 && goOn && !goOn()) break;
+            const Request& r = requests[i];
+            std::string path = PosixPath(r.path);
+            size_t cut = path.find_last_of('/');
+            char* parent = ::realpath(path.substr(0, cut).c_str(), nullptr);
+            std::string resolved = parent ? std::string(parent) + path.substr(cut) : path;
+            std::free(parent);
+            auto found = notes.find(resolved);
+            if (found == notes.end()) continue;
+            for (auto note = found->second.rbegin(); note != found->second.rend(); ++note) {
+                if (note->deleted < seconds(r.from) - 1 || note->deleted > seconds(r.until) + 1) continue;
+                std::string file = TrashFolder() + "/files/" + note->name;
+                if (::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
+                    ::unlink((info + "/" + note->name + ".trashinfo").c_str());
+                    back[i] = true;
+                    found->second.erase(std::next(note).base());
+                }
+                break;
+            }
+        }
+        return back;
     }
 
 private:

@@ -6,8 +6,10 @@
 #include <wrl/client.h>
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <set>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/recycle_bin.h"
@@ -107,11 +109,6 @@ std::set<std::wstring> MinuteTexts(FileTime from, FileTime until) {
     return texts;
 }
 
-// One item of the bin as its folder shows it: where it was, and the minute it was deleted.
-struct BinEntry {
-    std::wstring folder, name, deleted;
-};
-
 std::wstring Column(IShellFolder2& bin, PCUITEMID_CHILD child, UINT column) {
     SHELLDETAILS details{};
     CoTaskText text;
@@ -120,46 +117,104 @@ std::wstring Column(IShellFolder2& bin, PCUITEMID_CHILD child, UINT column) {
     return text.text ? text.text : L"";
 }
 
-// The shell's Recycle Bin folder, read through: every item's original folder, name and date deleted.
-std::vector<BinEntry> ListBin() {
-    ComScope com;
-    std::vector<BinEntry> items;
-    ComPtr<IShellFolder> desktop;
-    PIDLIST_ABSOLUTE location = nullptr;
-    if (FAILED(SHGetDesktopFolder(&desktop)) || FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, &location)))
-        return items;
-    ComPtr<IShellFolder2> bin;
-    HRESULT bound = desktop->BindToObject(location, nullptr, IID_PPV_ARGS(&bin));
-    CoTaskMemFree(location);
-    ComPtr<IEnumIDList> children;
-    if (FAILED(bound) ||
-        bin->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, &children) != S_OK)
-        return items;
-    PITEMID_CHILD child = nullptr;
-    while (children->Next(1, &child, nullptr) == S_OK) {
-        items.push_back({Column(*bin.Get(), child, 1), Column(*bin.Get(), child, 0),
-                         WithoutDirectionMarks(Column(*bin.Get(), child, 2))});
-        CoTaskMemFree(child);
-    }
-    return items;
-}
+// The shell's Recycle Bin folder, read through once: every item's original folder, name and date
+// deleted, as the folder shows them, with the item's own id for the folder's commands.
+class BinListing {
+public:
+    struct Entry {
+        std::wstring folder, name, deleted;
+        PITEMID_CHILD id;
+    };
 
-// Whether the listing holds the file at path, deleted within the minutes given. The name column may
-// leave out a known extension, as Explorer shows names.
-bool InListing(const std::vector<BinEntry>& listing, const std::set<std::wstring>& minutes, std::string_view path) {
-    std::wstring full = FullPath(path);
-    size_t cut = full.find_last_of(L'\\');
-    if (cut == std::wstring::npos) return false;
-    std::wstring folder = full.substr(0, cut), name = full.substr(cut + 1);
-    if (folder.size() == 2) folder += L'\\';  // a drive's root is shown as "C:\"
-    size_t dot = name.rfind(L'.');
-    std::wstring stem = dot == std::wstring::npos ? name : name.substr(0, dot);
-    return std::any_of(listing.begin(), listing.end(), [&](const BinEntry& item) {
-        return lstrcmpiW(item.folder.c_str(), folder.c_str()) == 0 &&
-               (lstrcmpiW(item.name.c_str(), name.c_str()) == 0 || lstrcmpiW(item.name.c_str(), stem.c_str()) == 0) &&
-               minutes.contains(item.deleted);
-    });
-}
+    BinListing() {
+        ComPtr<IShellFolder> desktop;
+        PIDLIST_ABSOLUTE location = nullptr;
+        if (FAILED(SHGetDesktopFolder(&desktop)) ||
+            FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, &location)))
+            return;
+        HRESULT bound = desktop->BindToObject(location, nullptr, IID_PPV_ARGS(&bin_));
+        CoTaskMemFree(location);
+        ComPtr<IEnumIDList> children;
+        if (FAILED(bound) ||
+            bin_->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, &children) != S_OK)
+            return;
+        PITEMID_CHILD child = nullptr;
+        while (children->Next(1, &child, nullptr) == S_OK)
+            entries_.push_back({Column(*bin_.Get(), child, 1), Column(*bin_.Get(), child, 0),
+                                WithoutDirectionMarks(Column(*bin_.Get(), child, 2)), child});
+    }
+    ~BinListing() {
+        for (Entry& e : entries_) CoTaskMemFree(e.id);
+    }
+    BinListing(const BinListing&) = delete;
+    BinListing& operator=(const BinListing&) = delete;
+
+    // The item recycled from path within the minutes given, if there is one. The name column may
+    // leave out a known extension, as Explorer shows names.
+    const Entry* Find(std::string_view path, const std::set<std::wstring>& minutes) const {
+        std::wstring full = FullPath(path);
+        size_t cut = full.find_last_of(L'\\');
+        if (cut == std::wstring::npos) return nullptr;
+        std::wstring folder = full.substr(0, cut), name = full.substr(cut + 1);
+        if (folder.size() == 2) folder += L'\\';  // a drive's root is shown as "C:\"
+        size_t dot = name.rfind(L'.');
+        std::wstring stem = dot == std::wstring::npos ? name : name.substr(0, dot);
+        for (auto e = entries_.rbegin(); e != entries_.rend(); ++e)
+            if (lstrcmpiW(e->folder.c_str(), folder.c_str()) == 0 &&
+                (lstrcmpiW(e->name.c_str(), name.c_str()) == 0 || lstrcmpiW(e->name.c_str(), stem.c_str()) == 0) &&
+                minutes.contains(e->deleted))
+                return &*e;
+        return nullptr;
+    }
+
+    // The folder's own "Restore" on the items: each goes back where it came from.
+    bool Restore(std::vector<PCUITEMID_CHILD> ids) {
+        if (!bin_ || ids.empty()) return false;
+        ComPtr<IContextMenu> menu;
+        // The interface takes the ids as a plain array (mingw's headers name it without const).
+        if (FAILED(bin_->GetUIObjectOf(nullptr, static_cast<UINT>(ids.size()), const_cast<LPCITEMIDLIST*>(ids.data()),
+                                       IID_IContextMenu, nullptr, &menu)))
+            return false;
+        HMENU items = CreatePopupMenu();
+        constexpr UINT kFirst = 1;
+        bool restored = false;
+        if (SUCCEEDED(menu->QueryContextMenu(items, 0, kFirst, 0x7FFF, CMF_NORMAL))) {
+            if (std::optional<UINT> offset = RestoreCommand(*menu.Get(), items, kFirst)) {
+                CMINVOKECOMMANDINFO invoke{};
+                invoke.cbSize = sizeof invoke;
+                invoke.fMask = CMIC_MASK_FLAG_NO_UI;
+                invoke.lpVerb = MAKEINTRESOURCEA(*offset);
+                invoke.nShow = SW_HIDE;
+                restored = SUCCEEDED(menu->InvokeCommand(&invoke));
+            }
+        }
+        DestroyMenu(items);
+        return restored;
+    }
+
+private:
+    // Windows names the command by its verb "undelete"; Wine gives no verbs, only the item "&Restore".
+    static std::optional<UINT> RestoreCommand(IContextMenu& menu, HMENU items, UINT first) {
+        std::optional<UINT> byText;
+        for (int i = 0, n = GetMenuItemCount(items); i < n; ++i) {
+            UINT id = GetMenuItemID(items, i);
+            if (id == static_cast<UINT>(-1) || id < first) continue;
+            wchar_t verb[64] = {};
+            if (SUCCEEDED(menu.GetCommandString(id - first, GCS_VERBW, nullptr, reinterpret_cast<char*>(verb), 64)) &&
+                lstrcmpiW(verb, L"undelete") == 0)
+                return id - first;
+            wchar_t text[128] = {};
+            GetMenuStringW(items, i, text, 128, MF_BYPOSITION);
+            std::wstring plain(text);
+            std::erase(plain, L'&');
+            if (lstrcmpiW(plain.c_str(), L"Restore") == 0) byText = id - first;
+        }
+        return byText;
+    }
+
+    ComPtr<IShellFolder2> bin_;
+    std::vector<Entry> entries_;
+};
 
 DWORD LinkCount(const std::string& path) {
     ScopedFileHandle f(CreateFileW(LongPath(path).c_str(), FILE_READ_ATTRIBUTES,
@@ -215,6 +270,7 @@ public:
     }
 
     std::vector<RecycleResult> Recycle(const std::vector<std::string>& paths) override {
+        ComScope com;
         std::vector<RecycleResult> results(paths.size());
         std::vector<size_t> all(paths.size());
         for (size_t i = 0; i < all.size(); ++i) all[i] = i;
@@ -227,6 +283,31 @@ public:
             if (Exists(paths[i]) && results[i].result == Recycled::Failed && results[i].error.empty())
                 results[i] = StillThere(paths[i]);
         return results;
+    }
+
+    std::vector<bool> Restore(const std::vector<Request>& requests, const std::function<bool()>& goOn) override {
+        std::vector<bool> back(requests.size(), false);
+        ComScope com;
+        BinListing listing;
+        std::map<std::pair<FileTime, FileTime>, std::set<std::wstring>> minutes;
+        constexpr size_t kChunk = 100;
+        for (size_t start = 0; start < requests.size(); start += kChunk) {
+            if (start > 0 && goOn && !goOn()) break;
+            size_t end = std::min(requests.size(), start + kChunk);
+            std::vector<PCUITEMID_CHILD> ids;
+            for (size_t i = start; i < end; ++i) {
+                const Request& r = requests[i];
+                // Never over a file that is there: the shell would ask, or replace it.
+                if (Exists(r.path)) continue;
+                auto window = minutes.try_emplace({r.from, r.until}).first;
+                if (window->second.empty()) window->second = MinuteTexts(r.from, r.until);
+                const BinListing::Entry* entry = listing.Find(r.path, window->second);
+                if (entry && std::find(ids.begin(), ids.end(), entry->id) == ids.end()) ids.push_back(entry->id);
+            }
+            listing.Restore(std::move(ids));
+            for (size_t i = start; i < end; ++i) back[i] = Exists(requests[i].path);
+        }
+        return back;
     }
 
 private:
@@ -255,14 +336,14 @@ private:
         op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
         SHFileOperationW(&op);
 
-        std::optional<std::vector<BinEntry>> listing;
+        std::optional<BinListing> listing;
         std::set<std::wstring> minutes;
         auto inListing = [&](const std::string& path) {
             if (!listing) {
-                listing = ListBin();
+                listing.emplace();
                 minutes = MinuteTexts(started, CurrentFileTime());
             }
-            return InListing(*listing, minutes, path);
+            return listing->Find(path, minutes) != nullptr;
         };
         std::vector<size_t> left;
         for (size_t i : which) {

@@ -29,6 +29,7 @@ TEST(RunPhases, EachCommandInEachPhase) {
         {"automatic Sync of a pass", {Phase::LoadPass, Phase::SyncStep}, false, false, false, false, false, false,
          true},
         {"Sync from idle", {Phase::SyncStep}, false, false, false, false, false, false, false},
+        {"undo of the last Sync", {Phase::Undo}, false, false, false, false, false, false, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

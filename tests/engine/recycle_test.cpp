@@ -43,6 +43,9 @@ public:
         ++calls;
         return real.Recycle(paths);
     }
+    std::vector<bool> Restore(const std::vector<Request>& requests, const std::function<bool()>& goOn) override {
+        return real.Restore(requests, goOn);
+    }
     platform::RecycleBin& real = platform::SystemRecycleBin();
     int calls = 0;
     std::optional<platform::BinVolume::Kind> kind;

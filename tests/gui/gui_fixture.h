@@ -32,6 +32,10 @@ public:
         questions.emplace_back(text);
         return answerYes;
     }
+    bool Ask(HWND, std::string_view caption, std::string_view text) override {
+        questions.emplace_back(std::string(caption) + ": " + std::string(text));
+        return answerYes;
+    }
 
     void Open(HWND, std::string_view target) override { opened.emplace_back(target); }
 

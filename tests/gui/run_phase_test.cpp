@@ -107,7 +107,8 @@ protected:
     // In the middle of the phase's work: copying, evaluating, or waiting.
     bool MidStep(Phase phase) {
         switch (phase) {
-        case Phase::SyncStep: return Current() == phase && SendMessageW(Control(ids::pb1), PBM_GETPOS, 0, 0) > 0;
+        case Phase::SyncStep:
+        case Phase::Undo: return Current() == phase && SendMessageW(Control(ids::pb1), PBM_GETPOS, 0, 0) > 0;
         case Phase::LoadPass: return Current() == phase && Visible(ids::bStop);  // the scan runs
         case Phase::WaitForNext: return Waiting();
         case Phase::Idle: break;

@@ -206,6 +206,7 @@ public:
         return false;
     }
     void Warn(std::string_view) override { ++warnings; }
+    bool Ask(std::string_view, std::string_view) override { return false; }
     void EnableButton(app::Button, bool) override {}
     void ShowButton(app::Button, bool) override {}
     void SetStatus(int panel, std::string_view text) override { status_[panel] = text; }

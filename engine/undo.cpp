@@ -1,0 +1,270 @@
+#include "engine/undo.h"
+
+#include <algorithm>
+#include <set>
+
+#include "engine/file_helpers.h"
+#include "engine/name_key.h"
+#include "engine/removal.h"
+#include "platform/recycle_bin.h"
+#include "platform/work_names.h"
+
+namespace engine {
+
+namespace {
+
+// The item stands as the Sync left it: there or not, and a file with the same size and last-write time.
+bool AsLeft(const ItemState& now, const ItemState& left) {
+    if (now.present != left.present) return false;
+    if (!left.present) return true;
+    if (left.folder) return now.folder;
+    return !now.folder && now.size == left.size && now.lastWrite == left.lastWrite;
+}
+
+std::string WhyChanged(const ItemState& now) { return now.present ? "changed since the Sync" : "gone since the Sync"; }
+
+size_t Depth(const std::string& path) { return static_cast<size_t>(std::count(path.begin(), path.end(), '\\')); }
+
+class Undoer final : public SyncLog {
+public:
+    Undoer(platform::FileOps& files, RunView& view, const SyncOptions& options, UndoLog* log, size_t total)
+        : files_(files), view_(view), options_(options), log_(log), total_(total) {
+        options_.log = this;
+    }
+
+    void Pair(const PairRecords& pair) {
+        pair_ = &pair;
+        Removal removal(files_, options_, view_, pair.first, pair.second);
+        std::vector<const ItemRecord*> items;
+        for (auto r = pair.items.rbegin(); r != pair.items.rend(); ++r)
+            if (Undoable(*r)) items.push_back(&*r);
+        auto of = [&](auto test) {
+            std::vector<const ItemRecord*> some;
+            std::copy_if(items.begin(), items.end(), std::back_inserter(some), [&](const ItemRecord* r) { return test(*r); });
+            return some;
+        };
+        // Outermost first: what was in them comes back into them.
+        MakeFoldersAgain(of([](const ItemRecord& r) { return r.outcome == Outcome::Deleted && r.folder; }));
+        PutBack(of([](const ItemRecord& r) { return !r.folder && (r.outcome == Outcome::Recycled || r.outcome == Outcome::Deleted); }));
+        Revert(of([](const ItemRecord& r) { return r.outcome == Outcome::Replaced; }), removal);
+        RemoveCopies(of([](const ItemRecord& r) { return r.outcome == Outcome::Copied; }), removal);
+        // The folders are judged once the files in them have left.
+        removal.Flush();
+        RemoveFolders(of([](const ItemRecord& r) { return r.outcome == Outcome::FolderCreated; }));
+        removal.Finish();
+    }
+
+    UndoCounts counts;
+
+private:
+    std::string Full(const ItemRecord& r) const {
+        return (r.side == Side::First ? pair_->first : pair_->second) + "\\" + r.path;
+    }
+
+    // Before each item: the progress, messages run, and a Stop leaves this item and every later one.
+    bool Reached(const ItemRecord& r) {
+        if (!stopped_) {
+            ++done_;
+            view_.SetProgress(static_cast<int>(done_ * 100 / std::max<size_t>(total_, 1)));
+            view_.ProcessMessages();
+            stopped_ = view_.StopRequested();
+        }
+        if (stopped_) Tell(UndoOutcome::Stopped, r, "stopped");
+        return !stopped_;
+    }
+
+    void Tell(UndoOutcome outcome, const ItemRecord& r, std::string detail = {}) {
+        if (outcome == UndoOutcome::NotUndone || outcome == UndoOutcome::Stopped) ++counts.notUndone;
+        else ++counts.undone;
+        if (log_) log_->Record({outcome, r.side, r.path, r.folder, std::move(detail)});
+    }
+
+    // What the removal owner did with what the undo gave it.
+    void Record(const ItemRecord& r) override {
+        if (r.deletion) {  // a file the Sync copied new
+            if (r.outcome == Outcome::Recycled) Tell(UndoOutcome::Removed, r, "to the Recycle Bin");
+            else if (r.outcome == Outcome::Deleted) Tell(UndoOutcome::Removed, r, "deleted for good " + r.detail);
+            else Tell(UndoOutcome::NotUndone, r, r.detail);
+        } else if (r.outcome == Outcome::Replaced) {  // the newer copy of a file put back
+            Tell(UndoOutcome::Reverted, r, r.binPath.empty() ? "the newer copy: " + r.detail
+                                                             : "the newer copy is in the Recycle Bin");
+        } else {
+            Tell(UndoOutcome::NotUndone, r, r.outcome == Outcome::LeftInPlace ? "the Recycle Bin cannot take the newer copy"
+                                                                              : r.detail);
+        }
+    }
+
+    void MakeFoldersAgain(const std::vector<const ItemRecord*>& folders) {
+        for (const ItemRecord* r : folders) {
+            if (!Reached(*r)) continue;
+            std::string path = Full(*r);
+            ItemState now = ItemStateOf(files_, path);
+            if (r->detail == "the folder link alone") {
+                Tell(UndoOutcome::NotUndone, *r, "a folder link is not made again");
+                continue;
+            }
+            if (now.present && !now.folder) {
+                Tell(UndoOutcome::NotUndone, *r, "a file has its name now");
+                continue;
+            }
+            if (!now.present) CreateFolderChain(files_, path);
+            if (files_.FolderExists(path)) Tell(UndoOutcome::FolderMade, *r);
+            else Tell(UndoOutcome::NotUndone, *r, platform::LastErrorText());
+        }
+    }
+
+    // Asks the bin for the files recycled from where the records say, in one reading of it.
+    std::vector<bool> FromTheBin(const std::vector<const ItemRecord*>& records) {
+        std::vector<platform::RecycleBin::Request> requests;
+        for (const ItemRecord* r : records)
+            requests.push_back({r->binPath, r->recycledFrom, r->recycledUntil});
+        if (requests.empty() || !options_.recycleBin) return std::vector<bool>(requests.size(), false);
+        return options_.recycleBin->Restore(requests, [&] {
+            view_.ProcessMessages();
+            stopped_ = stopped_ || view_.StopRequested();
+            return !stopped_;
+        });
+    }
+
+    void NotBack(const ItemRecord& r, std::string_view what) {
+        if (stopped_) Tell(UndoOutcome::Stopped, r, "stopped");
+        else Tell(UndoOutcome::NotUndone, r, std::string(what) + " is no longer in the Recycle Bin");
+    }
+
+    void PutBack(const std::vector<const ItemRecord*>& files) {
+        std::vector<const ItemRecord*> asked;
+        for (const ItemRecord* r : files) {
+            if (!Reached(*r)) continue;
+            if (r->outcome == Outcome::Deleted) {
+                Tell(UndoOutcome::NotUndone, *r, "the Sync deleted it for good" + (r->detail.empty() ? "" : ": " + r->detail));
+                continue;
+            }
+            // Nothing the user put there since is overwritten.
+            if (ItemStateOf(files_, Full(*r)).present) {
+                Tell(UndoOutcome::NotUndone, *r, "a file has its name now");
+                continue;
+            }
+            asked.push_back(r);
+        }
+        std::vector<bool> back = FromTheBin(asked);
+        for (size_t i = 0; i < asked.size(); ++i) {
+            const ItemRecord& r = *asked[i];
+            if (!back[i]) NotBack(r, "it");
+            else if (AsLeft(ItemStateOf(files_, Full(r)), r.before)) Tell(UndoOutcome::PutBack, r, "from the Recycle Bin");
+            else Tell(UndoOutcome::NotUndone, r, "what came back from the Recycle Bin is another copy");
+        }
+    }
+
+    void Revert(const std::vector<const ItemRecord*>& replaced, Removal& removal) {
+        std::vector<const ItemRecord*> asked;
+        for (const ItemRecord* r : replaced) {
+            if (!Reached(*r)) continue;
+            ItemState now = ItemStateOf(files_, Full(*r));
+            if (!AsLeft(now, r->after)) Tell(UndoOutcome::NotUndone, *r, WhyChanged(now));
+            else if (r->binPath.empty()) Tell(UndoOutcome::NotUndone, *r, "its old copy was not kept: " + r->detail);
+            else asked.push_back(r);
+        }
+        std::vector<bool> back = FromTheBin(asked);
+        for (size_t i = 0; i < asked.size(); ++i) {
+            const ItemRecord& r = *asked[i];
+            std::string path = Full(r), old = r.binPath;
+            if (!back[i]) {
+                NotBack(r, "its old copy");
+                continue;
+            }
+            ItemState now = ItemStateOf(files_, path);
+            if (!AsLeft(ItemStateOf(files_, old), r.before) || !AsLeft(now, r.after)) {
+                // It waits under its own name, which the next Sync into the folder recycles.
+                Tell(UndoOutcome::NotUndone, r, "the copies changed while the undo ran");
+                continue;
+            }
+            // The newer content leaves the name in the same way the old one left it in the Sync.
+            std::string newer = path.substr(0, path.find_last_of('\\') + 1) + platform::OldCopyName(r.path.substr(r.path.find_last_of('\\') + 1));
+            if (!files_.Rename(path, newer)) {
+                Tell(UndoOutcome::NotUndone, r, platform::LastErrorText());
+                continue;
+            }
+            if (!files_.Rename(old, path)) {
+                std::string error = platform::LastErrorText();
+                files_.Rename(newer, path);
+                Tell(UndoOutcome::NotUndone, r, error);
+                continue;
+            }
+            ItemRecord reverting(Outcome::Replaced, r.side, r.path, false, false);
+            reverting.before = r.before;  // what stands there now, should the newer copy have to come back
+            reverting.after = now;
+            removal.KeepOldCopy(std::move(reverting), newer, path);
+        }
+    }
+
+    void RemoveCopies(const std::vector<const ItemRecord*>& copies, Removal& removal) {
+        for (const ItemRecord* r : copies) {
+            if (!Reached(*r)) continue;
+            std::string path = Full(*r);
+            ItemState now = ItemStateOf(files_, path);
+            if (!AsLeft(now, r->after)) {
+                Tell(UndoOutcome::NotUndone, *r, WhyChanged(now));
+                continue;
+            }
+            ItemRecord removing(Outcome::Deleted, r->side, r->path, false, true);
+            removing.before = removing.after = now;
+            removal.RemoveFile(std::move(removing), std::move(path), now.size);
+        }
+    }
+
+    void RemoveFolders(std::vector<const ItemRecord*> folders) {
+        // Innermost first; a folder the Sync made for its files and listed as well is one folder.
+        std::stable_sort(folders.begin(), folders.end(),
+                         [](const ItemRecord* a, const ItemRecord* b) { return Depth(a->path) > Depth(b->path); });
+        std::set<std::string> seen;
+        for (const ItemRecord* r : folders) {
+            if (!seen.insert(std::to_string(static_cast<int>(r->side)) + NameKey(r->path)).second) continue;
+            if (!Reached(*r)) continue;
+            std::string path = Full(*r);
+            ItemState now = ItemStateOf(files_, path);
+            if (!now.present) Tell(UndoOutcome::FolderRemoved, *r);
+            else if (!now.folder) Tell(UndoOutcome::NotUndone, *r, "a file has its name now");
+            else if (HoldsAnything(files_, path)) Tell(UndoOutcome::NotUndone, *r, "it holds items");
+            else if (files_.RemoveFolder(path)) Tell(UndoOutcome::FolderRemoved, *r);
+            else Tell(UndoOutcome::NotUndone, *r, platform::LastErrorText());
+        }
+    }
+
+    platform::FileOps& files_;
+    RunView& view_;
+    SyncOptions options_;
+    UndoLog* log_;
+    const PairRecords* pair_ = nullptr;
+    size_t total_, done_ = 0;
+    bool stopped_ = false;
+};
+
+}  // namespace
+
+bool Undoable(const ItemRecord& r) {
+    switch (r.outcome) {
+    case Outcome::Copied:
+    case Outcome::Replaced: return true;
+    case Outcome::FolderCreated: return !r.before.present;  // a folder that was there stays
+    case Outcome::Recycled: return !r.extra;                // an old copy a cut-off Sync left stays gone
+    case Outcome::Deleted: return r.before.present;  // not one that was gone already
+    default: return false;
+    }
+}
+
+size_t UndoableItems(const std::vector<PairRecords>& pairs) {
+    size_t n = 0;
+    for (const PairRecords& pair : pairs) n += static_cast<size_t>(std::count_if(pair.items.begin(), pair.items.end(), Undoable));
+    return n;
+}
+
+UndoCounts UndoSync(platform::FileOps& files, const std::vector<PairRecords>& pairs, RunView& view,
+                    const SyncOptions& options, UndoLog* log) {
+    view.SetStepCaption("Undoing Sync");
+    Undoer undoer(files, view, options, log, UndoableItems(pairs));
+    for (const PairRecords& pair : pairs) undoer.Pair(pair);
+    view.SetProgress(0);
+    return undoer.counts;
+}
+
+}  // namespace engine
