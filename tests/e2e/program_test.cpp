@@ -39,7 +39,7 @@ protected:
     // Starts mirv98.exe with the arguments (quoted where they hold blanks) and waits for it to end.
     // environment, when given, replaces or adds variables ("NAME=value") of this process's own.
     bool RunsToItsEnd(const std::vector<std::string>& arguments, DWORD seconds = 60,
-                      const std::vector<std::wstring>& environment = {}) {
+                      const std::vector<std::wstring>& environment = {}, DWORD* exitCode = nullptr) {
         std::wstring program = platform::Widen(install.Core("mirv98.exe"));
         std::wstring line = L"\"" + program + L"\"";
         for (const std::string& a : arguments)
@@ -66,6 +66,7 @@ protected:
             return false;
         bool ended = WaitForSingleObject(pi.hProcess, seconds * 1000) == WAIT_OBJECT_0;
         if (!ended) TerminateProcess(pi.hProcess, 1);
+        if (exitCode) GetExitCodeProcess(pi.hProcess, exitCode);
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
         return ended;
@@ -131,6 +132,22 @@ TEST_F(Program, AutoMultiSwitchSyncsEveryStoredPair) {
     ExpectInStep(first, second, "two\\");
     EXPECT_FALSE(second.Exists("a.txt"));  // the pair in the folder edits played no part
     EXPECT_FALSE(elsewhere.Exists("drop"));
+}
+
+// "-undo" for scripts: no question, and an exit code that says whether every item was put back.
+TEST_F(Program, UndoSwitchUndoesTheLastSyncAndSaysSoInItsExitCode) {
+    Set("autodortdata", "true");
+    Set("autoclose", "true");
+    const auto beforeFirst = first.Snapshot(), beforeSecond = second.Snapshot();
+    ASSERT_TRUE(RunsToItsEnd({"-auto", first.Core(), second.Core()}));
+    ASSERT_TRUE(second.Exists("a.txt"));
+    DWORD code = 99;
+    ASSERT_TRUE(RunsToItsEnd({"-undo"}, 60, {}, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(first.Snapshot(), beforeFirst);
+    EXPECT_EQ(second.Snapshot(), beforeSecond);
+    ASSERT_TRUE(RunsToItsEnd({"-undo"}, 60, {}, &code));
+    EXPECT_EQ(code, 1u);  // nothing left to undo
 }
 
 // A Recycle Bin that cannot work (its trash is a plain file, which Wine's shell reports as no bin):

@@ -24,24 +24,8 @@ namespace fs = std::filesystem;
 using engine_testing::RecordingView;
 using testing_support::TempFolder;
 
-// Every path below a folder with its size, last-write time to the second and content.
 using Tree = std::map<std::string, std::string>;
-Tree Snapshot(const TempFolder& folder) {
-    Tree tree;
-    for (const auto& e : fs::recursive_directory_iterator(folder.path())) {
-        std::string path = fs::relative(e.path(), folder.path()).generic_string();
-        if (e.is_directory()) {
-            tree[path] = "folder";
-            continue;
-        }
-        auto info = platform::SystemFileOps().Find(folder.Core(path));
-        std::ifstream in(e.path(), std::ios::binary);
-        std::stringstream bytes;
-        bytes << in.rdbuf();
-        tree[path] = std::to_string(info->size) + " " + std::to_string(info->lastWrite / 10'000'000) + " " + bytes.str();
-    }
-    return tree;
-}
+Tree Snapshot(const TempFolder& folder) { return folder.Snapshot(); }
 
 class Log final : public engine::UndoLog {
 public:

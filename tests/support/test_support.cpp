@@ -85,6 +85,21 @@ void TempFolder::Age(std::string_view relative, int days) const {
     fs::last_write_time(path_ / FromUtf8(relative), fs::file_time_type::clock::now() - std::chrono::hours(24 * days));
 }
 
+std::map<std::string, std::string> TempFolder::Snapshot() const {
+    std::map<std::string, std::string> tree;
+    for (const auto& e : fs::recursive_directory_iterator(path_)) {
+        std::u8string generic = fs::relative(e.path(), path_).generic_u8string();
+        std::string relative(generic.begin(), generic.end());
+        if (e.is_directory()) {
+            tree[relative] = "folder";
+            continue;
+        }
+        auto seconds = std::chrono::duration_cast<std::chrono::seconds>(e.last_write_time().time_since_epoch());
+        tree[relative] = std::to_string(e.file_size()) + " " + std::to_string(seconds.count()) + " " + Read(relative);
+    }
+    return tree;
+}
+
 #ifdef _WIN32
 ExclusiveOpen::ExclusiveOpen(const fs::path& path)
     : handle_(CreateFileW(path.wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}

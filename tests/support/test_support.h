@@ -1,6 +1,7 @@
 #pragma once
 // Shared test fixtures: a temporary folder of the test's own, and ProgramKey made for the test.
 #include <filesystem>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,9 @@ public:
     bool Exists(std::string_view relative) const;
     // Sets a file's last-write time to the given number of days before now.
     void Age(std::string_view relative, int days) const;
+    // Every path below the folder ("/" between names): "folder", or a file's size, last-write time to
+    // the second and content.
+    std::map<std::string, std::string> Snapshot() const;
 
 private:
     std::filesystem::path path_;

@@ -1,0 +1,152 @@
+// File > Undo Last Sync in the real window, over real folders and the real Recycle Bin.
+#include "tests/gui/gui_fixture.h"
+
+#include "app/sync_report.h"
+#include "platform/file_system.h"
+#include "review/commands.h"
+
+namespace {
+
+using namespace gui_testing;
+namespace ids = app::ids;
+
+class Undo : public PairTest {
+protected:
+    void SetUp() override {
+        PairTest::SetUp();
+        SetValue("usewiz", "false");
+    }
+    void Click(int id) { SendMessageW(Control(id), BM_CLICK, 0, 0); }
+    void Menu(int id) { SendMessageW(main().hwnd(), WM_COMMAND, id, 0); }
+    // Whether the File menu offers Undo Last Sync, as it stands when the user opens it.
+    bool UndoOffered() {
+        HMENU file = GetSubMenu(GetMenu(main().hwnd()), 0);
+        SendMessageW(main().hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+        return !(GetMenuState(file, ids::UndoLastSync1, MF_BYCOMMAND) & MF_GRAYED);
+    }
+    // Selects an entry of a list and gives the pop-up command, as the user does.
+    void Command(int list, int value, size_t row, int command) {
+        main().state().ActiveList = value;
+        ListView_SetItemState(Control(list), static_cast<int>(row), LVIS_SELECTED, LVIS_SELECTED);
+        Menu(command);
+    }
+};
+
+TEST_F(Undo, TheLastSyncFromTheButtonIsUndoneOnceAndAFileEditedSinceKeepsItsEdit) {
+    first.Write("from-first.txt", "new in the first");
+    first.Write("NewFolder\\inside.txt", "in a new folder");
+    second.Write("from-second.txt", "new in the second");
+    first.Write("older-in-second.txt", "newer first copy");
+    second.Write("older-in-second.txt", "old second copy");
+    second.Age("older-in-second.txt", 2);
+    second.Write("older-in-first.txt", "newer second copy");
+    first.Write("older-in-first.txt", "old first copy");
+    first.Age("older-in-first.txt", 2);
+    second.Write("unwanted.txt", "to be deleted");
+    const auto beforeFirst = first.Snapshot(), beforeSecond = second.Snapshot();
+    Start();
+    Show();
+    Click(ids::bLoad);
+    auto& lists = main().state().lists;
+    ASSERT_EQ(Texts(lists.lFileAdd1), (Entries{"from-second.txt", "unwanted.txt"}));
+    Command(ids::lFileAdd1, review::klFileAdd1, 1, ids::DeleteFile1);  // unwanted.txt onto the delete list
+    ASSERT_EQ(Texts(lists.rdelfile1), (Entries{"unwanted.txt 1"}));
+    Click(ids::bSync);
+    ASSERT_EQ(main().PanelText(app::kPanelMessage), "Synchronize Complete");
+    ASSERT_FALSE(second.Exists("unwanted.txt"));
+    first.Write("from-second.txt", "edited after the Sync");
+
+    ASSERT_TRUE(UndoOffered());
+    Menu(ids::UndoLastSync1);
+    ASSERT_EQ(prompter.questions.size(), 1u);
+    const std::string& question = prompter.questions[0];
+    EXPECT_EQ(question.rfind("Undo Last Sync: Undo the Sync started ", 0), 0u) << question;
+    EXPECT_NE(question.find("First Folder: " + first.Core() + "\r\nSecond Folder: " + second.Core()), std::string::npos);
+    EXPECT_NE(question.find("It puts back 8 items."), std::string::npos) << question;
+    EXPECT_EQ(main().PanelText(app::kPanelMessage), "Undo: 1 item not undone");
+    auto afterFirst = first.Snapshot();
+    EXPECT_TRUE(afterFirst["from-second.txt"].ends_with(" edited after the Sync"));
+    afterFirst.erase("from-second.txt");
+    EXPECT_EQ(afterFirst, beforeFirst);
+    EXPECT_EQ(second.Snapshot(), beforeSecond);
+    auto report = app::NewestReport(platform::SystemFileOps(), app::ReportFolder());
+    ASSERT_TRUE(report);
+    std::string text;
+    ASSERT_EQ(platform::ReadWholeFile(*report, text), platform::ReadStatus::Ok);
+    EXPECT_NE(text.find("The Mirravel 98: report of an undo"), std::string::npos);
+    EXPECT_NE(text.find("Not undone in the First Folder: from-second.txt (changed since the Sync)"), std::string::npos)
+        << text;
+    EXPECT_TRUE(Enabled(ids::bLoad));
+    EXPECT_FALSE(Visible(ids::bStop));
+
+    // Undone once: the menu no longer offers it, and the command does nothing.
+    EXPECT_FALSE(UndoOffered());
+    Menu(ids::UndoLastSync1);
+    EXPECT_EQ(prompter.questions.size(), 1u);
+}
+
+TEST_F(Undo, EveryPairOfAMultiDirectoryRunIsUndoneAndNoMeansNothingChanges) {
+    std::string firsts, seconds;
+    std::vector<std::unique_ptr<testing_support::TempFolder>> folders;
+    for (int i = 0; i < 3; ++i) {
+        folders.push_back(std::make_unique<testing_support::TempFolder>());
+        folders.back()->Write("a" + std::to_string(i) + ".txt", "pair " + std::to_string(i));
+        folders.push_back(std::make_unique<testing_support::TempFolder>());
+        firsts += folders[folders.size() - 2]->Core() + "\r\n";
+        seconds += folders.back()->Core() + "\r\n";
+    }
+    folder.Write("mirv4.dat", ":ldir\r\n" + firsts + "\r\n:rdir\r\n" + seconds + "\r\n");
+    SetValue("usemulti", "true");
+    SetValue("autodortdata", "true");
+    Start();
+    Show();
+    Menu(ids::Load1);
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(folders[2 * i + 1]->Exists("a" + std::to_string(i) + ".txt")) << i;
+
+    prompter.answerYes = false;
+    Menu(ids::UndoLastSync1);
+    EXPECT_EQ(prompter.questions.size(), 1u);
+    EXPECT_TRUE(folders[1]->Exists("a0.txt"));
+    EXPECT_TRUE(UndoOffered());
+
+    prompter.answerYes = true;
+    Menu(ids::UndoLastSync1);
+    EXPECT_EQ(main().PanelText(app::kPanelMessage), "Sync undone");
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_FALSE(folders[2 * i + 1]->Exists("a" + std::to_string(i) + ".txt")) << i;
+        EXPECT_TRUE(folders[2 * i]->Exists("a" + std::to_string(i) + ".txt")) << i;
+    }
+}
+
+TEST_F(Undo, StopEndsTheUndoBetweenItemsAndTheRestStays) {
+    constexpr int kFiles = 300;
+    for (int i = 0; i < kFiles; ++i) first.Write("f" + std::to_string(i) + ".txt", "x");
+    Start();
+    Show();
+    Click(ids::bLoad);
+    Click(ids::bSync);
+    ASSERT_TRUE(second.Exists("f0.txt"));
+    bool stopped = false;
+    {
+        Script script([&] {
+            if (stopped || main().state().phases.Current() != app::Phase::Undo ||
+                SendMessageW(Control(ids::pb1), PBM_GETPOS, 0, 0) == 0)
+                return;
+            EXPECT_TRUE(Visible(ids::bStop) && Enabled(ids::bStop));
+            EXPECT_FALSE(Enabled(ids::bLoad));
+            EXPECT_EQ(Text(ids::Label3), "Undoing Sync");
+            Click(ids::bStop);
+            stopped = true;
+        });
+        Menu(ids::UndoLastSync1);
+    }
+    ASSERT_TRUE(stopped);
+    int left = 0;
+    for (int i = 0; i < kFiles; ++i) left += second.Exists("f" + std::to_string(i) + ".txt");
+    EXPECT_GT(left, 0);
+    EXPECT_EQ(main().PanelText(app::kPanelMessage), "Undo: " + std::to_string(left) + " items not undone");
+    EXPECT_FALSE(main().state().stopRequested);
+    EXPECT_FALSE(UndoOffered());  // undone as far as it went: the rest is the user's now
+}
+
+}  // namespace
