@@ -3,6 +3,11 @@
 //
 //   mirv_bench scan-eval FIRST SECOND   scan both folders, sort, evaluate
 //   mirv_bench sync FIRST SECOND        the same, then carry out the add and update lists
+//   mirv_bench sync-delete FIRST SECOND REPORTS
+//                                       the same with every one-sided item on a delete list instead,
+//                                       old copies and deleted files to the Recycle Bin, a journal
+//                                       written into REPORTS
+//   mirv_bench undo REPORTS             undo the Sync whose journal is the newest in REPORTS
 //   mirv_bench eval-synthetic N         evaluate two lists of N entries each, made in memory
 //
 // Each mode prints "name: value" lines; "seconds" is the time of the engine steps alone.
@@ -15,15 +20,21 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
+#include "app/sync_journal.h"
+#include "app/sync_report.h"
+#include "engine/delete.h"
 #include "engine/evaluate.h"
 #include "engine/lists.h"
 #include "engine/run_view.h"
 #include "engine/scan.h"
 #include "engine/totals.h"
+#include "engine/undo.h"
 #include "engine/update.h"
 #include "platform/file_ops.h"
+#include "platform/file_system.h"
 #include "platform/recycle_bin.h"
 
 namespace {
@@ -127,6 +138,54 @@ int Sync(std::string_view first, std::string_view second, bool recycle) {
     return notDone == 0 ? 0 : 1;
 }
 
+// A Sync that replaces the older copies and deletes what is on one side only, as after the user's
+// Delete on every add entry: the removed contents go to the Recycle Bin, the journal into reports.
+int SyncDelete(std::string_view first, std::string_view second, const std::string& reports) {
+    engine::SyncLists lists;
+    engine::ByteTotals totals;
+    QuietView view;
+    platform::FileOps& files = platform::SystemFileOps();
+    const auto start = Clock::now();
+    Load(files, first, second, lists, totals, view);
+    for (auto [from, to, code] : {std::tuple{&lists.lFileAdd1, &lists.rdelfile1, " 1"},
+                                  std::tuple{&lists.rFileAdd1, &lists.ldelfile1, " 2"}}) {
+        for (size_t i = 0; i < from->size(); ++i) to->Add((*from)[i].text + code, (*from)[i].folder);
+        from->Clear();
+    }
+    const auto syncStart = Clock::now();
+    app::SyncReport report(platform::CurrentLocalTime(), reports);
+    report.BeginPair(first, second);
+    const engine::SyncOptions options{&platform::SystemRecycleBin(), &report, true};
+    engine::Removal removal(files, options, view, first, second);
+    engine::UpdateItems(files, lists, first, second, view, removal);
+    engine::PrepareDeletion(lists, view, options);
+    engine::DeleteItems(files, lists, first, second, view, removal);
+    removal.Finish();
+    report.End(platform::CurrentLocalTime());
+    app::SaveReport(files, reports, report);
+    std::cout << "sync_seconds: " << SecondsSince(syncStart) << '\n'
+              << "not_done: " << removal.Counts().failed << '\n'
+              << "seconds: " << SecondsSince(start) << '\n';
+    return removal.Counts().failed == 0 ? 0 : 1;
+}
+
+int Undo(const std::string& reports) {
+    platform::FileOps& files = platform::SystemFileOps();
+    QuietView view;
+    const auto start = Clock::now();
+    std::optional<std::string> report = app::UndoableReport(files, reports);
+    std::string text;
+    if (!report || platform::ReadWholeFile(app::JournalPath(*report), text) != platform::ReadStatus::Ok) return 1;
+    std::optional<app::Journal> journal = app::ParseJournal(text);
+    if (!journal) return 1;
+    engine::UndoCounts counts =
+        engine::UndoSync(files, journal->pairs, view, {&platform::SystemRecycleBin(), nullptr, true}, nullptr);
+    std::cout << "undone: " << counts.undone << '\n'
+              << "not_undone: " << counts.notUndone << '\n'
+              << "seconds: " << SecondsSince(start) << '\n';
+    return counts.notUndone == 0 ? 0 : 1;
+}
+
 // Two lists shaped like the generated trees: 100 files a folder, 1% one-sided on each side,
 // 1% newer on each side. Only the evaluation is timed.
 int EvalSynthetic(std::uint64_t count) {
@@ -170,7 +229,7 @@ int EvalSynthetic(std::uint64_t count) {
 
 int Usage() {
     std::cerr << "usage: mirv_bench scan-eval FIRST SECOND | sync FIRST SECOND | sync-recycle FIRST SECOND | "
-                 "eval-synthetic N\n";
+                 "sync-delete FIRST SECOND REPORTS | undo REPORTS | eval-synthetic N\n";
     return 2;
 }
 
@@ -182,6 +241,8 @@ int main(int argc, char** argv) {
     if (mode == "scan-eval" && argc == 4) return ScanEval(argv[2], argv[3]);
     if (mode == "sync" && argc == 4) return Sync(argv[2], argv[3], false);
     if (mode == "sync-recycle" && argc == 4) return Sync(argv[2], argv[3], true);
+    if (mode == "sync-delete" && argc == 5) return SyncDelete(argv[2], argv[3], argv[4]);
+    if (mode == "undo" && argc == 3) return Undo(argv[2]);
     if (mode == "eval-synthetic" && argc == 3) {
         const unsigned long long count = std::strtoull(argv[2], nullptr, 10);
         return count > 0 ? EvalSynthetic(count) : Usage();
