@@ -2,7 +2,10 @@
 // The main window's run state: everything the window knows besides its controls.
 #include <string>
 
+#include <memory>
+
 #include "app/command_line.h"
+#include "app/pair_memory_store.h"
 #include "app/run_phase.h"
 #include "app/run_state.h"
 #include "engine/lists.h"
@@ -31,6 +34,8 @@ struct MainState {
     RunPhases phases;
 
     engine::SyncLists lists;
+    // With the option to remember each Sync: the memory the plan was made with, for its Sync.
+    std::unique_ptr<PlanMemory> memory;
     engine::ByteTotals totals;
     Countdown countdown;
 };

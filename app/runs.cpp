@@ -49,6 +49,24 @@ private:
     int errors_;
 };
 
+// Keeps every record of a Sync and hands it on.
+class RecordKeeper final : public engine::SyncLog {
+public:
+    explicit RecordKeeper(engine::SyncLog* next) : next_(next) {}
+    void Record(const engine::ItemRecord& record) override {
+        records.push_back(record);
+        if (next_) next_->Record(record);
+    }
+    std::vector<engine::ItemRecord> records;
+
+private:
+    engine::SyncLog* next_;
+};
+
+bool SamePair(const PlanMemory& memory, std::string_view first, std::string_view second) {
+    return engine::NameKey(memory.first) == engine::NameKey(first) && engine::NameKey(memory.second) == engine::NameKey(second);
+}
+
 }  // namespace
 
 std::string Runs::StampLine(const platform::LocalTime& now) {
@@ -118,9 +136,17 @@ void Runs::Pass(const PairLists& pairs, size_t pairIndex) {
     if (SkipWithoutFolders()) return;
     CreateFolders();
     ScanBoth();
-    engine::EvaluateFolders(state_.lists, settings_.mirrorlocal, state_.totals, host_, settings_.ignorehour);
+    state_.memory = settings_.usememory ? StartPlanMemory(state_.LocalFolder, state_.RemoteFolder) : nullptr;
+    engine::EvaluateFolders(state_.lists, settings_.mirrorlocal, state_.totals, host_, settings_.ignorehour,
+                            state_.memory ? &state_.memory->use : nullptr);
     host_.ListsChanged();
-    Decide();
+    if (state_.memory) {
+        std::string said = host_.Status(0), told = MemoryPanelText(*state_.memory);
+        if (!told.empty()) host_.SetStatus(0, said.empty() ? told : said + "; " + told);
+    }
+    // A pair found in step is remembered as it stands.
+    if (Decide() && state_.memory && state_.memory->use.complete)
+        WritePairMemory(state_.LocalFolder, state_.RemoteFolder, state_.memory->use.next);
     if (host_.Status(5) != "Synchronized" && settings_.autodortdata) RunSync(true);
 }
 
@@ -156,17 +182,25 @@ void Runs::ScanBoth() {
     host_.ListsChanged();
 }
 
-void Runs::Decide() {
+bool Runs::Decide() {
     const auto& l = state_.lists;
-    if (!l.lFileAdd1.empty() || !l.rFileAdd1.empty() || !l.lUpdate1.empty() || !l.rUpdate1.empty()) {
+    // The delete lists hold only what the memory of the last Sync planned: deletions carried over.
+    if (!l.lFileAdd1.empty() || !l.rFileAdd1.empty() || !l.lUpdate1.empty() || !l.rUpdate1.empty() ||
+        !l.ldelfile1.empty() || !l.rdelfile1.empty()) {
         host_.EnableButton(Button::Sync, true);
-        return;
+        return false;
+    }
+    // Changes made on both sides wait in the ignore lists for the user: not in step, nothing to Sync.
+    if (!l.lignfile1.empty() || !l.rignfile1.empty()) {
+        host_.EnableButton(Button::Sync, false);
+        return false;
     }
     host_.EnableButton(Button::Sync, false);
     host_.SetStatus(5, "Synchronized");
     host_.Repaint();
     if (settings_.usestamp) WriteStamp();
     if (settings_.autoclose) host_.StartCountdown();
+    return true;
 }
 
 void Runs::WriteStamp() {
@@ -213,9 +247,14 @@ SyncTally Runs::RunSync(bool unattended) {
         if (!holder) holder.emplace(platform::CurrentLocalTime(), ReportFolder());
         report = &*holder;
         report->BeginPair(local, remote);
+        if (state_.memory)
+            for (const std::string& note : state_.memory->notes) report->Note(note);
     }
-    const engine::SyncOptions options{settings_.userecycle ? &platform::SystemRecycleBin() : nullptr, report,
-                                      unattended};
+    // The pair's memory hears of every item, the report too.
+    RecordKeeper kept(report);
+    const bool remember = state_.memory && state_.memory->use.complete && SamePair(*state_.memory, local, remote);
+    const engine::SyncOptions options{settings_.userecycle ? &platform::SystemRecycleBin() : nullptr,
+                                      remember ? &kept : static_cast<engine::SyncLog*>(report), unattended};
     // One owner of what leaves the folders, for the copies and the deletions alike: it asks at most
     // once whether what the Recycle Bin cannot take may go for good.
     engine::Removal removal(files_, options, host_, local, remote);
@@ -226,6 +265,11 @@ SyncTally Runs::RunSync(bool unattended) {
     removal.Finish();
     tally.handled = removal.Counts().handled;
     tally.failed = removal.Counts().failed;
+    if (remember) {
+        // Only what is in step now: an item not done keeps what was remembered of it.
+        state_.memory->use.next.Apply(kept.records);
+        WritePairMemory(local, remote, state_.memory->use.next);
+    }
     if (report) {
         report->End(platform::CurrentLocalTime());
         // A report that cannot be written costs the Sync nothing.

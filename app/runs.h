@@ -50,7 +50,8 @@ private:
     bool SkipWithoutFolders();
     void CreateFolders();
     void ScanBoth();
-    void Decide();
+    // True when the pair is in step.
+    bool Decide();
     void WriteStamp();
     void WaitForNext();
 

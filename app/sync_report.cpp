@@ -135,6 +135,12 @@ void SyncReport::Record(const engine::ItemRecord& record) {
     Append(pairs_.back().lines.back() + "\r\n", JournalItemLine(record));
 }
 
+void SyncReport::Note(std::string_view line) {
+    if (pairs_.empty()) BeginPair("", "");
+    pairs_.back().lines.emplace_back(line);
+    Append(std::string(line) + "\r\n", {});
+}
+
 void SyncReport::End(const platform::LocalTime& ended) {
     ended_ = ended;
     endClock_ = std::chrono::steady_clock::now();

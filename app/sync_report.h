@@ -26,6 +26,8 @@ public:
     // The pair the next records belong to.
     void BeginPair(std::string_view first, std::string_view second);
     void Record(const engine::ItemRecord& record) override;
+    // A line of its own under the pair, no item of it: what the plan was told.
+    void Note(std::string_view line);
     // The end of the Sync: the journal says it ended; SaveReport then puts the totals on top.
     void End(const platform::LocalTime& ended);
 

@@ -99,6 +99,7 @@ std::optional<std::string> ReadStored(std::string_view runPath, Settings& settin
         settings.userecycle = platform::ReadProgramValue("userecycle") != "false";
         settings.usereport = platform::ReadProgramValue("usereport") != "false";
         settings.ignorehour = readOnOff("ignorehour");
+        settings.usememory = readOnOff("usememory");
     } catch (const platform::AppError& error) {
         return error.what();
     }
@@ -192,6 +193,7 @@ std::optional<std::string> SaveSettings(std::string_view runPath, const Settings
     platform::WriteProgramValue("userecycle", OnOffText(settings.userecycle));
     platform::WriteProgramValue("usereport", OnOffText(settings.usereport));
     platform::WriteProgramValue("ignorehour", OnOffText(settings.ignorehour));
+    platform::WriteProgramValue("usememory", OnOffText(settings.usememory));
     return std::nullopt;
 }
 

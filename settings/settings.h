@@ -33,6 +33,7 @@ struct Settings {
     bool userecycle = true;   // deleted and replaced files go to the Recycle Bin
     bool usereport = true;    // every Sync leaves a report
     bool ignorehour = false;  // copies exactly one hour apart count as equal
+    bool usememory = false;   // each pair's last Sync remembered: deletions carry over, conflicts wait
 
     // Derived filter values: rebuilt by DeriveFilterValues (at load and at OK only).
     int filterMode = 0;  // 0 none, 1 exclusion filters, 2 only the listed extensions

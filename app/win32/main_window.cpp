@@ -241,6 +241,7 @@ void TfMirv95::ResetWindow() {
     SendMessageW(Control(ids::pb1), PBM_SETPOS, 0, 0);
     SetPanelText(kPanelSynchronized, "");
     state_.lists.Clear();
+    state_.memory.reset();
     RefreshLists();
 
     // A multi-directory run places each pair in the edits before it resets the window; the pair

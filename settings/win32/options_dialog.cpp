@@ -33,16 +33,18 @@ constexpr std::array<Box, 7> kStartupBoxes = {{
 }};
 
 // The safety net of a Sync, top to bottom.
-constexpr std::array<Box, 3> kSafetyBoxes = {{
+constexpr std::array<Box, 4> kSafetyBoxes = {{
     {ids::userecycle1, &Settings::userecycle, L"Move deleted and replaced files to the Recycle Bin"},
     {ids::usereport1, &Settings::usereport, L"Keep a report of every Sync"},
     {ids::ignorehour1, &Settings::ignorehour, L"Ignore time differences of exactly one hour"},
+    {ids::usememory1, &Settings::usememory,
+     L"Remember each Sync: deletions carry over, changes on both sides wait for me"},
 }};
 
 // Every box and the field it holds.
-constexpr std::array<Box, 15> kAllBoxes = {{
+constexpr std::array<Box, 16> kAllBoxes = {{
     kStartupBoxes[0], kStartupBoxes[1], kStartupBoxes[2], kStartupBoxes[3], kStartupBoxes[4], kStartupBoxes[5],
-    kStartupBoxes[6], kSafetyBoxes[0], kSafetyBoxes[1], kSafetyBoxes[2],
+    kStartupBoxes[6], kSafetyBoxes[0], kSafetyBoxes[1], kSafetyBoxes[2], kSafetyBoxes[3],
     {ids::CheckBox2, &Settings::noext, L"Use Ext Filter"},
     {ids::CheckBox3, &Settings::nofile, L"Use File Filter"},
     {ids::CheckBox4, &Settings::useext, L"Use these Ext only"},
@@ -162,16 +164,18 @@ void TfOptions::CreateSafetyPage(int ox, int oy) {
         return AddToPage(2, cls, text, style, r, id);
     };
     int x = ox + 4, y = oy + 4, w = kClientWidth - 8 - 4 - 2 * (x - ox) - 4;
-    SetBoldFont(add(WC_BUTTONW, L"When a Sync removes or replaces files", BS_GROUPBOX, {x, y, w, 170}, -1));
+    SetBoldFont(add(WC_BUTTONW, L"When a Sync removes or replaces files", BS_GROUPBOX, {x, y, w, 206}, -1));
     // Each box with a line that says what it does for the user.
     const wchar_t* notes[] = {
         L"Old copies can be restored from there. Sticks and network drives have none: there files are deleted "
         L"as before, and the report says so.",
         L"In %LOCALAPPDATA%\\Mirravel\\Reports, the last 50. File, Last Sync Report opens the newest.",
         L"Drives that keep local time (FAT sticks) look an hour off after a daylight-saving switch.",
+        L"A file deleted on one side since the last Sync is deleted on the other; a file changed on both "
+        L"sides goes to Ignore Items for you to decide.",
     };
     for (size_t i = 0; i < kSafetyBoxes.size(); ++i) {
-        int top = y + 20 + static_cast<int>(i) * 48;
+        int top = y + 20 + static_cast<int>(i) * 46;
         add(WC_BUTTONW, kSafetyBoxes[i].caption, WS_TABSTOP | BS_AUTOCHECKBOX, {x + 8, top, w - 16, 16},
             kSafetyBoxes[i].id);
         add(WC_STATICW, notes[i], SS_LEFT | SS_NOPREFIX, {x + 26, top + 18, w - 34, 26}, -1);

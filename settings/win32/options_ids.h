@@ -17,7 +17,7 @@ enum : int {
     bAutoLoad = 360, autosortdata1, autoclose1, startmin1, MirrorLocal1, usestamp1, usesubs1,
     ssdelay1 = 370, ssdelay1Spin,
     // Page "Safety".
-    userecycle1 = 380, usereport1, ignorehour1,
+    userecycle1 = 380, usereport1, ignorehour1, usememory1,
 };
 
 }  // namespace settings::ids

@@ -150,6 +150,40 @@ TEST_F(Program, UndoSwitchUndoesTheLastSyncAndSaysSoInItsExitCode) {
     EXPECT_EQ(code, 1u);  // nothing left to undo
 }
 
+// With each Sync remembered, unattended runs carry a deletion over and leave a change made on both
+// sides for the user.
+TEST_F(Program, RememberedSyncsCarryDeletionsOverAndLeaveChangesOnBothSides) {
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (!data || !*data) GTEST_SKIP() << "XDG_DATA_HOME names no trash of the test run";
+    Set("usememory", "true");
+    Set("autodortdata", "true");
+    Set("autoclose", "true");
+    first.Write("gone.txt", "deleted in the first " + std::to_string(GetCurrentProcessId()));
+    ASSERT_TRUE(RunsToItsEnd({"-auto", first.Core(), second.Core()}));
+    ASSERT_TRUE(second.Exists("gone.txt"));
+    fs::remove(first.path() / "gone.txt");
+    first.Write("Docs\\b.txt", "changed in the first");
+    fs::last_write_time(first.path() / "Docs" / "b.txt", fs::last_write_time(first.path() / "Docs" / "b.txt") - std::chrono::hours(1));
+    second.Write("Docs\\b.txt", "changed in the second");
+    ASSERT_TRUE(RunsToItsEnd({"-auto", first.Core(), second.Core()}));
+    EXPECT_FALSE(second.Exists("gone.txt"));
+    EXPECT_EQ(first.Read("Docs\\b.txt"), "changed in the first");
+    EXPECT_EQ(second.Read("Docs\\b.txt"), "changed in the second");
+    bool inTrash = false;
+    for (const auto& e : fs::directory_iterator(fs::path("Z:" + std::string(data)) / "Trash" / "files")) {
+        std::ifstream in(e.path(), std::ios::binary);
+        std::string content((std::istreambuf_iterator<char>(in)), {});
+        inTrash |= content == "deleted in the first " + std::to_string(GetCurrentProcessId());
+    }
+    EXPECT_TRUE(inTrash);
+    auto report = app::NewestReport(platform::SystemFileOps(), app::ReportFolder());
+    ASSERT_TRUE(report);
+    std::string text;
+    ASSERT_EQ(platform::ReadWholeFile(*report, text), platform::ReadStatus::Ok);
+    EXPECT_NE(text.find("Changed on both sides since the last Sync, left in Ignore Items: Docs\\b.txt"), std::string::npos)
+        << text;
+}
+
 // A Recycle Bin that cannot work (its trash is a plain file, which Wine's shell reports as no bin):
 // an unattended Sync replaces nothing whose old content would be lost, and its report says why.
 TEST_F(Program, AnUnattendedSyncWithAnUnusableRecycleBinKeepsTheOldContent) {

@@ -224,6 +224,7 @@ public:
     void ListsChanged() override {}
     void ResetWindow() override {
         state_.lists.Clear();
+        state_.memory.reset();
         state_.LocalFolder = first_;
         state_.RemoteFolder = second_;
         status_[5].clear();

@@ -1,0 +1,70 @@
+#include "app/pair_memory_store.h"
+
+#include "engine/file_helpers.h"
+#include "platform/file_system.h"
+#include "platform/recycle_bin.h"
+
+namespace app {
+
+namespace {
+
+std::string Counted(size_t n, const char* one, const char* many) { return std::to_string(n) + (n == 1 ? one : many); }
+
+std::string SideName(engine::Side side) { return side == engine::Side::First ? "First Folder" : "Second Folder"; }
+
+}  // namespace
+
+std::string PairMemoryFolder() { return platform::LocalDataFolder() + "\\Mirravel\\Pairs"; }
+
+MemoryRead ReadPairMemory(std::string_view first, std::string_view second, engine::PairMemory& memory) {
+    std::string bytes;
+    switch (platform::ReadWholeFile(PairMemoryFolder() + "\\" + engine::PairMemoryFileName(first, second), bytes)) {
+    case platform::ReadStatus::Missing: return MemoryRead::None;
+    case platform::ReadStatus::Failed: return MemoryRead::Damaged;
+    case platform::ReadStatus::Ok: break;
+    }
+    std::optional<engine::PairMemory> read = engine::PairMemory::Decode(bytes, first, second);
+    if (!read) return MemoryRead::Damaged;
+    memory = std::move(*read);
+    return MemoryRead::Read;
+}
+
+bool WritePairMemory(std::string_view first, std::string_view second, const engine::PairMemory& memory) {
+    std::string folder = PairMemoryFolder();
+    engine::CreateFolderChain(platform::SystemFileOps(), folder);
+    return platform::WriteWholeFile(folder + "\\" + engine::PairMemoryFileName(first, second),
+                                    memory.Encode(first, second));
+}
+
+std::unique_ptr<PlanMemory> StartPlanMemory(std::string_view first, std::string_view second) {
+    auto plan = std::make_unique<PlanMemory>();
+    plan->first = first;
+    plan->second = second;
+    switch (ReadPairMemory(first, second, plan->previous)) {
+    case MemoryRead::Read: plan->use.previous = &plan->previous; break;
+    case MemoryRead::Damaged:
+        plan->unreadable = true;
+        plan->notes.push_back("The memory of the last Sync of this folder pair could not be read: planned without it");
+        break;
+    case MemoryRead::None: break;
+    }
+    return plan;
+}
+
+std::string MemoryPanelText(PlanMemory& plan) {
+    const engine::MemoryUse& use = plan.use;
+    std::string text;
+    auto add = [&](const std::string& part) { text += (text.empty() ? "" : "; ") + part; };
+    if (!use.conflicts.empty()) add(Counted(use.conflicts.size(), " item", " items") + " changed on both sides: see Ignore Items");
+    if (!use.deletedChanged.empty())
+        add(Counted(use.deletedChanged.size(), " item", " items") + " deleted on one side and changed on the other: copied back");
+    if (plan.unreadable) add("the memory of the last Sync could not be read");
+    for (const std::string& path : use.conflicts)
+        plan.notes.push_back("Changed on both sides since the last Sync, left in Ignore Items: " + path);
+    for (const engine::MemoryUse::Kept& kept : use.deletedChanged)
+        plan.notes.push_back("Deleted in the " + SideName(kept.side == engine::Side::First ? engine::Side::Second : engine::Side::First) +
+                             " and changed in the " + SideName(kept.side) + " since the last Sync, copied back: " + kept.path);
+    return text;
+}
+
+}  // namespace app

@@ -1,0 +1,34 @@
+#pragma once
+// Where each folder pair's memory is kept: %LOCALAPPDATA%\Mirravel\Pairs, one file a pair.
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/pair_memory.h"
+
+namespace app {
+
+// The memory a Load planned with, kept with its pair for the Sync that follows.
+struct PlanMemory {
+    std::string first, second;
+    engine::PairMemory previous;  // as read; empty for a pair's first Sync
+    engine::MemoryUse use;        // use.previous points at previous when one was read
+    std::vector<std::string> notes;  // for the report: what the memory planned that a user should know
+    bool unreadable = false;
+};
+
+enum class MemoryRead { None, Read, Damaged };
+
+std::string PairMemoryFolder();
+// A memory that cannot be read (damaged, cut short, another pair's) reads as Damaged, never throws.
+MemoryRead ReadPairMemory(std::string_view first, std::string_view second, engine::PairMemory& memory);
+// Written beside and put in place in one step: never a half-written memory.
+bool WritePairMemory(std::string_view first, std::string_view second, const engine::PairMemory& memory);
+
+// The memory for a Load of the pair: read, and the notes of what it planned, for panel 0 (returned)
+// and the report.
+std::unique_ptr<PlanMemory> StartPlanMemory(std::string_view first, std::string_view second);
+std::string MemoryPanelText(PlanMemory& plan);
+
+}  // namespace app

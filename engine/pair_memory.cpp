@@ -1,0 +1,166 @@
+#include "engine/pair_memory.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <unordered_map>
+
+#include "engine/evaluate.h"
+#include "engine/name_key.h"
+
+namespace engine {
+
+namespace {
+
+constexpr std::string_view kMagic = "MIRVMEM1";
+
+// FNV-1a: the same key in every version of the program, on every machine, for the same name.
+std::uint64_t Hash(std::string_view text, std::uint64_t hash = 0xcbf29ce484222325ull) {
+    for (unsigned char c : text) hash = (hash ^ c) * 0x100000001b3ull;
+    return hash;
+}
+
+std::string Folded(std::string_view path) {
+    std::string folded = NameKey(path);
+    if (!folded.empty() && folded.back() == '\\') folded.pop_back();
+    return folded;
+}
+
+template <class T>
+void Put(std::string& out, T value) {
+    out.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+template <class T>
+bool Take(std::string_view& in, T& value) {
+    if (in.size() < sizeof value) return false;
+    std::memcpy(&value, in.data(), sizeof value);
+    in.remove_prefix(sizeof value);
+    return true;
+}
+
+void PutText(std::string& out, std::string_view text) {
+    Put(out, static_cast<std::uint32_t>(text.size()));
+    out.append(text);
+}
+
+bool TakeText(std::string_view& in, std::string& text) {
+    std::uint32_t n = 0;
+    if (!Take(in, n) || in.size() < n) return false;
+    text.assign(in.substr(0, n));
+    in.remove_prefix(n);
+    return true;
+}
+
+}  // namespace
+
+std::uint64_t PairMemory::KeyOf(std::string_view caption, bool folder) {
+    std::uint64_t hash = IsAscii(caption) ? Hash(caption) : Hash(NameKey(caption));
+    // A file "[notes]" and a folder notes share a caption.
+    return folder ? hash ^ 0x9E3779B97F4A7C15ull : hash;
+}
+
+std::uint64_t PairMemory::KeyOfPath(std::string_view relative, bool folder) {
+    return KeyOf(NameKey(folder ? "[" + std::string(relative) + "]" : std::string(relative)), folder);
+}
+
+PairMemory::Item PairMemory::Of(const ItemList& list, size_t i) {
+    bool folder = list.Folder(i);
+    return {KeyOf(list.Caption(i), folder), folder ? 0 : list.LastWrite(i), folder ? -1 : list.Size(i)};
+}
+
+const PairMemory::Item* PairMemory::Find(std::uint64_t key) const {
+    auto at = std::lower_bound(items_.begin(), items_.end(), key, [](const Item& a, std::uint64_t k) { return a.key < k; });
+    return at != items_.end() && at->key == key ? &*at : nullptr;
+}
+
+bool PairMemory::Unchanged(const ItemList& list, size_t i, const Item& remembered, bool ignoreHour) {
+    if (remembered.size < 0) return list.Folder(i);
+    if (list.Folder(i) || list.Size(i) != remembered.size) return false;
+    int order = platform::CompareItemTimes(list.Time(i), list.LastWrite(i), platform::PackFileTime(remembered.lastWrite),
+                                           remembered.lastWrite);
+    return order == 0 || (ignoreHour && OneHourApart(list.LastWrite(i), remembered.lastWrite));
+}
+
+void PairMemory::Seal() {
+    std::stable_sort(items_.begin(), items_.end(), [](const Item& a, const Item& b) { return a.key < b.key; });
+    // The last of equal keys is the newest word on the item.
+    auto last = std::unique(items_.rbegin(), items_.rend(), [](const Item& a, const Item& b) { return a.key == b.key; });
+    items_.erase(items_.begin(), last.base());
+}
+
+void PairMemory::Apply(const std::vector<ItemRecord>& records) {
+    struct Decision {
+        std::optional<Item> now;
+        bool gone = false, notDone = false;
+    };
+    std::unordered_map<std::uint64_t, Decision> decisions;
+    for (const ItemRecord& r : records) {
+        std::uint64_t key = KeyOfPath(r.path, r.folder);
+        Decision& d = decisions[key];
+        switch (r.outcome) {
+        case Outcome::Copied:
+        case Outcome::Replaced:
+            if (r.after.present) d.now = Item{key, r.after.lastWrite, r.after.size};
+            break;
+        case Outcome::FolderCreated: d.now = Item{key, 0, -1}; break;
+        case Outcome::Recycled:
+        case Outcome::Deleted:
+            if (!r.extra) d.gone = true;
+            break;
+        default: d.notDone = true; break;  // as it was: what was remembered of it stays
+        }
+    }
+    std::erase_if(items_, [&](const Item& item) {
+        auto d = decisions.find(item.key);
+        return d != decisions.end() && !d->second.notDone && (d->second.gone || d->second.now);
+    });
+    for (const auto& [key, d] : decisions)
+        if (!d.notDone && !d.gone && d.now) items_.push_back(*d.now);
+    Seal();
+}
+
+std::string PairMemory::Encode(std::string_view first, std::string_view second) const {
+    std::string out(kMagic);
+    PutText(out, first);
+    PutText(out, second);
+    Put(out, static_cast<std::uint64_t>(items_.size()));
+    size_t start = out.size();
+    out.reserve(start + items_.size() * sizeof(Item) + 8);
+    for (const Item& item : items_) {
+        Put(out, item.key);
+        Put(out, item.lastWrite);
+        Put(out, item.size);
+    }
+    Put(out, Hash(std::string_view(out).substr(start)));
+    return out;
+}
+
+std::optional<PairMemory> PairMemory::Decode(std::string_view bytes, std::string_view first, std::string_view second) {
+    if (!bytes.starts_with(kMagic)) return std::nullopt;
+    std::string_view in = bytes.substr(kMagic.size());
+    std::string storedFirst, storedSecond;
+    std::uint64_t count = 0;
+    if (!TakeText(in, storedFirst) || !TakeText(in, storedSecond) || !Take(in, count)) return std::nullopt;
+    if (Folded(storedFirst) != Folded(first) || Folded(storedSecond) != Folded(second)) return std::nullopt;
+    constexpr size_t kItemBytes = 24;
+    if (count > in.size() / kItemBytes || in.size() != count * kItemBytes + 8) return std::nullopt;
+    std::uint64_t check = 0;
+    std::memcpy(&check, in.data() + count * kItemBytes, 8);
+    if (check != Hash(in.substr(0, count * kItemBytes))) return std::nullopt;
+    PairMemory memory;
+    memory.items_.resize(count);
+    for (Item& item : memory.items_) Take(in, item.key), Take(in, item.lastWrite), Take(in, item.size);
+    for (size_t i = 1; i < memory.items_.size(); ++i)
+        if (memory.items_[i - 1].key >= memory.items_[i].key) return std::nullopt;
+    return memory;
+}
+
+std::string PairMemoryFileName(std::string_view first, std::string_view second) {
+    std::uint64_t hash = Hash(Folded(second), Hash("\n", Hash(Folded(first))));
+    char name[32];
+    std::snprintf(name, sizeof name, "%016llx.mem", static_cast<unsigned long long>(hash));
+    return name;
+}
+
+}  // namespace engine

@@ -1,0 +1,76 @@
+#pragma once
+// A folder pair's memory: the items that were in step on both sides after its last Sync (or after a
+// Load that found it in step). With it the evaluation tells a file deleted on one side since from a
+// file new on the other, and a file changed on both sides from one changed on one side.
+//
+// An item is remembered by a 64-bit key of its name (as Windows compares names, folders apart from
+// files), its last-write time and its size: 24 bytes, so a memory of a million items fits in 24 MB.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/lists.h"
+#include "engine/sync_log.h"
+#include "platform/clock.h"
+
+namespace engine {
+
+class PairMemory {
+public:
+    struct Item {
+        std::uint64_t key;
+        platform::FileTime lastWrite;  // 0 for a folder
+        std::int64_t size;             // -1 for a folder
+    };
+
+    // The key of an item list's entry (its caption), and of a record's path.
+    static std::uint64_t KeyOf(std::string_view caption, bool folder);
+    static std::uint64_t KeyOfPath(std::string_view relative, bool folder);
+    static Item Of(const ItemList& list, size_t i);
+
+    const Item* Find(std::uint64_t key) const;
+    // Whether entry i of the list is as remembered: a folder still a folder; a file of the same size
+    // and, as the evaluation compares them, the same time.
+    static bool Unchanged(const ItemList& list, size_t i, const Item& remembered, bool ignoreHour);
+
+    // Items in any order; Seal sorts them and keeps the last of equal keys.
+    void Add(const Item& item) { items_.push_back(item); }
+    void Seal();
+    size_t size() const { return items_.size(); }
+    bool empty() const { return items_.empty(); }
+
+    // What a Sync did to the memory the evaluation made: a copy, replacement or folder made is in step
+    // now, a deletion done leaves the item gone; an item not done keeps what was remembered of it.
+    void Apply(const std::vector<ItemRecord>& records);
+
+    // The file's bytes: the two folders it belongs to, then the items.
+    std::string Encode(std::string_view first, std::string_view second) const;
+    // nullopt when the bytes are no memory of this pair (damaged, cut short, or another pair's).
+    static std::optional<PairMemory> Decode(std::string_view bytes, std::string_view first, std::string_view second);
+
+private:
+    std::vector<Item> items_;  // sorted by key once sealed
+};
+
+// What the evaluation did with a memory, and the memory it leaves for after the Sync.
+struct MemoryUse {
+    const PairMemory* previous = nullptr;  // nullptr: the pair's first Sync
+    PairMemory next;                       // items in step now, and what was remembered of the rest
+    std::vector<std::string> conflicts;  // changed on both sides: planned into the ignore lists
+    // Deleted on one side, changed on the other (the side it is on): copied back.
+    struct Kept {
+        Side side;
+        std::string path;
+    };
+    std::vector<Kept> deletedChanged;
+    size_t deletions = 0;                     // deletions carried over into the delete lists
+    bool complete = false;                    // the evaluation ran to its end: next may be stored
+};
+
+// The name of the file that holds the memory of a pair: the same for the two folders written in any
+// letter case, with or without a trailing backslash.
+std::string PairMemoryFileName(std::string_view first, std::string_view second);
+
+}  // namespace engine
