@@ -210,15 +210,17 @@ TEST_F(OptionsDialog, OkStoresTheFileAndTheValues) {
 TEST_F(OptionsDialog, SafetyPageShowsTheNetOnAndStoresWhatIsTicked) {
     Start();
     EXPECT_TRUE(Checked(oids::userecycle1) && Checked(oids::usereport1));
-    EXPECT_FALSE(Checked(oids::ignorehour1));
+    EXPECT_FALSE(Checked(oids::ignorehour1) || Checked(oids::usememory1));
     Click(oids::userecycle1);
     Click(oids::ignorehour1);
+    Click(oids::usememory1);
     EXPECT_FALSE(settings().userecycle);
-    EXPECT_TRUE(settings().ignorehour);
+    EXPECT_TRUE(settings().ignorehour && settings().usememory);
     EXPECT_EQ(RunModal({Press(oids::BitBtn1)}), IDOK);
     EXPECT_EQ(platform::ReadProgramValue("userecycle"), "false");
     EXPECT_EQ(platform::ReadProgramValue("usereport"), "true");
     EXPECT_EQ(platform::ReadProgramValue("ignorehour"), "true");
+    EXPECT_EQ(platform::ReadProgramValue("usememory"), "true");
 }
 
 TEST_F(OptionsDialog, DelayOutOfRangeOrNotANumberIsBroughtIntoRangeBeforeItIsStored) {

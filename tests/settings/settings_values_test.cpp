@@ -41,26 +41,30 @@ TEST(SettingsValues, SafetyOptionsDefaultOnUnlessStoredFalseAndRoundTrip) {
     TempFolder folder;
     struct Case {
         const char* stored;
-        bool recycleAndReport, ignoreHour;
+        bool recycleAndReport, ignoreHourAndMemory;
     };
-    // Missing, empty or any other text keeps the net on; only exact "true" turns the hour rule on.
+    // Missing, empty or any other text keeps the net on; only exact "true" turns the hour rule and the
+    // memory of each Sync on.
     for (Case c : {Case{nullptr, true, false}, Case{"", true, false}, Case{"False", true, false},
                    Case{"false", false, false}, Case{"true", true, true}}) {
-        if (c.stored) Store({{"userecycle", c.stored}, {"usereport", c.stored}, {"ignorehour", c.stored}});
+        if (c.stored)
+            Store({{"userecycle", c.stored}, {"usereport", c.stored}, {"ignorehour", c.stored}, {"usememory", c.stored}});
         Settings s;
         ASSERT_EQ(settings::LoadSettings(folder.Core(), s), std::nullopt);
         EXPECT_EQ(s.userecycle, c.recycleAndReport) << (c.stored ? c.stored : "missing");
         EXPECT_EQ(s.usereport, c.recycleAndReport);
-        EXPECT_EQ(s.ignorehour, c.ignoreHour);
+        EXPECT_EQ(s.ignorehour, c.ignoreHourAndMemory);
+        EXPECT_EQ(s.usememory, c.ignoreHourAndMemory);
     }
     Settings saved;
     saved.userecycle = false;
     saved.ignorehour = true;
+    saved.usememory = true;
     ASSERT_EQ(settings::SaveSettings(folder.Core(), saved), std::nullopt);
     Settings s;
     ASSERT_EQ(settings::LoadSettings(folder.Core(), s), std::nullopt);
     EXPECT_FALSE(s.userecycle);
-    EXPECT_TRUE(s.usereport && s.ignorehour);
+    EXPECT_TRUE(s.usereport && s.ignorehour && s.usememory);
 }
 
 TEST(SettingsValues, StoredDelayIsBroughtIntoRange) {
