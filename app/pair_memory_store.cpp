@@ -2,7 +2,9 @@
 
 #include "engine/file_helpers.h"
 #include "platform/file_system.h"
+#include "platform/append_file.h"
 #include "platform/recycle_bin.h"
+#include "platform/work_names.h"
 
 namespace app {
 
@@ -30,10 +32,21 @@ MemoryRead ReadPairMemory(std::string_view first, std::string_view second, engin
 }
 
 bool WritePairMemory(std::string_view first, std::string_view second, const engine::PairMemory& memory) {
+    platform::FileOps& files = platform::SystemFileOps();
     std::string folder = PairMemoryFolder();
-    engine::CreateFolderChain(platform::SystemFileOps(), folder);
-    return platform::WriteWholeFile(folder + "\\" + engine::PairMemoryFileName(first, second),
-                                    memory.Encode(first, second));
+    engine::CreateFolderChain(files, folder);
+    std::string path = folder + "\\" + engine::PairMemoryFileName(first, second);
+    // Written beside, down to the disk, then put in the old one's place in one step: a cut-off write
+    // leaves the memory before it, never half a one.
+    std::string temporary = folder + "\\" + platform::TemporaryCopyName();
+    platform::AppendFile file;
+    bool written = file.Open(temporary, true) &&
+                   memory.Encode(first, second, [&](std::string_view piece) { return file.Append(piece); });
+    if (written) file.Flush();
+    file.Close();
+    if (written && files.MoveReplacing(temporary, path)) return true;
+    files.RemoveFile(temporary);
+    return false;
 }
 
 std::unique_ptr<PlanMemory> StartPlanMemory(std::string_view first, std::string_view second) {

@@ -143,6 +143,9 @@ void Runs::Pass(const PairLists& pairs, size_t pairIndex) {
     if (state_.memory) {
         std::string said = host_.Status(0), told = MemoryPanelText(*state_.memory);
         if (!told.empty()) host_.SetStatus(0, said.empty() ? told : said + "; " + told);
+        // Planned with: what the Sync needs of it is in the next memory now.
+        state_.memory->use.previous = nullptr;
+        state_.memory->previous = {};
     }
     // A pair found in step is remembered as it stands.
     if (Decide() && state_.memory && state_.memory->use.complete)

@@ -2,6 +2,9 @@
 // results with peer tools.
 //
 //   mirv_bench scan-eval FIRST SECOND   scan both folders, sort, evaluate
+//   mirv_bench scan-eval-memory FIRST SECOND
+//                                       the same with the pair's memory of its last Sync read before
+//                                       the evaluation and written after it (XDG_DATA_HOME's folder)
 //   mirv_bench sync FIRST SECOND        the same, then carry out the add and update lists
 //   mirv_bench sync-delete FIRST SECOND REPORTS
 //                                       the same with every one-sided item on a delete list instead,
@@ -23,11 +26,13 @@
 #include <tuple>
 #include <vector>
 
+#include "app/pair_memory_store.h"
 #include "app/sync_journal.h"
 #include "app/sync_report.h"
 #include "engine/delete.h"
 #include "engine/evaluate.h"
 #include "engine/lists.h"
+#include "engine/pair_memory.h"
 #include "engine/run_view.h"
 #include "engine/scan.h"
 #include "engine/totals.h"
@@ -77,7 +82,7 @@ struct Phases {
 
 // A Load of one folder pair with "Use Subdirectories" on and no filters.
 Phases Load(platform::FileOps& files, std::string_view first, std::string_view second, engine::SyncLists& lists,
-            engine::ByteTotals& totals, QuietView& view) {
+            engine::ByteTotals& totals, QuietView& view, engine::MemoryUse* memory = nullptr) {
     engine::ScanOptions options;
     options.useSubfolders = true;
     lists.Clear();
@@ -92,7 +97,7 @@ Phases Load(platform::FileOps& files, std::string_view first, std::string_view s
                             options, lists, totals);
     phases.scan = SecondsSince(start);
     start = Clock::now();
-    engine::EvaluateFolders(lists, false, totals, view);
+    engine::EvaluateFolders(lists, false, totals, view, false, memory);
     phases.evaluate = SecondsSince(start);
     return phases;
 }
@@ -113,6 +118,26 @@ int ScanEval(std::string_view first, std::string_view second) {
     PrintPhases(phases);
     std::cout << "seconds: " << seconds << '\n';
     return 0;
+}
+
+// A Load with the option to remember each Sync: the memory read, used, and written as a pass in
+// step writes it.
+int ScanEvalMemory(std::string_view first, std::string_view second) {
+    engine::SyncLists lists;
+    engine::ByteTotals totals;
+    QuietView view;
+    const auto start = Clock::now();
+    std::unique_ptr<app::PlanMemory> plan = app::StartPlanMemory(first, second);
+    const Phases phases = Load(platform::SystemFileOps(), first, second, lists, totals, view, &plan->use);
+    // As the run does: what was remembered is in the next memory now.
+    plan->use.previous = nullptr;
+    plan->previous = {};
+    const bool written = app::WritePairMemory(first, second, plan->use.next);
+    const double seconds = SecondsSince(start);
+    PrintCounts(lists);
+    PrintPhases(phases);
+    std::cout << "remembered: " << plan->use.next.size() << '\n' << "seconds: " << seconds << '\n';
+    return written ? 0 : 1;
 }
 
 // recycle: old copies go to the platform's Recycle Bin (natively the desktop trash under XDG_DATA_HOME).
@@ -228,7 +253,7 @@ int EvalSynthetic(std::uint64_t count) {
 }
 
 int Usage() {
-    std::cerr << "usage: mirv_bench scan-eval FIRST SECOND | sync FIRST SECOND | sync-recycle FIRST SECOND | "
+    std::cerr << "usage: mirv_bench scan-eval FIRST SECOND | scan-eval-memory FIRST SECOND | sync FIRST SECOND | sync-recycle FIRST SECOND | "
                  "sync-delete FIRST SECOND REPORTS | undo REPORTS | eval-synthetic N\n";
     return 2;
 }
@@ -239,6 +264,7 @@ int main(int argc, char** argv) {
     if (argc < 2) return Usage();
     const std::string_view mode = argv[1];
     if (mode == "scan-eval" && argc == 4) return ScanEval(argv[2], argv[3]);
+    if (mode == "scan-eval-memory" && argc == 4) return ScanEvalMemory(argv[2], argv[3]);
     if (mode == "sync" && argc == 4) return Sync(argv[2], argv[3], false);
     if (mode == "sync-recycle" && argc == 4) return Sync(argv[2], argv[3], true);
     if (mode == "sync-delete" && argc == 5) return SyncDelete(argv[2], argv[3], argv[4]);

@@ -120,20 +120,28 @@ void PairMemory::Apply(const std::vector<ItemRecord>& records) {
     Seal();
 }
 
-std::string PairMemory::Encode(std::string_view first, std::string_view second) const {
+bool PairMemory::Encode(std::string_view first, std::string_view second,
+                        const std::function<bool(std::string_view)>& write) const {
     std::string out(kMagic);
     PutText(out, first);
     PutText(out, second);
     Put(out, static_cast<std::uint64_t>(items_.size()));
-    size_t start = out.size();
-    out.reserve(start + items_.size() * sizeof(Item) + 8);
-    for (const Item& item : items_) {
-        Put(out, item.key);
-        Put(out, item.lastWrite);
-        Put(out, item.size);
+    if (!write(out)) return false;
+    std::uint64_t check = 0xcbf29ce484222325ull;
+    constexpr size_t kPiece = 1 << 16;
+    out.clear();
+    for (size_t i = 0; i < items_.size(); ++i) {
+        Put(out, items_[i].key);
+        Put(out, items_[i].lastWrite);
+        Put(out, items_[i].size);
+        if (out.size() >= kPiece || i + 1 == items_.size()) {
+            check = Hash(out, check);
+            if (!write(out)) return false;
+            out.clear();
+        }
     }
-    Put(out, Hash(std::string_view(out).substr(start)));
-    return out;
+    Put(out, check);
+    return write(out);
 }
 
 std::optional<PairMemory> PairMemory::Decode(std::string_view bytes, std::string_view first, std::string_view second) {

@@ -6,6 +6,7 @@
 // An item is remembered by a 64-bit key of its name (as Windows compares names, folders apart from
 // files), its last-write time and its size: 24 bytes, so a memory of a million items fits in 24 MB.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,8 +46,9 @@ public:
     // now, a deletion done leaves the item gone; an item not done keeps what was remembered of it.
     void Apply(const std::vector<ItemRecord>& records);
 
-    // The file's bytes: the two folders it belongs to, then the items.
-    std::string Encode(std::string_view first, std::string_view second) const;
+    // The file's bytes: the two folders it belongs to, then the items, handed to write a piece at a time
+    // (a memory of a million items is not copied whole); false as soon as write fails.
+    bool Encode(std::string_view first, std::string_view second, const std::function<bool(std::string_view)>& write) const;
     // nullopt when the bytes are no memory of this pair (damaged, cut short, or another pair's).
     static std::optional<PairMemory> Decode(std::string_view bytes, std::string_view first, std::string_view second);
 

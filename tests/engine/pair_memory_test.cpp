@@ -222,7 +222,11 @@ TEST(PairMemoryFile, OneFileForAPairWhateverTheLetterCaseAndATrailingBackslash) 
     memory.Add({7, 133, 10});
     memory.Add({3, 0, -1});
     memory.Seal();
-    std::string bytes = memory.Encode("C:\\Data", "D:\\Backup");
+    std::string bytes;
+    ASSERT_TRUE(memory.Encode("C:\\Data", "D:\\Backup", [&](std::string_view piece) {
+        bytes += piece;
+        return true;
+    }));
     auto back = engine::PairMemory::Decode(bytes, "c:\\data\\", "D:\\Backup");
     ASSERT_TRUE(back);
     ASSERT_TRUE(back->Find(7));
