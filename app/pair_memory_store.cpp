@@ -49,6 +49,10 @@ bool WritePairMemory(std::string_view first, std::string_view second, const engi
     return false;
 }
 
+void ForgetPairMemory(std::string_view first, std::string_view second) {
+    platform::SystemFileOps().RemoveFile(PairMemoryFolder() + "\\" + engine::PairMemoryFileName(first, second));
+}
+
 std::unique_ptr<PlanMemory> StartPlanMemory(std::string_view first, std::string_view second) {
     auto plan = std::make_unique<PlanMemory>();
     plan->first = first;

@@ -26,6 +26,8 @@ MemoryRead ReadPairMemory(std::string_view first, std::string_view second, engin
 // Written beside and put in place in one step: never a half-written memory.
 bool WritePairMemory(std::string_view first, std::string_view second, const engine::PairMemory& memory);
 
+void ForgetPairMemory(std::string_view first, std::string_view second);
+
 // The memory for a Load of the pair: read, and the notes of what it planned, for panel 0 (returned)
 // and the report.
 std::unique_ptr<PlanMemory> StartPlanMemory(std::string_view first, std::string_view second);

@@ -321,6 +321,9 @@ std::optional<engine::UndoCounts> Runs::UndoLastSync(bool ask) {
     engine::UndoCounts counts = engine::UndoSync(files_, journal->pairs, host_, options, &report);
     // Undone once: a second undo would only find everything changed since the Sync.
     MarkUndone(*reportPath);
+    // What a pair's memory says of that Sync is no longer so: a file it copied and the undo removed
+    // would look deleted on one side and be deleted on the other. The pair starts afresh.
+    for (const engine::PairRecords& pair : journal->pairs) ForgetPairMemory(pair.first, pair.second);
     report.End(platform::CurrentLocalTime());
     if (settings_.usereport) SaveUndoReport(files_, ReportFolder(), report);
     // Whatever plan a Load made is stale now: the folders have changed under it.

@@ -3,6 +3,9 @@
 
 #include <filesystem>
 
+#include "app/pair_memory_store.h"
+#include "platform/file_system.h"
+
 namespace {
 
 using namespace gui_testing;
@@ -57,6 +60,13 @@ TEST_F(Memory, APassInStepIsRememberedAndOnlyTheOptionPlansWithIt) {
     EXPECT_FALSE(second.Exists("a.txt"));
     EXPECT_EQ(second.Read("b.txt"), "changed in the second");
     EXPECT_EQ(first.Read("b.txt"), "changed in the first");
+    const std::string remembered = app::PairMemoryFolder() + "\\" + engine::PairMemoryFileName(first.Core(), second.Core());
+    EXPECT_TRUE(platform::FileExists(remembered));
+
+    // Undone, the Sync is no longer what the folders remember: the pair starts afresh.
+    SendMessageW(main().hwnd(), WM_COMMAND, ids::UndoLastSync1, 0);
+    EXPECT_TRUE(second.Exists("a.txt"));
+    EXPECT_FALSE(platform::FileExists(remembered));
 }
 
 }  // namespace
