@@ -13,14 +13,43 @@ bool FaultyFileOps::CopyToFile(std::string_view source, std::string_view target)
 
 }  // namespace engine_testing
 
+#include <cstdint>
+#include <cstdlib>
+
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 #include "engine/evaluate.h"
+#include "platform/recycle_bin.h"
 #include "engine/scan.h"
 
 namespace engine_testing {
+
+TestTrash::TestTrash() {
+#ifdef _WIN32
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (!data || !*data) return;
+    folder_ = std::filesystem::path("Z:" + std::string(data)) / "Trash";
+#else
+    data_ = std::filesystem::temp_directory_path() / ("mirv98-trash-" + std::to_string(getpid()) + "-" +
+                                                      std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+    std::filesystem::create_directories(data_);
+    setenv("XDG_DATA_HOME", data_.c_str(), 1);
+    folder_ = data_ / "Trash";
+#endif
+    platform::SystemRecycleBin().Volume(std::filesystem::temp_directory_path().string());
+}
+
+TestTrash::~TestTrash() {
+#ifndef _WIN32
+    unsetenv("XDG_DATA_HOME");
+    std::error_code error;
+    std::filesystem::remove_all(data_, error);
+#endif
+}
 
 bool MakeFolderLink(const std::filesystem::path& link, const std::filesystem::path& target) {
 #ifdef _WIN32

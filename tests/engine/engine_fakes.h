@@ -105,6 +105,25 @@ inline void AddEntry(engine::CodedList& list, std::string text) {
     list.Add(std::move(text), folder);
 }
 
+// The desktop trash that stands in for the Recycle Bin in a test: natively a folder of the test's own
+// (XDG_DATA_HOME set while it lives), under Wine the test run's (scripts/test sets XDG_DATA_HOME).
+// The bin is asked about once at the start, as the program's first Sync asks, so Wine's shell has
+// made its trash before the test looks into it.
+class TestTrash {
+public:
+    TestTrash();
+    ~TestTrash();
+    TestTrash(const TestTrash&) = delete;
+    TestTrash& operator=(const TestTrash&) = delete;
+    // False under Wine when the run names no trash of its own: the test is to be skipped.
+    bool usable() const { return !folder_.empty(); }
+    // The trash folder, holding "files" and "info".
+    const std::filesystem::path& folder() const { return folder_; }
+
+private:
+    std::filesystem::path data_, folder_;
+};
+
 // Makes link a symbolic link to the folder target; false where the file system makes none.
 bool MakeFolderLink(const std::filesystem::path& link, const std::filesystem::path& target);
 

@@ -44,17 +44,7 @@ public:
 class MemoryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-#ifndef _WIN32
-        setenv("XDG_DATA_HOME", data_.path().c_str(), 1);
-#else
-        if (!std::getenv("XDG_DATA_HOME")) GTEST_SKIP() << "XDG_DATA_HOME names no trash of the test run";
-#endif
-        platform::SystemRecycleBin().Volume(first.Core());
-    }
-    void TearDown() override {
-#ifndef _WIN32
-        unsetenv("XDG_DATA_HOME");
-#endif
+        if (!trash.usable()) GTEST_SKIP() << "XDG_DATA_HOME names no trash of the test run";
     }
 
     // A Load as the run makes it with the option on: the memory read, the evaluation planning with it.
@@ -101,9 +91,7 @@ protected:
     TempFolder first, second;
     engine::SyncLists lists;
     std::unique_ptr<app::PlanMemory> plan;
-#ifndef _WIN32
-    TempFolder data_;
-#endif
+    engine_testing::TestTrash trash;
 };
 
 TEST_F(MemoryTest, AFileDeletedInOneFolderSinceTheLastSyncIsDeletedInTheOtherIntoTheRecycleBin) {

@@ -54,17 +54,8 @@ public:
 class RecycleTest : public ::testing::Test {
 protected:
     void SetUp() override {
-#ifdef _WIN32
-        // Wine's shell recycles into the desktop's trash of the test run (scripts/test sets it).
-        const char* data = std::getenv("XDG_DATA_HOME");
-        if (!data || !*data) GTEST_SKIP() << "XDG_DATA_HOME names no trash of the test run";
-        trash_ = fs::path("Z:" + std::string(data)) / "Trash";
-#else
-        setenv("XDG_DATA_HOME", data_.path().c_str(), 1);
-        trash_ = data_.path() / "Trash";
-#endif
-        // Made before the counts, so that the first Sync's bin is the one every later test meets.
-        platform::SystemRecycleBin().Volume(local.Core());
+        if (!testTrash_.usable()) GTEST_SKIP() << "XDG_DATA_HOME names no trash of the test run";
+        trash_ = testTrash_.folder();
         before_ = TrashContents();
     }
     void TearDown() override {
@@ -72,9 +63,6 @@ protected:
             fs::remove(trash_ / "files");
             fs::rename(away_, trash_ / "files");
         }
-#ifndef _WIN32
-        unsetenv("XDG_DATA_HOME");
-#endif
     }
     // The contents of what reached the trash since the test began.
     std::map<std::string, size_t> NewInTrash() {
@@ -146,9 +134,7 @@ private:
         }
         return contents;
     }
-#ifndef _WIN32
-    TempFolder data_;
-#endif
+    engine_testing::TestTrash testTrash_;
     fs::path trash_, away_;
     std::map<std::string, size_t> before_;
 };

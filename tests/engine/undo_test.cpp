@@ -38,18 +38,7 @@ public:
 class UndoTest : public ::testing::Test {
 protected:
     void SetUp() override {
-#ifndef _WIN32
-        setenv("XDG_DATA_HOME", data_.path().c_str(), 1);
-#else
-        if (!std::getenv("XDG_DATA_HOME")) GTEST_SKIP() << "XDG_DATA_HOME names no trash of the test run";
-#endif
-        // Made once for the process before the first Sync, as the program's first Sync does.
-        platform::SystemRecycleBin().Volume(local.Core());
-    }
-    void TearDown() override {
-#ifndef _WIN32
-        unsetenv("XDG_DATA_HOME");
-#endif
+        if (!trash.usable()) GTEST_SKIP() << "XDG_DATA_HOME names no trash of the test run";
     }
 
     // Two folders with work both ways: new files (a new folder among them), an older file replaced on
@@ -106,9 +95,7 @@ protected:
     engine::SyncLists lists;
     Tree beforeLocal, beforeRemote;
     Log log;
-#ifndef _WIN32
-    TempFolder data_;
-#endif
+    engine_testing::TestTrash trash;
 };
 
 TEST_F(UndoTest, BothFoldersComeBackAsTheyWereButForWhatTheUserChangedSince) {
@@ -151,13 +138,8 @@ TEST_F(UndoTest, WhatTheRecycleBinNoLongerHoldsIsToldAndNothingElseIsHarmed) {
     Prepare();
     std::vector<engine::PairRecords> pairs = Sync();
     // The user empties the Recycle Bin.
-#ifdef _WIN32
-    fs::path trash = fs::path("Z:" + std::string(std::getenv("XDG_DATA_HOME"))) / "Trash";
-#else
-    fs::path trash = data_.path() / "Trash";
-#endif
     for (const char* part : {"files", "info"})
-        for (const auto& e : fs::directory_iterator(trash / part)) fs::remove_all(e.path());
+        for (const auto& e : fs::directory_iterator(trash.folder() / part)) fs::remove_all(e.path());
     engine::UndoCounts counts = Undo(pairs);
     EXPECT_EQ(counts.notUndone, 4);  // the two deleted files, the two old copies
     // What the Sync added is gone; the updated files keep their newer content.
