@@ -114,6 +114,9 @@ void Runs::Pass(const PairLists& pairs, size_t pairIndex) {
     platform::WriteProgramValue("slocal", "");
     platform::WriteProgramValue("sremote", "");
     if (SkipWithoutFolders()) return;
+    // The roots made absolute once; what the scan finds below them is appended exactly as found.
+    state_.LocalFolder = platform::FullFolderPath(state_.LocalFolder);
+    state_.RemoteFolder = platform::FullFolderPath(state_.RemoteFolder);
     CreateFolders();
     ScanBoth();
     engine::EvaluateFolders(state_.lists, settings_.mirrorlocal, state_.totals, host_, settings_.ignorehour);
@@ -141,8 +144,8 @@ void Runs::CreateFolders() {
 }
 
 void Runs::ScanBoth() {
-    engine::PairPaths paths{host_.FolderText(Side::First) + "\\*.*", state_.LocalFolder,
-                            host_.FolderText(Side::Second) + "\\*.*", state_.RemoteFolder};
+    engine::PairPaths paths{state_.LocalFolder + "\\*.*", state_.LocalFolder, state_.RemoteFolder + "\\*.*",
+                            state_.RemoteFolder};
     // The window stays responsive during a long scan; a Stop is acted on by the evaluation.
     size_t links = engine::ScanAndSortPair(files_, paths, engine::ScanOptionsFrom(settings_), state_.lists,
                                            state_.totals, [this] { host_.ProcessMessages(); });

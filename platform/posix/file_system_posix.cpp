@@ -56,6 +56,9 @@ bool FolderExists(std::string_view path) {
     return stat(PosixPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// Natively a path names its place as written.
+std::string FullFolderPath(std::string_view folder) { return std::string(folder); }
+
 bool SetCurrentFolder(std::string_view path) { return chdir(PosixPath(path).c_str()) == 0; }
 
 std::string ExecutableFolder() {

@@ -107,6 +107,16 @@ bool FolderExists(std::string_view path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::string FullFolderPath(std::string_view folder) {
+    std::wstring wide = Widen(folder);
+    // A drive alone ("C:") is its root here, not the drive's current folder.
+    if (wide.size() == 2 && wide[1] == L':') wide += L'\\';
+    std::wstring full = FullPathName(wide);
+    if (full.empty()) return std::string(folder);
+    if (full.back() == L'\\') full.pop_back();
+    return Narrow(full);
+}
+
 bool SetCurrentFolder(std::string_view path) { return SetCurrentDirectoryW(Widen(path).c_str()) != 0; }
 
 std::string ExecutableFolder() {
