@@ -74,6 +74,31 @@ std::vector<std::string> SortedKeys(const std::vector<std::string>& entries, std
     return keys;
 }
 
+// An extension entry as stored from a typed "*.bak": ".*.bak" (the dialog puts a dot in front) or
+// "*.bak". It names what such names end with; "" for any other entry.
+std::string_view StarredEnd(std::string_view key) {
+    if (key.starts_with(".*")) key.remove_prefix(2);
+    else if (key.starts_with('*')) key.remove_prefix(1);
+    else return {};
+    if (key.size() < 2 || key.front() != '.' || std::any_of(key.begin(), key.end(), IsWildcard)) return {};
+    return key;
+}
+
+// Extension entries: whole extensions, sorted; the starred ones go to ends (".bak", ".tar.gz").
+std::vector<std::string> ExtensionKeys(const std::vector<std::string>& entries, std::vector<std::string>& ends) {
+    std::vector<std::string> keys = SortedKeys(entries, nullptr);
+    std::erase_if(keys, [&](const std::string& key) {
+        std::string_view end = StarredEnd(key);
+        if (!end.empty()) ends.emplace_back(end);
+        return !end.empty();
+    });
+    return keys;
+}
+
+bool EndsWithAny(const std::vector<std::string>& ends, std::string_view name) {
+    return std::any_of(ends.begin(), ends.end(), [&](const std::string& end) { return name.ends_with(end); });
+}
+
 bool Holds(const std::vector<std::string>& keys, std::string_view part) {
     return !part.empty() && std::binary_search(keys.begin(), keys.end(), part, std::less<>());
 }
@@ -128,10 +153,9 @@ NameParts SplitName(std::string_view name) {
     return NameParts{lower.substr(dot), lower.substr(0, dot)};
 }
 
-ItemFilter::ItemFilter(const ScanOptions& options)
-    : mode_(options.filterMode),
-      excludedExts_(SortedKeys(options.excludedExts, nullptr)),
-      onlyExts_(SortedKeys(options.onlyExts, nullptr)) {
+ItemFilter::ItemFilter(const ScanOptions& options) : mode_(options.filterMode) {
+    excludedExts_ = ExtensionKeys(options.excludedExts, excludedEnds_);
+    onlyExts_ = ExtensionKeys(options.onlyExts, onlyEnds_);
     excludedNames_ = SortedKeys(options.excludedNames, &namePatterns_);
 }
 
@@ -141,8 +165,10 @@ bool ItemFilter::Passes(std::string_view name) const {
     std::string_view whole = lower;
     size_t dot = ExtensionStart(whole);
     std::string_view extension = whole.substr(dot), base = whole.substr(0, dot);
-    if (mode_ == 2) return Holds(onlyExts_, extension);
-    if (Holds(excludedExts_, extension) || Holds(excludedNames_, base) || Holds(excludedNames_, whole)) return false;
+    if (mode_ == 2) return Holds(onlyExts_, extension) || EndsWithAny(onlyEnds_, whole);
+    if (Holds(excludedExts_, extension) || EndsWithAny(excludedEnds_, whole) || Holds(excludedNames_, base) ||
+        Holds(excludedNames_, whole))
+        return false;
     return std::none_of(namePatterns_.begin(), namePatterns_.end(),
                         [&](const std::string& pattern) { return MatchesPattern(pattern, whole); });
 }

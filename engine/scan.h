@@ -34,8 +34,9 @@ struct NameParts {
 NameParts SplitName(std::string_view name);
 
 // The filter test; folders are tested like files. Entries match whole: an extension entry equals the
-// extension; a name entry equals the base or the whole name, or, holding * (any run of characters) or
-// ? (one character), matches the whole name. Only ASCII letters are folded; a blank inside an entry is
+// extension, or, written "*.bak" or ".*.bak" (as the dialog stores a typed "*.bak"), the end of the name;
+// a name entry equals the base or the whole name, or, holding * (any run of characters) or ? (one
+// character), matches the whole name. Only ASCII letters are folded; a blank inside an entry is
 // part of it, blanks at its end are not (no Windows name ends with one). An empty extension or base
 // matches nothing, so in mode 2 an item without extension never passes.
 class ItemFilter {
@@ -46,6 +47,7 @@ public:
 private:
     int mode_;
     std::vector<std::string> excludedExts_, excludedNames_, onlyExts_;  // lower-cased, sorted
+    std::vector<std::string> excludedEnds_, onlyEnds_;                  // starred extension entries
     std::vector<std::string> namePatterns_;                             // name entries with * or ?
 };
 

@@ -194,6 +194,14 @@ TEST(ScanFilter, EntriesMatchWholeExtensionsAndNamesOrWildcards) {
         {Ext, {".*"}, "a.*", false},
         {Ext, {".t?p"}, "a.tmp", true},
         {Ext, {".\xC3\xA9t\xC3\xA9"}, "x.\xC3\x89T\xC3\x89", true},  // .été vs .ÉTÉ: only A-Z fold
+        // As stored from a typed "*.bak": the extension after the star; more parts, the name's end.
+        {Ext, {".*.bak"}, "Old.BAK", false},
+        {Ext, {"*.bak"}, "old.bak", false},
+        {Ext, {".*.bak"}, "old.bak.txt", true},
+        {Ext, {"bak"}, "old.bak", true},
+        {Ext, {".*.tar.gz"}, "src.tar.gz", false},
+        {Ext, {".*.tar.gz"}, "src.gz", true},
+        {Ext, {".**.bak"}, "old.bak", true},
         // Names: the base or the whole name.
         {Name, {"thumbs.db"}, "Thumbs.db", false},
         {Name, {"thumbs.db"}, "thumbs.txt", true},
@@ -230,6 +238,8 @@ TEST(ScanFilter, EntriesMatchWholeExtensionsAndNamesOrWildcards) {
         {Only, {".jpg"}, "a.jpeg", false},
         {Only, {".jpg"}, "jpg", false},
         {Only, {".jp*"}, "a.jpg", false},
+        {Only, {".*.jpg"}, "a.JPG", true},
+        {Only, {".*.jpg"}, "a.png", false},
     };
     for (const Case& c : cases) {
         ScanOptions options;

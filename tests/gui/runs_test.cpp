@@ -116,6 +116,30 @@ TEST_F(Runs, StopBeforeTheEvaluationEndsThePassWithWhatWasDecided) {
     EXPECT_EQ(Texts(lists.rFileAdd1), (Entries{"[Sub]", "Sub\\b.txt"}));
 }
 
+TEST_F(Runs, StoredStarredExtensionsKeepTheirMeaning) {
+    first.Write("keep.txt", "t");
+    first.Write("old.bak", "b");
+    first.Write("photo.jpg", "j");
+    // What the Options dialog stored for a typed "*.bak" and "*.jpg".
+    struct Case {
+        const char* settingsFile;
+        const char* filter;
+        Entries planned;
+    } cases[] = {
+        {":eel\r\n.*.bak\r\n\r\n", "noext", {"keep.txt", "photo.jpg"}},
+        {":seo\r\n.*.jpg\r\n\r\n", "useext", {"photo.jpg"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.filter);
+        folder.Write("mirv4.dat", c.settingsFile);
+        for (std::string filter : {"noext", "useext"}) SetValue(filter.c_str(), filter == c.filter ? "true" : "false");
+        Start();
+        Click(ids::bLoad);
+        EXPECT_EQ(Texts(main().state().lists.rFileAdd1), c.planned);
+        EXPECT_EQ(main().PanelText(app::kPanelSynchronized), "");
+    }
+}
+
 TEST_F(Runs, SideWithoutAFolderIsSkippedAndNothingIsCreated) {
     first.Write("a.txt", "x");
     SetValue("remote", "");
