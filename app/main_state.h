@@ -1,5 +1,6 @@
 #pragma once
 // The main window's run state: everything the window knows besides its controls.
+#include <optional>
 #include <string>
 
 #include "app/command_line.h"
@@ -30,6 +31,14 @@ struct MainState {
     RunPhases phases;
 
     engine::SyncLists lists;
+    // What the lists hold: the plan of one pass, for the folders it was made for (the pass's roots), and
+    // what its scan passed over there ("" or, say, "2 folder links not synced"). None while the lists
+    // hold no plan: a Sync has nothing to carry out.
+    struct Plan {
+        FolderPair pair;
+        std::string passedOver;
+    };
+    std::optional<Plan> plan;
     engine::ByteTotals totals;
     Countdown countdown;
 };

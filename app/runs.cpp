@@ -58,7 +58,8 @@ void Runs::RunMultiDirectory() {
     OnError restore([this] { EndRun(); });
     runTally_ = {};
     runReport_.reset();
-    host_.ResetTotals();
+    // Whatever the lists held was planned for a pair this Load may not visit again, or at all.
+    DiscardPlan();
     host_.EnableButton(Button::Exit, false);
     host_.ShowButton(Button::Stop, true);
     host_.ShowButton(Button::Options, false);
@@ -118,11 +119,21 @@ void Runs::Pass(const PairLists& pairs, size_t pairIndex) {
     state_.LocalFolder = platform::FullFolderPath(state_.LocalFolder);
     state_.RemoteFolder = platform::FullFolderPath(state_.RemoteFolder);
     CreateFolders();
-    ScanBoth();
+    std::string passedOver = ScanBoth();
     engine::EvaluateFolders(state_.lists, settings_.mirrorlocal, state_.totals, host_, settings_.ignorehour);
+    state_.plan = MainState::Plan{{state_.LocalFolder, state_.RemoteFolder}, std::move(passedOver)};
     host_.ListsChanged();
     Decide();
-    if (host_.Status(5) != "Synchronized" && settings_.autodortdata) RunSync();
+    if (host_.Status(5) != "Synchronized" && settings_.autodortdata && !state_.stopRequested) RunSync();
+}
+
+void Runs::DiscardPlan() {
+    state_.lists.Clear();
+    state_.plan.reset();
+    host_.SetStatus(5, "");
+    host_.ResetTotals();
+    host_.ListsChanged();
+    host_.EnableButton(Button::Sync, false);
 }
 
 bool Runs::SkipWithoutFolders() {
@@ -143,27 +154,32 @@ void Runs::CreateFolders() {
     }
 }
 
-void Runs::ScanBoth() {
+std::string Runs::ScanBoth() {
     engine::PairPaths paths{state_.LocalFolder + "\\*.*", state_.LocalFolder, state_.RemoteFolder + "\\*.*",
                             state_.RemoteFolder};
     // The window stays responsive during a long scan; a Stop is acted on by the evaluation.
-    size_t links = engine::ScanAndSortPair(files_, paths, engine::ScanOptionsFrom(settings_), state_.lists,
-                                           state_.totals, [this] { host_.ProcessMessages(); });
-    // Why a folder's content did not sync.
-    if (links > 0) host_.SetStatus(0, std::to_string(links) + (links == 1 ? " folder link" : " folder links") +
-                                          " passed over: not synced");
+    engine::PassedOver passed = engine::ScanAndSortPair(files_, paths, engine::ScanOptionsFrom(settings_), state_.lists,
+                                                        state_.totals, [this] { host_.ProcessMessages(); });
+    // Why an item did not sync.
+    std::string notice = PassedOverText(passed.links, passed.caseTwins);
+    if (!notice.empty()) host_.SetStatus(0, notice);
     host_.SetItemCaptions("First Folder Items: " + std::to_string(state_.lists.lvLocal.size()),
                           "Second Folder Items: " + std::to_string(state_.lists.lvRemote.size()));
     host_.ListsChanged();
+    return notice;
 }
 
 void Runs::Decide() {
     const auto& l = state_.lists;
-    if (!l.lFileAdd1.empty() || !l.rFileAdd1.empty() || !l.lUpdate1.empty() || !l.rUpdate1.empty()) {
-        host_.EnableButton(Button::Sync, true);
+    bool work = !l.lFileAdd1.empty() || !l.rFileAdd1.empty() || !l.lUpdate1.empty() || !l.rUpdate1.empty();
+    host_.EnableButton(Button::Sync, work);
+    // A stopped evaluation saw part of the pair at most: what it planned may be synced, but the pair is
+    // not known to be in step, so no "Synchronized", no record and no countdown.
+    if (state_.stopRequested) {
+        host_.SetStatus(0, WithNotice("Load stopped: the lists may be incomplete", state_.plan->passedOver));
         return;
     }
-    host_.EnableButton(Button::Sync, false);
+    if (work) return;
     host_.SetStatus(5, "Synchronized");
     host_.Repaint();
     if (settings_.usestamp) WriteStamp();
@@ -194,6 +210,14 @@ void Runs::WaitForNext() {
 }
 
 SyncTally Runs::RunSync() {
+    // The plan's own folders, whatever the fields and the mode show now. Without a plan (a Load that
+    // made no pass, or a mode or folder changed since) there is nothing to carry out, and never between
+    // folders the plan was not made for.
+    if (!state_.plan || IsNoFolder(state_.plan->pair.first) || IsNoFolder(state_.plan->pair.second)) {
+        host_.SetStatus(0, "Nothing to sync: press Load first");
+        return {};
+    }
+    const MainState::Plan plan = *state_.plan;
     RunPhases::Scope phase(state_.phases, Phase::SyncStep);
     host_.EnableButton(Button::Exit, false);
     host_.EnableButton(Button::Load, false);
@@ -203,9 +227,7 @@ SyncTally Runs::RunSync() {
     for (size_t n : {l.lFileAdd1.size(), l.rFileAdd1.size(), l.lUpdate1.size(), l.rUpdate1.size(), l.ldelfile1.size(),
                      l.rdelfile1.size()})
         tally.planned += static_cast<int>(n);
-    // The step's own roots: whatever happens to the window's fields meanwhile, it copies and
-    // deletes between the folders the lists were made from.
-    const std::string local = state_.LocalFolder, remote = state_.RemoteFolder;
+    const std::string &local = plan.pair.first, &remote = plan.pair.second;
     // The Syncs of one Load run share its report; a Sync on its own has one of its own.
     std::optional<SyncReport> own;
     SyncReport* report = nullptr;
@@ -227,8 +249,8 @@ SyncTally Runs::RunSync() {
         SaveReport(files_, ReportFolder(), *report);
     }
     host_.ListsChanged();
-    if (state_.phases.LoadRunActive()) host_.SetStatus(0, SyncResultText(runTally_ += tally));
-    else host_.SetStatus(0, SyncResultText(tally));
+    SyncTally shown = state_.phases.LoadRunActive() ? runTally_ += tally : tally;
+    host_.SetStatus(0, WithNotice(SyncResultText(shown), plan.passedOver));
     host_.EnableButton(Button::Sync, false);
     // Started for one pair by the shell extension: the program ends once this Sync has returned.
     if (state_.firstArgument == "-wiz") RequestClose(CloseBy::WizardSync);

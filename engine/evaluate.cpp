@@ -25,6 +25,9 @@ private:
 };
 
 void Schedule(ResultList& list, ByteCount& total, const ItemList& items, size_t i) {
+    // A folder link is never planned: the other side would get an empty real folder in its place. The
+    // scan tells of the links it passed over.
+    if (items.Link(i)) return;
     list.Add(ResultEntry{std::string(items.PathAsFound(i)), items.Size(i), items.Folder(i)});
     total += items.Size(i);
 }

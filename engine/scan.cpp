@@ -4,8 +4,10 @@
 #include <chrono>
 #include <functional>
 #include <future>
+#include <unordered_set>
 
 #include "engine/file_helpers.h"
+#include "engine/name_key.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
 #include "settings/settings.h"
@@ -112,14 +114,22 @@ public:
     // unless it is the root itself.
     void Walk(const std::string& folder, const std::string& prefix) {
         std::string path;
+        // Windows takes two names that differ only in letter case for one. Where a folder tells them
+        // apart (Linux, a case-sensitive NTFS folder) only the first found takes part; each other one,
+        // with all it holds, is passed over and counted, never lost without a word.
+        std::unordered_set<std::string> names;
         files_.Enumerate(folder, [&](const platform::FileInfo& e) {
+            if (!names.insert(NameKey(e.name)).second) {
+                ++passedOver_.caseTwins;
+                return;
+            }
             path.assign(prefix).append(e.name);
             if (e.directory) {
                 if (!subfolders_) return;
-                if (filter_.Passes(e.name)) AddScannedItem(list_, total_, "[" + path + "]", true, 0, 0, 0);
+                if (filter_.Passes(e.name)) AddScannedItem(list_, total_, "[" + path + "]", true, 0, 0, 0, e.link);
                 // The filters never stop the descent; a folder link does: what it leads to lies outside
-                // the pair (or repeats it), so it is neither listed nor copied nor deleted.
-                if (e.link) ++linksPassedOver_;
+                // the pair (or repeats it), so it is neither entered nor planned.
+                if (e.link) ++passedOver_.links;
                 else Walk(folder + e.name + "\\", path + "\\");
             } else if (IsTemporaryCopyName(e.name)) {
                 list_.NoteTemporaryFile(path);
@@ -129,7 +139,7 @@ public:
         });
     }
 
-    size_t LinksPassedOver() const { return linksPassedOver_; }
+    const PassedOver& Passed() const { return passedOver_; }
 
 private:
     platform::FileOps& files_;
@@ -137,7 +147,7 @@ private:
     bool subfolders_;
     ItemList& list_;
     ByteCount& total_;
-    size_t linksPassedOver_ = 0;
+    PassedOver passedOver_;
 };
 
 }  // namespace
@@ -173,36 +183,42 @@ bool ItemFilter::Passes(std::string_view name) const {
                         [&](const std::string& pattern) { return MatchesPattern(pattern, whole); });
 }
 
+PassedOver& PassedOver::operator+=(const PassedOver& other) {
+    links += other.links;
+    caseTwins += other.caseTwins;
+    return *this;
+}
+
 void AddScannedItem(ItemList& list, ByteCount& itemTotal, std::string_view pathAsFound, bool folder,
-                    std::uint32_t time, platform::FileTime lastWrite, ByteCount size) {
-    list.Append(pathAsFound, folder, time, lastWrite, size);
+                    std::uint32_t time, platform::FileTime lastWrite, ByteCount size, bool link) {
+    list.Append(pathAsFound, folder, time, lastWrite, size, link);
     itemTotal += size;
 }
 
-size_t ScanFolder(platform::FileOps& files, std::string_view searchPath, std::string_view root,
-                  const ScanOptions& options, ItemList& list, ByteCount& itemTotal) {
-    if (searchPath.size() < 3) return 0;
+PassedOver ScanFolder(platform::FileOps& files, std::string_view searchPath, std::string_view root,
+                      const ScanOptions& options, ItemList& list, ByteCount& itemTotal) {
+    if (searchPath.size() < 3) return {};
     std::string folder(searchPath.substr(0, searchPath.size() - 3));  // without "*.*"
     std::string prefix = folder.size() > root.size() ? folder.substr(root.size()) : std::string();
     if (!prefix.empty() && prefix.front() == '\\') prefix.erase(0, 1);
     Scanner scanner(files, options, list, itemTotal);
     scanner.Walk(folder, prefix);
-    return scanner.LinksPassedOver();
+    return scanner.Passed();
 }
 
 }  // namespace engine
 
 namespace engine {
 
-size_t ScanAndSortPair(platform::FileOps& files, const PairPaths& paths, const ScanOptions& options, SyncLists& lists,
-                       ByteTotals& totals, const std::function<void()>& whileWaiting) {
+PassedOver ScanAndSortPair(platform::FileOps& files, const PairPaths& paths, const ScanOptions& options,
+                           SyncLists& lists, ByteTotals& totals, const std::function<void()>& whileWaiting) {
     struct Side {
         ItemList list;
         ByteCount total = 0;
-        size_t links = 0;
+        PassedOver passedOver;
     } first, second;
     auto walk = [&](const std::string& search, const std::string& root, Side& side) {
-        side.links = ScanFolder(files, search, root, options, side.list, side.total);
+        side.passedOver = ScanFolder(files, search, root, options, side.list, side.total);
     };
     auto sort = [](Side& side) { side.list.SetSorted(true); };
     // Where two walks at once would only wait for each other, one thread walks both sides while the
@@ -251,7 +267,7 @@ size_t ScanAndSortPair(platform::FileOps& files, const PairPaths& paths, const S
     lists.lvRemote = std::move(second.list);
     totals.local.item += first.total;
     totals.remote.item += second.total;
-    return first.links + second.links;
+    return first.passedOver += second.passedOver;
 }
 
 }  // namespace engine

@@ -239,6 +239,7 @@ void TfMirv95::ResetWindow() {
     SendMessageW(Control(ids::pb1), PBM_SETPOS, 0, 0);
     SetPanelText(kPanelSynchronized, "");
     state_.lists.Clear();
+    state_.plan.reset();
     RefreshLists();
 
     // A multi-directory run places each pair in the edits before it resets the window; the pair
@@ -331,12 +332,16 @@ void TfMirv95::ShowIndicator(Panel panel, bool on) {
 
 void TfMirv95::EnterMultiDirectoryMode() {
     ShowIndicator(kPanelMulti, true);
+    runs_.DiscardPlan();
     ui::SetText(Control(ids::lFolder1), kMultiPlaceholder);
     ui::SetText(Control(ids::rFolder1), kMultiPlaceholder);
+    // The pairs come from the pair list now: a stored single pair that is incomplete stops nothing.
+    EnableButton(Button::Load, true);
 }
 
 void TfMirv95::LeaveMultiDirectoryMode() {
     ShowIndicator(kPanelMulti, false);
+    runs_.DiscardPlan();
     // The persistent pair alone: a hand-over pair is not taken here.
     PairChoice choice =
         ChooseFolderPair({platform::ReadProgramValue("local"), platform::ReadProgramValue("remote"), "", ""}, {});
@@ -368,6 +373,12 @@ std::string TfMirv95::PanelText(Panel panel) const {
     return !result.empty() && result.front() == '\t' ? result.substr(1) : result;
 }
 
+void TfMirv95::SetStatus(int panel, std::string_view text) {
+    // A run's message stays until the next one; the countdown shows it for a moment first.
+    if (panel == kPanelMessage) state_.countdown.SetResult(std::string(text));
+    SetPanelText(static_cast<Panel>(panel), text);
+}
+
 void TfMirv95::SetPanelText(Panel panel, std::string_view text) {
     std::wstring wide = (panel == kPanelMessage ? L"" : L"\t") + platform::Widen(text);
     SendMessageW(stats_, SB_SETTEXTW, panel, reinterpret_cast<LPARAM>(wide.c_str()));
@@ -377,10 +388,11 @@ std::string TfMirv95::Hint(int controlId) const { return hints_.Get(Control(cont
 
 void TfMirv95::ListsChanged() {
     // A long list takes a while to paint; painted one by one with the messages run in between, no
-    // click waits for more than one of them.
+    // click waits for more than one of them. An empty one paints at once: lists emptied from inside a
+    // notification (a folder field's change) let no message run there.
     for (auto& list : lists_) {
         list.Refresh();
-        if (IsWindowVisible(list.hwnd())) {
+        if (IsWindowVisible(list.hwnd()) && ListView_GetItemCount(list.hwnd()) > 0) {
             UpdateWindow(list.hwnd());
             ui::ProcessPendingMessages(hwnd());
         }

@@ -100,7 +100,7 @@ public:
     void Warn(std::string_view text) override;
     void EnableButton(Button button, bool enabled) override;
     void ShowButton(Button button, bool shown) override;
-    void SetStatus(int panel, std::string_view text) override { SetPanelText(static_cast<Panel>(panel), text); }
+    void SetStatus(int panel, std::string_view text) override;
     std::string Status(int panel) const override { return PanelText(static_cast<Panel>(panel)); }
     std::string FolderText(Side side) const override;
     void SetFolder(Side side, std::string_view path) override;

@@ -95,8 +95,21 @@ TEST_F(ScanTest, FolderLinksAreListedButNeverEntered) {
         !engine_testing::MakeFolderLink(folder.path() / "Other", elsewhere.path()))
         GTEST_SKIP() << "this file system makes no folder links";
     std::string root = folder.Core();
-    EXPECT_EQ(engine::ScanFolder(platform::SystemFileOps(), root + "\\*.*", root, Subfolders(), list, total), 2u);
+    EXPECT_EQ(engine::ScanFolder(platform::SystemFileOps(), root + "\\*.*", root, Subfolders(), list, total).links, 2u);
     EXPECT_EQ(Paths(), (std::vector<std::string>{"Data\\x.txt", "[Data\\Back]", "[Data]", "[Other]"}));
+    EXPECT_TRUE(list.Link(IndexOf("[Other]")));
+    EXPECT_FALSE(list.Link(IndexOf("[Data]")));
+}
+
+TEST_F(ScanTest, NamesDifferingOnlyInCaseArePassedOverAndCounted) {
+    for (const char* name : {"Notes.txt", "notes.TXT", "Sub/a.txt", "SUB/b.txt"}) folder.Write(name, name);
+    size_t found = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path())) ++found;
+    if (found < 4) GTEST_SKIP() << "this file system takes both names for one";
+    std::string root = folder.Core();
+    EXPECT_EQ(engine::ScanFolder(platform::SystemFileOps(), root + "\\*.*", root, Subfolders(), list, total).caseTwins,
+              2u);
+    EXPECT_EQ(list.size(), 3u);  // one of the files, one of the folders and what it holds
 }
 
 TEST_F(ScanTest, FoldersComeBeforeTheirContentsThenSortPunctuationDigitsLetters) {

@@ -365,6 +365,39 @@ TEST_F(MidRun, AStopDuringAPassShowsNoNoticeAndNextIsLiveOnlyInAWait) {
     EXPECT_EQ(Text(ids::lFolder1), large_->Core());  // the run ended after its first pass
 }
 
+// Two trees alike but for one file: an evaluation that stops at once has found nothing to do.
+TEST_F(MidRun, AStopDuringTheScanIsNeverSynchronized) {
+    testing_support::TempFolder twin;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(large_->path())) {
+        auto relative = std::filesystem::relative(entry.path(), large_->path());
+        if (entry.is_directory()) std::filesystem::create_directories(twin.path() / relative);
+        else platform::SystemFileOps().CopyToFile(large_->Core(relative.string()), twin.Core(relative.string()));
+    }
+    large_->Write("zz-last.txt", "only here");
+    SetValue("local", large_->Core());
+    SetValue("remote", twin.Core());
+    SetValue("usestamp", "true");
+    SetValue("autoclose", "true");
+    SetValue("autodortdata", "true");
+    Start();
+    bool stopped = false;
+    EveryPump script([&] {
+        if (!stopped && MidStep(Phase::LoadPass) && Text(ids::Label3) == "Loading Dat") {
+            Command(ids::bStop);
+            stopped = true;
+        }
+    });
+    Click(ids::bLoad);
+    std::filesystem::remove(large_->path() / "zz-last.txt");
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(main().PanelText(app::kPanelSynchronized), "");
+    EXPECT_EQ(main().PanelText(app::kPanelMessage), "Load stopped: the lists may be incomplete");
+    EXPECT_FALSE(large_->Exists(app::kStampFileName));
+    EXPECT_FALSE(twin.Exists(app::kStampFileName));
+    EXPECT_FALSE(main().state().countdown.Running());
+    EXPECT_FALSE(twin.Exists("zz-last.txt"));  // no automatic Sync either
+}
+
 TEST_F(MidRun, TheMultiPlaceholderNeverBecomesAFolder) {
     SetValue("local", "Multi");  // left there by an earlier version
     SetValue("usemulti", "true");

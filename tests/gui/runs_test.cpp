@@ -219,6 +219,23 @@ TEST_F(Runs, AnErrorInsideALoadLeavesTheWindowReadyForTheNext) {
     EXPECT_EQ(prompter.errors.size(), 1u);
 }
 
+TEST_F(Runs, TheResultStaysAMomentBeforeTheCountdownAndComesBackWhenItStops) {
+    FillPair();
+    SetValue("autoclose", "true");
+    SetValue("ssdelay", "60");
+    Start();
+    Click(ids::bLoad);
+    Click(ids::bSync);
+    auto tick = [this] {
+        SendMessageW(main().hwnd(), WM_TIMER, ids::Timer4, 0);
+        return main().PanelText(app::kPanelMessage);
+    };
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(tick(), "Synchronize Complete");
+    EXPECT_EQ(tick(), "Mirravel Exit in 56 Sec.");
+    main().state().countdown.RequestCancel();  // a double click on the status bar
+    EXPECT_EQ(tick(), "Synchronize Complete");
+}
+
 TEST_F(Runs, ClosingTheWindowAfterTheCountdownWithAutoClose) {
     first.Write("same.txt", "x");
     second.Write("same.txt", "x");
@@ -371,6 +388,52 @@ TEST_F(MultiRuns, ClosingTheWindowDuringAWaitEndsTheRunAndTheProgram) {
     Click(ids::bLoad);
     Pump();
     EXPECT_FALSE(IsWindow(window));
+}
+
+// The lists are planned for one pair: leaving or entering the mode never lets them act on another.
+TEST_F(MultiRuns, APlanNeverSyncsAnotherPair) {
+    testing_support::TempFolder single1, single2;  // the stored single pair
+    single1.Write("file2.txt", "the single pair's own");
+    SetValue("local", single1.Core());
+    SetValue("remote", single2.Core());
+
+    ThreePairs();
+    Start();
+    Script script([&] {
+        if (Waiting()) Click(ids::bNext);
+    });
+    Click(ids::bLoad);
+    ASSERT_EQ(Texts(main().state().lists.rFileAdd1), (Entries{"file2.txt"}));  // the last pair's work
+    application->fOptions().SetUseMulti(false);
+    EXPECT_TRUE(main().state().lists.rFileAdd1.empty());
+    EXPECT_FALSE(Enabled(ids::bSync));
+    Menu(ids::Synchronize1);
+    EXPECT_FALSE(single2.Exists("file2.txt"));
+    EXPECT_FALSE(second.Exists("2\\file2.txt"));
+
+    // A single pair's plan, then the mode with no pairs: the Load makes no pass, and no plan is left.
+    SetValue("usemulti", "false");
+    folder.Write("mirv4.dat", "");
+    Start();
+    Click(ids::bLoad);
+    ASSERT_FALSE(main().state().lists.rFileAdd1.empty());
+    application->fOptions().SetUseMulti(true);
+    Click(ids::bLoad);
+    Menu(ids::Synchronize1);
+    EXPECT_EQ(main().PanelText(app::kPanelMessage), "Nothing to sync: press Load first");
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "Multi"));
+    EXPECT_FALSE(single2.Exists("file2.txt"));
+}
+
+TEST_F(MultiRuns, TheModeKeepsTheStoredPairAndLoadsWithoutIt) {
+    ThreePairs();
+    SetValue("remote", "");  // an incomplete single pair stops no multi-directory Load
+    Start();
+    EXPECT_TRUE(Enabled(ids::bLoad));
+    Menu(ids::Synchronize1);
+    for (int id : {ids::lFolder1, ids::rFolder1})
+        SendMessageW(main().hwnd(), WM_COMMAND, MAKEWPARAM(id, EN_KILLFOCUS), reinterpret_cast<LPARAM>(Control(id)));
+    EXPECT_EQ(platform::ReadProgramValue("local"), first.Core());
 }
 
 TEST_F(MultiRuns, EmptyPairListMakesNoPass) {
