@@ -436,6 +436,32 @@ TEST_F(MultiRuns, TheModeKeepsTheStoredPairAndLoadsWithoutIt) {
     EXPECT_EQ(platform::ReadProgramValue("local"), first.Core());
 }
 
+TEST_F(MultiRuns, AltSDuringAWaitIsSyncWhereverTheFocusIs) {
+    ThreePairs();
+    Start();
+    const int focus[] = {ids::bStop, ids::lvLocal};
+    size_t waits = 0;
+    int ticks = 0;
+    Script script([&] {
+        if (!Waiting()) return;
+        std::string n = std::to_string(waits);
+        if (ticks == 0) {
+            SetFocus(Control(focus[waits]));
+            PostMessageW(GetFocus(), WM_SYSCHAR, 's', 1 << 29);  // as the keyboard sends it, Alt held
+        }
+        // Next once the pair is synced, or after a while if the key did something else.
+        if (second.Exists(n + "\\file" + n + ".txt") || ++ticks > 50) {
+            ++waits;
+            ticks = 0;
+            Click(ids::bNext);
+        }
+    });
+    Click(ids::bLoad);
+    EXPECT_EQ(waits, 2u);
+    EXPECT_EQ(second.Read("0\\file0.txt"), "pair 0");
+    EXPECT_EQ(second.Read("1\\file1.txt"), "pair 1");
+}
+
 TEST_F(MultiRuns, EmptyPairListMakesNoPass) {
     SetValue("usemulti", "true");
     Start();
