@@ -176,7 +176,7 @@ void Runs::Decide() {
     // A stopped evaluation saw part of the pair at most: what it planned may be synced, but the pair is
     // not known to be in step, so no "Synchronized", no record and no countdown.
     if (state_.stopRequested) {
-        host_.SetStatus(0, WithNotice("Load stopped: the lists may be incomplete", state_.plan->passedOver));
+        host_.SetStatus(0, WithNotice("Load stopped: lists may be incomplete", state_.plan->passedOver));
         return;
     }
     if (work) return;

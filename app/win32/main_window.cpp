@@ -224,7 +224,8 @@ void TfMirv95::CreateLowerPanel() {
 }
 
 void TfMirv95::CreateStatusBar() {
-    stats_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd(),
+    // A message longer than its panel shows whole as the panel's tip.
+    stats_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBT_TOOLTIPS, 0, 0, 0, 0, hwnd(),
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::stats)), GetModuleHandleW(nullptr),
                              nullptr);
     SendMessageW(stats_, WM_SETFONT, reinterpret_cast<WPARAM>(font()), FALSE);
@@ -404,6 +405,7 @@ void TfMirv95::SetStatus(int panel, std::string_view text) {
 void TfMirv95::SetPanelText(Panel panel, std::string_view text) {
     std::wstring wide = (panel == kPanelMessage ? L"" : L"\t") + platform::Widen(text);
     SendMessageW(stats_, SB_SETTEXTW, panel, reinterpret_cast<LPARAM>(wide.c_str()));
+    if (panel == kPanelMessage) SendMessageW(stats_, SB_SETTIPTEXTW, panel, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 std::string TfMirv95::Hint(int controlId) const { return hints_.Get(Control(controlId)); }

@@ -393,7 +393,7 @@ TEST_F(MidRun, AStopDuringTheScanIsNeverSynchronized) {
     std::filesystem::remove(large_->path() / "zz-last.txt");
     EXPECT_TRUE(stopped);
     EXPECT_EQ(main().PanelText(app::kPanelSynchronized), "");
-    EXPECT_EQ(main().PanelText(app::kPanelMessage), "Load stopped: the lists may be incomplete");
+    EXPECT_EQ(main().PanelText(app::kPanelMessage), "Load stopped: lists may be incomplete");
     EXPECT_FALSE(large_->Exists(app::kStampFileName));
     EXPECT_FALSE(twin.Exists(app::kStampFileName));
     EXPECT_FALSE(main().state().countdown.Running());
