@@ -1,5 +1,6 @@
 #pragma once
 // The main window's run state: everything the window knows besides its controls.
+#include <optional>
 #include <string>
 
 #include <memory>
@@ -34,6 +35,14 @@ struct MainState {
     RunPhases phases;
 
     engine::SyncLists lists;
+    // What the lists hold: the plan of one pass, for the folders it was made for (the pass's roots), and
+    // what its scan passed over there ("" or, say, "2 folder links not synced"). None while the lists
+    // hold no plan: a Sync has nothing to carry out.
+    struct Plan {
+        FolderPair pair;
+        std::string passedOver;
+    };
+    std::optional<Plan> plan;
     // With the option to remember each Sync: the memory the plan was made with, for its Sync.
     std::unique_ptr<PlanMemory> memory;
     engine::ByteTotals totals;

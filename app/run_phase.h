@@ -12,6 +12,7 @@ enum class Phase {
     LoadPass,     // a Load run's pass: scan, evaluation, decision
     WaitForNext,  // a multi-directory run waits between two pairs
     SyncStep,     // the copies and deletions of a Sync
+    Modal,        // a modal window of the program is open (a step's own question keeps the step's phase)
     Undo,         // File > Undo Last Sync putting both folders back
 };
 
@@ -27,9 +28,10 @@ enum class Command {
 };
 
 enum class CloseBy {
-    User,       // Exit, close box, Alt+F4: stops the run, then closes
-    Countdown,  // the auto-close countdown: waits for the run to end, waits for Next included
-    WizardSync, // a Sync of a program started with "-wiz": ends its run, then closes
+    User,        // Exit, close box, Alt+F4: stops the run, then closes
+    Countdown,   // the auto-close countdown: waits for the run to end, waits for Next included
+    WizardSync,  // a Sync of a program started with "-wiz": ends its run, then closes
+    SessionEnd,  // log-off or shut-down during a run: stops it, then closes
 };
 
 class RunPhases {
@@ -42,7 +44,15 @@ public:
     Phase Current() const { return stack_.empty() ? Phase::Idle : stack_.back(); }
     // A Load run lasts from its start to its end, its waits and the Syncs inside them included.
     bool LoadRunActive() const;
+    // A Load run or a Sync is under way (modal windows alone are none).
+    bool RunActive() const;
     bool May(Command command) const;
+
+    // The automatic Load's tick, when a Load may not run now: while only modal windows stand in its way
+    // it is put off (true) and TakeDueLoad gives it back once the last of them has closed; during a run
+    // it is dropped (false).
+    bool PutOffAutomaticLoad();
+    bool TakeDueLoad();
 
     // The phase holds until the scope ends, however it ends; then the one before it returns.
     class Scope {
@@ -69,6 +79,7 @@ private:
 
     std::vector<Phase> stack_;
     bool closePending_ = false;
+    bool loadPutOff_ = false;
     std::function<void()> changed_;
 };
 

@@ -28,10 +28,26 @@ std::string SyncResultText(const SyncTally& tally) {
     return "Synchronize Complete";
 }
 
+std::string PassedOverText(size_t links, size_t caseTwins) {
+    auto count = [](size_t n, const char* one, const char* many) { return std::to_string(n) + (n == 1 ? one : many); };
+    std::string text;
+    if (links > 0) text = count(links, " folder link", " folder links");
+    if (caseTwins > 0)
+        text += (text.empty() ? "" : " and ") + count(caseTwins, " name", " names") + " differing only in case";
+    return text.empty() ? text : text + " not synced";
+}
+
+std::string WithNotice(std::string result, const std::string& notice) {
+    if (!notice.empty()) result += (result.empty() ? "" : "; ") + notice;
+    return result;
+}
+
 Countdown::Outcome Countdown::Tick(int delaySeconds, bool autoClose, std::string& panelText) {
+    constexpr int kResultSeconds = 3;
     ++elapsed_;
     int left = delaySeconds - elapsed_;
-    panelText = "Mirravel Exit in " + std::to_string(left) + " Sec.";
+    if (result_.empty() || elapsed_ > kResultSeconds) panelText = "Mirravel Exit in " + std::to_string(left) + " Sec.";
+    else panelText = result_;
     if (left < 1) {
         if (autoClose) return Outcome::CloseWindow;
         Stop(panelText);
@@ -46,7 +62,7 @@ Countdown::Outcome Countdown::Tick(int delaySeconds, bool autoClose, std::string
 void Countdown::Stop(std::string& panelText) {
     running_ = false;
     elapsed_ = 0;
-    panelText.clear();
+    panelText = result_;
 }
 
 }  // namespace app

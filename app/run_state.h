@@ -20,6 +20,11 @@ struct SyncTally {
 // Status panel 0 after a Sync: "Synchronize Complete" only when every planned item was done.
 std::string SyncResultText(const SyncTally& tally);
 
+// What a scan passed over, for status panel 0: "" when nothing, else say "2 folder links not synced".
+std::string PassedOverText(size_t links, size_t caseTwins);
+// A result with that notice joined to it.
+std::string WithNotice(std::string result, const std::string& notice);
+
 // The auto-close countdown, one step per second.
 class Countdown {
 public:
@@ -31,6 +36,9 @@ public:
     void RequestCancel() { cancelPending_ = true; }
     bool CancelPending() const { return cancelPending_; }
     int Elapsed() const { return elapsed_; }
+    // The result of the last run, in status panel 0: the countdown leaves it there for its first
+    // seconds, so it is seen, and puts it back when it stops.
+    void SetResult(std::string text) { result_ = std::move(text); }
 
     // The delay is read afresh at every tick; panelText receives what status panel 0 shows.
     Outcome Tick(int delaySeconds, bool autoClose, std::string& panelText);
@@ -41,6 +49,7 @@ private:
     bool running_ = false;
     bool cancelPending_ = false;
     int elapsed_ = 0;
+    std::string result_;
 };
 
 }  // namespace app

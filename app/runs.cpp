@@ -78,7 +78,8 @@ void Runs::RunMultiDirectory() {
     OnError restore([this] { EndRun(); });
     runTally_ = {};
     runReport_.reset();
-    host_.ResetTotals();
+    // Whatever the lists held was planned for a pair this Load may not visit again, or at all.
+    DiscardPlan();
     host_.EnableButton(Button::Exit, false);
     host_.ShowButton(Button::Stop, true);
     host_.ShowButton(Button::Options, false);
@@ -134,23 +135,38 @@ void Runs::Pass(const PairLists& pairs, size_t pairIndex) {
     platform::WriteProgramValue("slocal", "");
     platform::WriteProgramValue("sremote", "");
     if (SkipWithoutFolders()) return;
+    // The roots made absolute once; what the scan finds below them is appended exactly as found.
+    state_.LocalFolder = platform::FullFolderPath(state_.LocalFolder);
+    state_.RemoteFolder = platform::FullFolderPath(state_.RemoteFolder);
     CreateFolders();
-    ScanBoth();
+    std::string passedOver = ScanBoth();
     state_.memory = settings_.usememory ? StartPlanMemory(state_.LocalFolder, state_.RemoteFolder) : nullptr;
     engine::EvaluateFolders(state_.lists, settings_.mirrorlocal, state_.totals, host_, settings_.ignorehour,
                             state_.memory ? &state_.memory->use : nullptr);
-    host_.ListsChanged();
     if (state_.memory) {
-        std::string said = host_.Status(0), told = MemoryPanelText(*state_.memory);
-        if (!told.empty()) host_.SetStatus(0, said.empty() ? told : said + "; " + told);
+        // What the memory planned stays told beside the run's result, as what the scan passed over does.
+        passedOver = WithNotice(passedOver, MemoryPanelText(*state_.memory));
+        if (!passedOver.empty()) host_.SetStatus(0, passedOver);
         // Planned with: what the Sync needs of it is in the next memory now.
         state_.memory->use.previous = nullptr;
         state_.memory->previous = {};
     }
+    state_.plan = MainState::Plan{{state_.LocalFolder, state_.RemoteFolder}, std::move(passedOver)};
+    host_.ListsChanged();
     // A pair found in step is remembered as it stands.
     if (Decide() && state_.memory && state_.memory->use.complete)
         WritePairMemory(state_.LocalFolder, state_.RemoteFolder, state_.memory->use.next);
-    if (host_.Status(5) != "Synchronized" && settings_.autodortdata) RunSync(true);
+    if (host_.Status(5) != "Synchronized" && settings_.autodortdata && !state_.stopRequested) RunSync(true);
+}
+
+void Runs::DiscardPlan() {
+    state_.lists.Clear();
+    state_.plan.reset();
+    state_.memory.reset();
+    host_.SetStatus(5, "");
+    host_.ResetTotals();
+    host_.ListsChanged();
+    host_.EnableButton(Button::Sync, false);
 }
 
 bool Runs::SkipWithoutFolders() {
@@ -171,34 +187,35 @@ void Runs::CreateFolders() {
     }
 }
 
-void Runs::ScanBoth() {
-    engine::PairPaths paths{host_.FolderText(Side::First) + "\\*.*", state_.LocalFolder,
-                            host_.FolderText(Side::Second) + "\\*.*", state_.RemoteFolder};
+std::string Runs::ScanBoth() {
+    engine::PairPaths paths{state_.LocalFolder + "\\*.*", state_.LocalFolder, state_.RemoteFolder + "\\*.*",
+                            state_.RemoteFolder};
     // The window stays responsive during a long scan; a Stop is acted on by the evaluation.
-    size_t links = engine::ScanAndSortPair(files_, paths, engine::ScanOptionsFrom(settings_), state_.lists,
-                                           state_.totals, [this] { host_.ProcessMessages(); });
-    // Why a folder's content did not sync.
-    if (links > 0) host_.SetStatus(0, std::to_string(links) + (links == 1 ? " folder link" : " folder links") +
-                                          " passed over: not synced");
+    engine::PassedOver passed = engine::ScanAndSortPair(files_, paths, engine::ScanOptionsFrom(settings_), state_.lists,
+                                                        state_.totals, [this] { host_.ProcessMessages(); });
+    // Why an item did not sync.
+    std::string notice = PassedOverText(passed.links, passed.caseTwins);
+    if (!notice.empty()) host_.SetStatus(0, notice);
     host_.SetItemCaptions("First Folder Items: " + std::to_string(state_.lists.lvLocal.size()),
                           "Second Folder Items: " + std::to_string(state_.lists.lvRemote.size()));
     host_.ListsChanged();
+    return notice;
 }
 
 bool Runs::Decide() {
     const auto& l = state_.lists;
     // The delete lists hold only what the memory of the last Sync planned: deletions carried over.
-    if (!l.lFileAdd1.empty() || !l.rFileAdd1.empty() || !l.lUpdate1.empty() || !l.rUpdate1.empty() ||
-        !l.ldelfile1.empty() || !l.rdelfile1.empty()) {
-        host_.EnableButton(Button::Sync, true);
+    bool work = !l.lFileAdd1.empty() || !l.rFileAdd1.empty() || !l.lUpdate1.empty() || !l.rUpdate1.empty() ||
+                !l.ldelfile1.empty() || !l.rdelfile1.empty();
+    host_.EnableButton(Button::Sync, work);
+    // A stopped evaluation saw part of the pair at most: what it planned may be synced, but the pair is
+    // not known to be in step, so no "Synchronized", no record and no countdown.
+    if (state_.stopRequested) {
+        host_.SetStatus(0, WithNotice("Load stopped: lists may be incomplete", state_.plan->passedOver));
         return false;
     }
-    // Changes made on both sides wait in the ignore lists for the user: not in step, nothing to Sync.
-    if (!l.lignfile1.empty() || !l.rignfile1.empty()) {
-        host_.EnableButton(Button::Sync, false);
-        return false;
-    }
-    host_.EnableButton(Button::Sync, false);
+    // Changes made on both sides wait in the ignore lists for the user: not in step either.
+    if (work || !l.lignfile1.empty() || !l.rignfile1.empty()) return false;
     host_.SetStatus(5, "Synchronized");
     host_.Repaint();
     if (settings_.usestamp) WriteStamp();
@@ -230,6 +247,14 @@ void Runs::WaitForNext() {
 }
 
 SyncTally Runs::RunSync(bool unattended) {
+    // The plan's own folders, whatever the fields and the mode show now. Without a plan (a Load that
+    // made no pass, or a mode or folder changed since) there is nothing to carry out, and never between
+    // folders the plan was not made for.
+    if (!state_.plan || IsNoFolder(state_.plan->pair.first) || IsNoFolder(state_.plan->pair.second)) {
+        host_.SetStatus(0, "Nothing to sync: press Load first");
+        return {};
+    }
+    const MainState::Plan plan = *state_.plan;
     RunPhases::Scope phase(state_.phases, Phase::SyncStep);
     host_.EnableButton(Button::Exit, false);
     host_.EnableButton(Button::Load, false);
@@ -239,9 +264,7 @@ SyncTally Runs::RunSync(bool unattended) {
     for (size_t n : {l.lFileAdd1.size(), l.rFileAdd1.size(), l.lUpdate1.size(), l.rUpdate1.size(), l.ldelfile1.size(),
                      l.rdelfile1.size()})
         tally.planned += static_cast<int>(n);
-    // The step's own roots: whatever happens to the window's fields meanwhile, it copies and
-    // deletes between the folders the lists were made from.
-    const std::string local = state_.LocalFolder, remote = state_.RemoteFolder;
+    const std::string &local = plan.pair.first, &remote = plan.pair.second;
     // The Syncs of one Load run share its report; a Sync on its own has one of its own.
     std::optional<SyncReport> own;
     SyncReport* report = nullptr;
@@ -279,8 +302,8 @@ SyncTally Runs::RunSync(bool unattended) {
         SaveReport(files_, ReportFolder(), *report);
     }
     host_.ListsChanged();
-    if (state_.phases.LoadRunActive()) host_.SetStatus(0, SyncResultText(runTally_ += tally));
-    else host_.SetStatus(0, SyncResultText(tally));
+    SyncTally shown = state_.phases.LoadRunActive() ? runTally_ += tally : tally;
+    host_.SetStatus(0, WithNotice(SyncResultText(shown), plan.passedOver));
     host_.EnableButton(Button::Sync, false);
     // Started for one pair by the shell extension: the program ends once this Sync has returned.
     if (state_.firstArgument == "-wiz") RequestClose(CloseBy::WizardSync);

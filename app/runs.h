@@ -36,6 +36,10 @@ public:
     // has returned, and a close that stops the run has set the marks for it.
     bool RequestClose(CloseBy by);
 
+    // The lists hold a plan only for the pair it was made for: anything that changes the pair (the
+    // mode, the folder fields, a Load) ends it, and Sync with it.
+    void DiscardPlan();
+
     // The synchronisation record's line for the given moment.
     static std::string StampLine(const platform::LocalTime& now);
 
@@ -49,7 +53,8 @@ private:
     void EndRun();
     bool SkipWithoutFolders();
     void CreateFolders();
-    void ScanBoth();
+    // Returns what the scans passed over, as status panel 0 tells it.
+    std::string ScanBoth();
     // True when the pair is in step.
     bool Decide();
     void WriteStamp();

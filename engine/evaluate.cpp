@@ -26,6 +26,9 @@ private:
 };
 
 void Schedule(ResultList& list, ByteCount& total, const ItemList& items, size_t i) {
+    // A folder link is never planned: the other side would get an empty real folder in its place. The
+    // scan tells of the links it passed over.
+    if (items.Link(i)) return;
     list.Add(ResultEntry{std::string(items.PathAsFound(i)), items.Size(i), items.Folder(i)});
     total += items.Size(i);
 }
@@ -36,8 +39,11 @@ constexpr const char* kFromSecondAdd = " 2";  // rFileAdd1
 constexpr const char* kFromFirstUpdate = " 5";
 constexpr const char* kFromSecondUpdate = " 6";
 
-void Coded(CodedList& list, const ItemList& items, size_t i, const char* code) {
+// Returns false for a folder link, which is never planned.
+bool Coded(CodedList& list, const ItemList& items, size_t i, const char* code) {
+    if (items.Link(i)) return false;
     list.Add(std::string(items.PathAsFound(i)) + code, items.Folder(i));
+    return true;
 }
 
 void EvaluateBoth(SyncLists& lists, bool mirrorLocal, ByteTotals& totals, RunView& view, bool ignoreHour,
@@ -98,8 +104,7 @@ void EvaluateBoth(SyncLists& lists, bool mirrorLocal, ByteTotals& totals, RunVie
             if (m) use->next.Add(*m);
             // In step after the last Sync and as it was since: deleted in the First Folder meanwhile.
             if (m && PairMemory::Unchanged(remote, i, *m, ignoreHour)) {
-                Coded(lists.rdelfile1, remote, i, kFromFirstAdd);
-                ++use->deletions;
+                if (Coded(lists.rdelfile1, remote, i, kFromFirstAdd)) ++use->deletions;
                 continue;
             }
             if (m) use->deletedChanged.push_back({Side::Second, std::string(remote.PathAsFound(i))});
@@ -121,8 +126,7 @@ void EvaluateBoth(SyncLists& lists, bool mirrorLocal, ByteTotals& totals, RunVie
         if (m) use->next.Add(*m);
         // Deleted in the Second Folder meanwhile; a mirror copies it back, as it copies everything there.
         if (m && !mirrorLocal && PairMemory::Unchanged(local, i, *m, ignoreHour)) {
-            Coded(lists.ldelfile1, local, i, kFromSecondAdd);
-            ++use->deletions;
+            if (Coded(lists.ldelfile1, local, i, kFromSecondAdd)) ++use->deletions;
             continue;
         }
         if (m && !mirrorLocal) use->deletedChanged.push_back({Side::First, std::string(local.PathAsFound(i))});

@@ -20,6 +20,7 @@ struct ItemEntry {
     ByteCount size = 0;       // 0 for a folder
     bool folder = false;
     platform::FileTime lastWrite = 0;  // as the file system gave it; 0 for a folder
+    bool link = false;                 // a folder link: listed, never entered
 };
 
 // An item list: unsorted while a first scan appends, sorted by caption from then on.
@@ -36,7 +37,7 @@ public:
     void Append(const ItemEntry& entry);
     // The scan's append: the caption is the path as found upper-cased (ASCII only).
     void Append(std::string_view pathAsFound, bool folder, std::uint32_t time, platform::FileTime lastWrite,
-                ByteCount size);
+                ByteCount size, bool link = false);
     size_t size() const { return records_.size(); }
     bool empty() const { return records_.empty(); }
     ItemEntry operator[](size_t i) const;
@@ -55,6 +56,7 @@ public:
     std::uint32_t Time(size_t i) const { return At(i).time; }
     ByteCount Size(size_t i) const { return At(i).size; }
     bool Folder(size_t i) const { return At(i).folder; }
+    bool Link(size_t i) const { return At(i).link; }
     platform::FileTime LastWrite(size_t i) const { return At(i).lastWrite; }
 
 private:
@@ -62,7 +64,7 @@ private:
         std::uint32_t block, offset;  // where caption and path as found stand, one after the other
         std::uint32_t captionLength, pathLength;
         std::uint32_t time;
-        bool folder;
+        bool folder, link;
         ByteCount size;
         platform::FileTime lastWrite;
     };
@@ -76,7 +78,7 @@ private:
     void PlacePending() const;
     // By caption, stably, in the order of the list views.
     void SortRecords() const;
-    void Add(std::string_view caption, std::string_view pathAsFound, bool folder, std::uint32_t time,
+    void Add(std::string_view caption, std::string_view pathAsFound, bool folder, bool link, std::uint32_t time,
              platform::FileTime lastWrite, ByteCount size, bool upperCaseCaption);
 
     mutable std::vector<Record> records_;

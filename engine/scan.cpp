@@ -4,8 +4,10 @@
 #include <chrono>
 #include <functional>
 #include <future>
+#include <unordered_set>
 
 #include "engine/file_helpers.h"
+#include "engine/name_key.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
 #include "platform/work_names.h"
@@ -75,6 +77,31 @@ std::vector<std::string> SortedKeys(const std::vector<std::string>& entries, std
     return keys;
 }
 
+// An extension entry as stored from a typed "*.bak": ".*.bak" (the dialog puts a dot in front) or
+// "*.bak". It names what such names end with; "" for any other entry.
+std::string_view StarredEnd(std::string_view key) {
+    if (key.starts_with(".*")) key.remove_prefix(2);
+    else if (key.starts_with('*')) key.remove_prefix(1);
+    else return {};
+    if (key.size() < 2 || key.front() != '.' || std::any_of(key.begin(), key.end(), IsWildcard)) return {};
+    return key;
+}
+
+// Extension entries: whole extensions, sorted; the starred ones go to ends (".bak", ".tar.gz").
+std::vector<std::string> ExtensionKeys(const std::vector<std::string>& entries, std::vector<std::string>& ends) {
+    std::vector<std::string> keys = SortedKeys(entries, nullptr);
+    std::erase_if(keys, [&](const std::string& key) {
+        std::string_view end = StarredEnd(key);
+        if (!end.empty()) ends.emplace_back(end);
+        return !end.empty();
+    });
+    return keys;
+}
+
+bool EndsWithAny(const std::vector<std::string>& ends, std::string_view name) {
+    return std::any_of(ends.begin(), ends.end(), [&](const std::string& end) { return name.ends_with(end); });
+}
+
 bool Holds(const std::vector<std::string>& keys, std::string_view part) {
     return !part.empty() && std::binary_search(keys.begin(), keys.end(), part, std::less<>());
 }
@@ -88,14 +115,22 @@ public:
     // unless it is the root itself.
     void Walk(const std::string& folder, const std::string& prefix) {
         std::string path;
+        // Windows takes two names that differ only in letter case for one. Where a folder tells them
+        // apart (Linux, a case-sensitive NTFS folder) only the first found takes part; each other one,
+        // with all it holds, is passed over and counted, never lost without a word.
+        std::unordered_set<std::string> names;
         files_.Enumerate(folder, [&](const platform::FileInfo& e) {
+            if (!names.insert(NameKey(e.name)).second) {
+                ++passedOver_.caseTwins;
+                return;
+            }
             path.assign(prefix).append(e.name);
             if (e.directory) {
                 if (!subfolders_) return;
-                if (filter_.Passes(e.name)) AddScannedItem(list_, total_, "[" + path + "]", true, 0, 0, 0);
+                if (filter_.Passes(e.name)) AddScannedItem(list_, total_, "[" + path + "]", true, 0, 0, 0, e.link);
                 // The filters never stop the descent; a folder link does: what it leads to lies outside
-                // the pair (or repeats it), so it is neither listed nor copied nor deleted.
-                if (e.link) ++linksPassedOver_;
+                // the pair (or repeats it), so it is neither entered nor planned.
+                if (e.link) ++passedOver_.links;
                 else Walk(folder + e.name + "\\", path + "\\");
             } else if (platform::WorkFileKind(e.name) != platform::WorkFile::None) {
                 list_.NoteWorkFile(path);
@@ -105,7 +140,7 @@ public:
         });
     }
 
-    size_t LinksPassedOver() const { return linksPassedOver_; }
+    const PassedOver& Passed() const { return passedOver_; }
 
 private:
     platform::FileOps& files_;
@@ -113,7 +148,7 @@ private:
     bool subfolders_;
     ItemList& list_;
     ByteCount& total_;
-    size_t linksPassedOver_ = 0;
+    PassedOver passedOver_;
 };
 
 }  // namespace
@@ -129,10 +164,9 @@ NameParts SplitName(std::string_view name) {
     return NameParts{lower.substr(dot), lower.substr(0, dot)};
 }
 
-ItemFilter::ItemFilter(const ScanOptions& options)
-    : mode_(options.filterMode),
-      excludedExts_(SortedKeys(options.excludedExts, nullptr)),
-      onlyExts_(SortedKeys(options.onlyExts, nullptr)) {
+ItemFilter::ItemFilter(const ScanOptions& options) : mode_(options.filterMode) {
+    excludedExts_ = ExtensionKeys(options.excludedExts, excludedEnds_);
+    onlyExts_ = ExtensionKeys(options.onlyExts, onlyEnds_);
     excludedNames_ = SortedKeys(options.excludedNames, &namePatterns_);
 }
 
@@ -142,42 +176,50 @@ bool ItemFilter::Passes(std::string_view name) const {
     std::string_view whole = lower;
     size_t dot = ExtensionStart(whole);
     std::string_view extension = whole.substr(dot), base = whole.substr(0, dot);
-    if (mode_ == 2) return Holds(onlyExts_, extension);
-    if (Holds(excludedExts_, extension) || Holds(excludedNames_, base) || Holds(excludedNames_, whole)) return false;
+    if (mode_ == 2) return Holds(onlyExts_, extension) || EndsWithAny(onlyEnds_, whole);
+    if (Holds(excludedExts_, extension) || EndsWithAny(excludedEnds_, whole) || Holds(excludedNames_, base) ||
+        Holds(excludedNames_, whole))
+        return false;
     return std::none_of(namePatterns_.begin(), namePatterns_.end(),
                         [&](const std::string& pattern) { return MatchesPattern(pattern, whole); });
 }
 
+PassedOver& PassedOver::operator+=(const PassedOver& other) {
+    links += other.links;
+    caseTwins += other.caseTwins;
+    return *this;
+}
+
 void AddScannedItem(ItemList& list, ByteCount& itemTotal, std::string_view pathAsFound, bool folder,
-                    std::uint32_t time, platform::FileTime lastWrite, ByteCount size) {
-    list.Append(pathAsFound, folder, time, lastWrite, size);
+                    std::uint32_t time, platform::FileTime lastWrite, ByteCount size, bool link) {
+    list.Append(pathAsFound, folder, time, lastWrite, size, link);
     itemTotal += size;
 }
 
-size_t ScanFolder(platform::FileOps& files, std::string_view searchPath, std::string_view root,
-                  const ScanOptions& options, ItemList& list, ByteCount& itemTotal) {
-    if (searchPath.size() < 3) return 0;
+PassedOver ScanFolder(platform::FileOps& files, std::string_view searchPath, std::string_view root,
+                      const ScanOptions& options, ItemList& list, ByteCount& itemTotal) {
+    if (searchPath.size() < 3) return {};
     std::string folder(searchPath.substr(0, searchPath.size() - 3));  // without "*.*"
     std::string prefix = folder.size() > root.size() ? folder.substr(root.size()) : std::string();
     if (!prefix.empty() && prefix.front() == '\\') prefix.erase(0, 1);
     Scanner scanner(files, options, list, itemTotal);
     scanner.Walk(folder, prefix);
-    return scanner.LinksPassedOver();
+    return scanner.Passed();
 }
 
 }  // namespace engine
 
 namespace engine {
 
-size_t ScanAndSortPair(platform::FileOps& files, const PairPaths& paths, const ScanOptions& options, SyncLists& lists,
-                       ByteTotals& totals, const std::function<void()>& whileWaiting) {
+PassedOver ScanAndSortPair(platform::FileOps& files, const PairPaths& paths, const ScanOptions& options,
+                           SyncLists& lists, ByteTotals& totals, const std::function<void()>& whileWaiting) {
     struct Side {
         ItemList list;
         ByteCount total = 0;
-        size_t links = 0;
+        PassedOver passedOver;
     } first, second;
     auto walk = [&](const std::string& search, const std::string& root, Side& side) {
-        side.links = ScanFolder(files, search, root, options, side.list, side.total);
+        side.passedOver = ScanFolder(files, search, root, options, side.list, side.total);
     };
     auto sort = [](Side& side) { side.list.SetSorted(true); };
     // Where two walks at once would only wait for each other, one thread walks both sides while the
@@ -226,7 +268,7 @@ size_t ScanAndSortPair(platform::FileOps& files, const PairPaths& paths, const S
     lists.lvRemote = std::move(second.list);
     totals.local.item += first.total;
     totals.remote.item += second.total;
-    return first.links + second.links;
+    return first.passedOver += second.passedOver;
 }
 
 }  // namespace engine

@@ -34,8 +34,9 @@ struct NameParts {
 NameParts SplitName(std::string_view name);
 
 // The filter test; folders are tested like files. Entries match whole: an extension entry equals the
-// extension; a name entry equals the base or the whole name, or, holding * (any run of characters) or
-// ? (one character), matches the whole name. Only ASCII letters are folded; a blank inside an entry is
+// extension, or, written "*.bak" or ".*.bak" (as the dialog stores a typed "*.bak"), the end of the name;
+// a name entry equals the base or the whole name, or, holding * (any run of characters) or ? (one
+// character), matches the whole name. Only ASCII letters are folded; a blank inside an entry is
 // part of it, blanks at its end are not (no Windows name ends with one). An empty extension or base
 // matches nothing, so in mode 2 an item without extension never passes.
 class ItemFilter {
@@ -46,30 +47,37 @@ public:
 private:
     int mode_;
     std::vector<std::string> excludedExts_, excludedNames_, onlyExts_;  // lower-cased, sorted
+    std::vector<std::string> excludedEnds_, onlyEnds_;                  // starred extension entries
     std::vector<std::string> namePatterns_;                             // name entries with * or ?
 };
 
 // Appends an item entry: caption = path as found upper-cased (ASCII), and adds its size to the total.
 void AddScannedItem(ItemList& list, ByteCount& itemTotal, std::string_view pathAsFound, bool folder,
-                    std::uint32_t time, platform::FileTime lastWrite, ByteCount size);
+                    std::uint32_t time, platform::FileTime lastWrite, ByteCount size, bool link = false);
+
+// What a scan did not follow: folder links (listed, never entered nor planned) and names that differ
+// only in letter case from one found before them in their folder (not listed).
+struct PassedOver {
+    size_t links = 0, caseTwins = 0;
+    PassedOver& operator+=(const PassedOver& other);
+};
 
 // Scans searchPath (a folder + "\*.*") below root (no trailing backslash), depth first: a folder's own
 // entry comes before what it holds. A folder that cannot be read adds nothing, silently. A folder link
-// (junction, symbolic link, mount point) gets its folder entry but is not entered. Returns the number
-// of folder links passed over.
-size_t ScanFolder(platform::FileOps& files, std::string_view searchPath, std::string_view root,
-                  const ScanOptions& options, ItemList& list, ByteCount& itemTotal);
+// (junction, symbolic link, mount point) gets its folder entry but is not entered.
+PassedOver ScanFolder(platform::FileOps& files, std::string_view searchPath, std::string_view root,
+                      const ScanOptions& options, ItemList& list, ByteCount& itemTotal);
 
 // Scans both folders of a pair (the text of each folder field + "\*.*" below its root) into lvLocal and
 // lvRemote, replacing what they held, sorts each list and adds the sizes to the item totals. The two
 // sides share nothing and are scanned on threads of their own (one after the other where they share a
 // volume) into lists of their own, which take their places at the end. Meanwhile the calling thread runs whileWaiting (when given) every few
 // milliseconds: the window lets its messages run there, and nothing it can reach is being written.
-// Returns the number of folder links passed over on both sides.
+// Returns what both sides passed over.
 struct PairPaths {
     std::string firstSearch, firstRoot, secondSearch, secondRoot;
 };
-size_t ScanAndSortPair(platform::FileOps& files, const PairPaths& paths, const ScanOptions& options, SyncLists& lists,
-                       ByteTotals& totals, const std::function<void()>& whileWaiting = {});
+PassedOver ScanAndSortPair(platform::FileOps& files, const PairPaths& paths, const ScanOptions& options,
+                           SyncLists& lists, ByteTotals& totals, const std::function<void()>& whileWaiting = {});
 
 }  // namespace engine

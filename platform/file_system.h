@@ -20,6 +20,10 @@ bool WriteWholeFile(std::string_view path, std::string_view bytes);
 bool FileExists(std::string_view path);
 bool FolderExists(std::string_view path);
 bool SetCurrentFolder(std::string_view path);
+// A folder chosen by the user as the root of a pass: absolute, without a trailing backslash ("C:" for a
+// drive's root), as Windows names it (a trailing dot or blank of the folder's own name cut). The names
+// a scan finds below it are appended exactly as found.
+std::string FullFolderPath(std::string_view folder);
 // The folder of the running program, without a trailing separator.
 std::string ExecutableFolder();
 // The user's folder for temporary files, without a trailing separator.

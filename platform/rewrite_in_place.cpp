@@ -2,6 +2,12 @@
 
 namespace platform {
 
+bool ReplaceWhole(ReplacementFile& file, std::string_view bytes) {
+    if (file.Write(bytes) && file.Flush() && file.PutInPlace()) return true;
+    file.Discard();
+    return false;
+}
+
 bool RewriteInPlace(RewritableFile& file, std::string_view bytes) {
     std::string old;
     if (!file.ReadAll(old)) return false;

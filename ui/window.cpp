@@ -116,9 +116,9 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
         }
         return result;
     } catch (const std::exception& e) {
-        self->prompter_.ShowError(hwnd, e.what());
+        self->ShowHandlerError(e.what());
     } catch (...) {
-        self->prompter_.ShowError(hwnd, "Unexpected error.");
+        self->ShowHandlerError("Unexpected error.");
     }
     return 0;
 }

@@ -42,6 +42,8 @@ protected:
     void CreateFramed(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle, int clientWidth,
                       int clientHeight, HWND owner, HMENU menu);
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // The application's error handler for an error that escaped a handler of this window.
+    virtual void ShowHandlerError(std::string_view text) { prompter_.ShowError(hwnd_, text); }
 
     // A child control at a 96-DPI rectangle, in the window's font.
     HWND AddControl(const wchar_t* className, std::wstring_view text, DWORD style, Rect r, int id, DWORD exStyle = 0);

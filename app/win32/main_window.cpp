@@ -53,6 +53,30 @@ bool IsCodedList(int id) { return id >= ids::ldelfile1 && id <= ids::rignfile1; 
 
 bool IsPageCaption(int id) { return id >= ids::PageCaptions && id < ids::PageCaptions + 10; }
 
+// Every command identifier of the main window, with the run-phase command that must allow it. The
+// command switch runs only what this table lets through: an identifier missing here never acts.
+constexpr std::pair<int, Command> kCommands[] = {
+    {ids::lFolder1, Command::FolderEdit},    {ids::rFolder1, Command::FolderEdit},
+    {ids::lFolderBrowse, Command::FolderEdit}, {ids::rFolderBrowse, Command::FolderEdit},
+    {ids::bLoad, Command::Load},             {ids::Load1, Command::Load},
+    {ids::bSync, Command::Sync},             {ids::Synchronize1, Command::Sync},
+    {ids::bStop, Command::Stop},             {ids::bNext, Command::Next},
+    {ids::bOptions, Command::Options},       {ids::Options1, Command::Options},
+    {ids::DeleteFile1, Command::ListEdit},   {ids::IgnoreFile1, Command::ListEdit},
+    {ids::ReverseEntry1, Command::ListEdit}, {ids::Undo1, Command::ListEdit},
+    {ids::bExit, Command::Always},           {ids::Exit1, Command::Always},
+    {ids::About1, Command::Always},          {ids::Help1, Command::Always},
+    {ids::LastReport1, Command::Always},     {ids::FileInfo1, Command::Always},
+    // Changes the folders as a Sync does: refused whenever a Load would be.
+    {ids::UndoLastSync1, Command::Load},
+};
+
+std::optional<Command> CommandOf(int id) {
+    for (auto [known, command] : kCommands)
+        if (known == id) return command;
+    return std::nullopt;
+}
+
 }  // namespace
 
 TfMirv95::TfMirv95(ui::Prompter& prompter, const settings::Settings& settings)
@@ -203,7 +227,8 @@ void TfMirv95::CreateLowerPanel() {
 }
 
 void TfMirv95::CreateStatusBar() {
-    stats_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd(),
+    // A message longer than its panel shows whole as the panel's tip.
+    stats_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBT_TOOLTIPS, 0, 0, 0, 0, hwnd(),
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::stats)), GetModuleHandleW(nullptr),
                              nullptr);
     SendMessageW(stats_, WM_SETFONT, reinterpret_cast<WPARAM>(font()), FALSE);
@@ -241,6 +266,7 @@ void TfMirv95::ResetWindow() {
     SendMessageW(Control(ids::pb1), PBM_SETPOS, 0, 0);
     SetPanelText(kPanelSynchronized, "");
     state_.lists.Clear();
+    state_.plan.reset();
     state_.memory.reset();
     RefreshLists();
 
@@ -323,7 +349,7 @@ void TfMirv95::ArmAutomaticLoad() { SetTimer(hwnd(), ids::tLoad, 1000, nullptr);
 void TfMirv95::UndoAtStart() { PostMessageW(hwnd(), kUndoAtStart, 0, 0); }
 
 void TfMirv95::UndoAndClose() {
-    RunCommand(Command::Load, [this] {
+    RunCommand([this] {
         std::optional<engine::UndoCounts> counts = runs_.UndoLastSync(false);
         exitCode_ = counts && counts->notUndone == 0 ? 0 : 1;
     });
@@ -344,12 +370,16 @@ void TfMirv95::ShowIndicator(Panel panel, bool on) {
 
 void TfMirv95::EnterMultiDirectoryMode() {
     ShowIndicator(kPanelMulti, true);
+    runs_.DiscardPlan();
     ui::SetText(Control(ids::lFolder1), kMultiPlaceholder);
     ui::SetText(Control(ids::rFolder1), kMultiPlaceholder);
+    // The pairs come from the pair list now: a stored single pair that is incomplete stops nothing.
+    EnableButton(Button::Load, true);
 }
 
 void TfMirv95::LeaveMultiDirectoryMode() {
     ShowIndicator(kPanelMulti, false);
+    runs_.DiscardPlan();
     // The persistent pair alone: a hand-over pair is not taken here.
     PairChoice choice =
         ChooseFolderPair({platform::ReadProgramValue("local"), platform::ReadProgramValue("remote"), "", ""}, {});
@@ -381,19 +411,27 @@ std::string TfMirv95::PanelText(Panel panel) const {
     return !result.empty() && result.front() == '\t' ? result.substr(1) : result;
 }
 
+void TfMirv95::SetStatus(int panel, std::string_view text) {
+    // A run's message stays until the next one; the countdown shows it for a moment first.
+    if (panel == kPanelMessage) state_.countdown.SetResult(std::string(text));
+    SetPanelText(static_cast<Panel>(panel), text);
+}
+
 void TfMirv95::SetPanelText(Panel panel, std::string_view text) {
     std::wstring wide = (panel == kPanelMessage ? L"" : L"\t") + platform::Widen(text);
     SendMessageW(stats_, SB_SETTEXTW, panel, reinterpret_cast<LPARAM>(wide.c_str()));
+    if (panel == kPanelMessage) SendMessageW(stats_, SB_SETTIPTEXTW, panel, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 std::string TfMirv95::Hint(int controlId) const { return hints_.Get(Control(controlId)); }
 
 void TfMirv95::ListsChanged() {
     // A long list takes a while to paint; painted one by one with the messages run in between, no
-    // click waits for more than one of them.
+    // click waits for more than one of them. An empty one paints at once: lists emptied from inside a
+    // notification (a folder field's change) let no message run there.
     for (auto& list : lists_) {
         list.Refresh();
-        if (IsWindowVisible(list.hwnd())) {
+        if (IsWindowVisible(list.hwnd()) && ListView_GetItemCount(list.hwnd()) > 0) {
             UpdateWindow(list.hwnd());
             ui::ProcessPendingMessages(hwnd());
         }
@@ -527,8 +565,6 @@ void TfMirv95::OnContextMenu(HWND control, POINT at) {
 
 template <class Step>
 void TfMirv95::ListCommand(Step step) {
-    // The lists must not change under a running step.
-    if (!Allowed(Command::ListEdit)) return;
     step();
     // Indices moved: what was selected is gone from where it was.
     for (int id = ids::lFileAdd1; id <= ids::rignfile1; ++id) ListById(id)->ClearSelection();
@@ -573,7 +609,7 @@ void TfMirv95::FileInfo1Click() {
         std::vector<size_t> rows = ActiveSelection();
         if (!rows.empty()) name = ListById(id)->Text(rows.front());
     }
-    info_->ShowFor(hwnd(), name, FolderText(Side::First), FolderText(Side::Second));
+    Modal([&] { info_->ShowFor(hwnd(), name, FolderText(Side::First), FolderText(Side::Second)); });
 }
 
 void TfMirv95::SetStepCaption(std::string_view caption) { ui::SetText(Control(ids::Label3), caption); }
@@ -601,7 +637,12 @@ bool TfMirv95::AskYesNo(std::string_view text) { return prompter().AskYesNo(hwnd
 
 void TfMirv95::Warn(std::string_view text) { prompter().Warn(hwnd(), text); }
 
-bool TfMirv95::Ask(std::string_view caption, std::string_view text) { return prompter().Ask(hwnd(), caption, text); }
+bool TfMirv95::Ask(std::string_view caption, std::string_view text) {
+    // Asked before a run starts: nothing else may start while the question waits.
+    bool yes = false;
+    Modal([&] { yes = prompter().Ask(hwnd(), caption, text); });
+    return yes;
+}
 
 namespace {
 int ButtonId(Button button) {
@@ -632,6 +673,13 @@ void TfMirv95::ApplyControlStates() {
     bool editable = phases.May(Command::FolderEdit);
     for (int id : {ids::lFolder1, ids::rFolder1}) SendMessageW(Control(id), EM_SETREADONLY, !editable, 0);
     for (int id : {ids::lFolderBrowse, ids::rFolderBrowse}) EnableWindow(Control(id), editable);
+    // One access key per action: while Sync is live (the wait for Next) Alt+S is Sync's; Stop keeps it
+    // wherever Sync is not live (a pass, a sync step).
+    bool stopKey = !IsWindowEnabled(Control(ids::bSync));
+    if (stopKey != stopHasKey_) {
+        stopHasKey_ = stopKey;
+        SetWindowTextW(Control(ids::bStop), stopKey ? L"&Stop" : L"Stop");
+    }
     // A button that just went grey keeps the keyboard focus, and the keyboard with it: Stop takes it.
     HWND focus = GetFocus(), stop = Control(ids::bStop);
     if (focus && GetParent(focus) == hwnd() && !IsWindowEnabled(focus) && IsWindowEnabled(stop) &&
@@ -640,9 +688,12 @@ void TfMirv95::ApplyControlStates() {
 }
 
 void TfMirv95::OnMenuOpening(HMENU menu) {
-    const std::pair<int, Command> items[] = {
-        {ids::Load1, Command::Load}, {ids::Synchronize1, Command::Sync}, {ids::Options1, Command::Options}};
-    for (auto [id, command] : items)
+    // The pop-up menus of the lists are made afresh, each item as its list allows.
+    HMENU bar = GetMenu(hwnd());
+    bool ofBar = false;
+    for (int i = 0; i < GetMenuItemCount(bar); ++i) ofBar |= GetSubMenu(bar, i) == menu;
+    if (!ofBar) return;
+    for (auto [id, command] : kCommands)
         EnableMenuItem(menu, id, MF_BYCOMMAND | (state_.phases.May(command) ? MF_ENABLED : MF_GRAYED));
     bool report = NewestReport(platform::SystemFileOps(), ReportFolder()).has_value();
     EnableMenuItem(menu, ids::LastReport1, MF_BYCOMMAND | (report ? MF_ENABLED : MF_GRAYED));
@@ -689,29 +740,52 @@ void TfMirv95::WaitForMessage() {
 }
 
 void TfMirv95::OfferWizardNotice() {
-    if (notice_ && notice_->ShowWizard()) notice_->ShowModal(hwnd());
+    if (notice_ && notice_->ShowWizard()) Modal([this] { notice_->ShowModal(hwnd()); });
 }
 
-bool TfMirv95::Allowed(Command command) const {
-    if (state_.phases.May(command)) return true;
-    MessageBeep(MB_OK);
-    return false;
+template <class Show>
+void TfMirv95::Modal(Show show) {
+    RunPhases::Scope phase(state_.phases, Phase::Modal);
+    show();
+}
+
+void TfMirv95::ShowHandlerError(std::string_view text) {
+    Modal([&] { prompter().ShowError(hwnd(), text); });
 }
 
 template <class Step>
-void TfMirv95::RunCommand(Command command, Step step, bool swallowErrors) {
-    if (!Allowed(command)) return;
+void TfMirv95::RunCommand(Step step, bool swallowErrors) {
     try {
         step();
     } catch (const std::exception& e) {
-        if (!swallowErrors) prompter().ShowError(hwnd(), e.what());
+        if (!swallowErrors) ShowHandlerError(e.what());
     }
-    // A close that came during the run, or with its end, is carried out now that it has returned.
+}
+
+void TfMirv95::CarryOutPutOff() {
     if (state_.phases.TakeDueClose()) DestroyWindow(hwnd());
+    else if (state_.phases.TakeDueLoad()) PostMessageW(hwnd(), WM_TIMER, ids::tLoad, 0);
 }
 
 void TfMirv95::Close(CloseBy by) {
     if (runs_.RequestClose(by)) DestroyWindow(hwnd());
+}
+
+BOOL TfMirv95::QueryEndSession() {
+    // Idle, or only a modal window open: the program ends with the session.
+    if (!state_.phases.RunActive()) return TRUE;
+    // A run ends cleanly first: stopped at its next look at the marks, its report written, the window
+    // closed once it has returned. Meanwhile Windows shows why the program holds the session up.
+    ShutdownBlockReasonCreate(hwnd(), state_.phases.Current() == Phase::SyncStep
+                                          ? L"Stopping the Sync under way and writing its report"
+                                          : L"Stopping the Load under way");
+    Close(CloseBy::SessionEnd);
+    return FALSE;
+}
+
+void TfMirv95::EndSession() {
+    if (state_.phases.RunActive()) Close(CloseBy::SessionEnd);
+    else DestroyWindow(hwnd());
 }
 
 void TfMirv95::ShowHelp() {
@@ -720,8 +794,8 @@ void TfMirv95::ShowHelp() {
 }
 
 void TfMirv95::BrowseFolder(int editId) {
-    if (!Allowed(Command::FolderEdit)) return;
-    auto picked = ui::PickFolder(hwnd(), editId == ids::lFolder1 ? L"First Folder" : L"Second Folder");
+    std::optional<std::string> picked;
+    Modal([&] { picked = ui::PickFolder(hwnd(), editId == ids::lFolder1 ? L"First Folder" : L"Second Folder"); });
     if (!picked) return;
     const std::string& chosen = *picked;
     ui::SetText(Control(editId), chosen);
@@ -732,48 +806,54 @@ void TfMirv95::BrowseFolder(int editId) {
 }
 
 void TfMirv95::FolderEditLostFocus(int editId) {
-    // During a run the field shows the run's folder, not one the user chose.
-    if (!state_.phases.May(Command::FolderEdit)) return;
-    std::string text = ui::GetText(Control(editId));
-    // The multi-directory placeholder is not the user's; "none" and empty text name no folder.
-    if (text == kMultiPlaceholder) return;
+    HWND edit = Control(editId);
+    std::string text = ui::GetText(edit);
+    // The multi-directory placeholder is not the user's, nor is a "none" or an empty field that the
+    // program showed: only one the user made so erases the stored folder.
+    if (text == kMultiPlaceholder || (IsNoFolder(text) && !Edit_GetModify(edit))) return;
     platform::WriteProgramValue(editId == ids::lFolder1 ? "local" : "remote", IsNoFolder(text) ? "" : text);
 }
 
 void TfMirv95::OnCommand(int id, int code, HWND) {
+    std::optional<Command> command = CommandOf(id);
+    if (!command) return;
+    // The folder fields only tell of typing and leaving: refused without a sound. A refused click or
+    // key beeps and does nothing else.
+    bool field = id == ids::lFolder1 || id == ids::rFolder1;
+    if (!state_.phases.May(*command)) {
+        if (!field) MessageBeep(MB_OK);
+        return;
+    }
     switch (id) {
     case ids::lFolder1:
     case ids::rFolder1:
-        if (code == EN_KILLFOCUS) FolderEditLostFocus(id);
+        // Typed or picked: the lists were planned for the folder the field showed before.
+        if (code == EN_CHANGE && state_.plan) runs_.DiscardPlan();
+        else if (code == EN_KILLFOCUS) FolderEditLostFocus(id);
         break;
     case ids::lFolderBrowse: BrowseFolder(ids::lFolder1); break;
     case ids::rFolderBrowse: BrowseFolder(ids::rFolder1); break;
-    case ids::bLoad: RunCommand(Command::Load, [this] { runs_.LoadFromButton(); }); break;
-    case ids::Load1: RunCommand(Command::Load, [this] { runs_.RunMultiDirectory(); }); break;
-    case ids::bSync: RunCommand(Command::Sync, [this] { runs_.SyncFromButton(); }); break;
-    case ids::Synchronize1: RunCommand(Command::Sync, [this] { runs_.RunSync(); }); break;
-    case ids::bStop:
-        if (Allowed(Command::Stop)) state_.stopRequested = state_.nextRequested = true;
-        break;
-    case ids::bNext:
-        if (Allowed(Command::Next)) state_.nextRequested = true;
-        break;
+    case ids::bLoad: RunCommand([this] { runs_.LoadFromButton(); }); break;
+    case ids::Load1: RunCommand([this] { runs_.RunMultiDirectory(); }); break;
+    case ids::bSync: RunCommand([this] { runs_.SyncFromButton(); }); break;
+    case ids::Synchronize1: RunCommand([this] { runs_.RunSync(); }); break;
+    case ids::bStop: state_.stopRequested = state_.nextRequested = true; break;
+    case ids::bNext: state_.nextRequested = true; break;
     case ids::bExit:
     case ids::Exit1: PostMessageW(hwnd(), WM_CLOSE, 0, 0); break;
     case ids::bOptions:
     case ids::Options1:
-        // Options could change the pairs, the roots and the mode under a run.
-        if (options_ && Allowed(Command::Options)) options_->ShowModal(hwnd());
+        if (options_) Modal([this] { options_->ShowModal(hwnd()); });
         break;
     case ids::About1:
-        if (about_) about_->ShowModal(hwnd());
+        if (about_) Modal([this] { about_->ShowModal(hwnd()); });
         break;
     case ids::Help1: ShowHelp(); break;
     case ids::LastReport1:
         if (auto report = NewestReport(platform::SystemFileOps(), ReportFolder())) prompter().Open(hwnd(), *report);
         break;
     // Changes the folders as a Sync does: refused whenever a Load would be.
-    case ids::UndoLastSync1: RunCommand(Command::Load, [this] { runs_.UndoLastSync(true); }); break;
+    case ids::UndoLastSync1: RunCommand([this] { runs_.UndoLastSync(true); }); break;
     case ids::DeleteFile1: DeleteFile1Click(); break;
     case ids::IgnoreFile1: Ignore1Click(); break;
     case ids::ReverseEntry1: ReverseEntry1Click(); break;
@@ -805,12 +885,25 @@ void TfMirv95::OnTimer(UINT_PTR timer) {
         OnCountdownTick();
     } else if (timer == ids::tLoad) {
         KillTimer(hwnd(), ids::tLoad);
+        // Under a modal window the tick waits for the window to close; during a run it is dropped.
+        if (!state_.phases.May(Command::Load)) {
+            state_.phases.PutOffAutomaticLoad();
+            return;
+        }
         // Pressed as if clicked, even while the button is disabled; its errors are swallowed.
-        RunCommand(Command::Load, [this] { runs_.LoadFromButton(); }, true);
+        RunCommand([this] { runs_.LoadFromButton(); }, true);
     }
 }
 
 LRESULT TfMirv95::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = Dispatch(message, wParam, lParam);
+    // Once the outermost command has returned, however it ended, a close or an automatic Load put off
+    // meanwhile is due.
+    if (message != WM_DESTROY && message != WM_NCDESTROY && state_.phases.Current() == Phase::Idle) CarryOutPutOff();
+    return result;
+}
+
+LRESULT TfMirv95::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)); return 0;
     case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lParam));
@@ -845,6 +938,10 @@ LRESULT TfMirv95::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_CLOSE: Close(CloseBy::User); return 0;
+    case WM_QUERYENDSESSION: return QueryEndSession();
+    case WM_ENDSESSION:
+        if (wParam) EndSession();
+        return 0;
     case WM_INITMENUPOPUP: OnMenuOpening(reinterpret_cast<HMENU>(wParam)); return 0;
     case WM_SETCURSOR:
         if (state_.LoadBusy) {

@@ -104,7 +104,7 @@ public:
     bool Ask(std::string_view caption, std::string_view text) override;
     void EnableButton(Button button, bool enabled) override;
     void ShowButton(Button button, bool shown) override;
-    void SetStatus(int panel, std::string_view text) override { SetPanelText(static_cast<Panel>(panel), text); }
+    void SetStatus(int panel, std::string_view text) override;
     std::string Status(int panel) const override { return PanelText(static_cast<Panel>(panel)); }
     std::string FolderText(Side side) const override;
     void SetFolder(Side side, std::string_view path) override;
@@ -120,6 +120,7 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void ShowHandlerError(std::string_view text) override;
 
 private:
     void CreateControls();
@@ -128,16 +129,23 @@ private:
     void CreateStatusBar();
     HMENU CreateMainMenu();
 
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    // Every command asks the run phase first (the command table); a refused one does nothing.
     void OnCommand(int id, int code, HWND control);
     LRESULT OnNotify(NMHDR* header);
     void OnTimer(UINT_PTR timer);
-    // Whether a command may run now; a refused one beeps and does nothing else.
-    bool Allowed(Command command) const;
-    // Runs a Load or Sync command unless a run refuses it, shows its error, then closes the window
-    // if that was asked for meanwhile.
+    // Runs a Load or Sync command and shows its error.
     template <class Step>
-    void RunCommand(Command command, Step step, bool swallowErrors = false);
+    void RunCommand(Step step, bool swallowErrors = false);
+    // Shows one of the program's modal windows as a phase of its own: nothing starts under it.
+    template <class Show>
+    void Modal(Show show);
+    // What was put off until the last command or modal window returned: a close, the automatic Load.
+    void CarryOutPutOff();
     void Close(CloseBy by);
+    // Log-off or shut-down: a run stops and ends cleanly first; idle, the program ends.
+    BOOL QueryEndSession();
+    void EndSession();
     // The enabled controls as the runs want them and as the phase allows.
     void ApplyControlStates();
     void OnMenuOpening(HMENU menu);
@@ -174,6 +182,7 @@ private:
     HWND tabs_ = nullptr;
     HWND stats_ = nullptr;
     bool shown_ = false;
+    bool stopHasKey_ = true;  // bStop's caption carries its access key
     std::chrono::steady_clock::time_point lastPump_{};
     int exitCode_ = 0;
 };

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 
 #include "platform/file_system.h"
 #include "platform/posix/posix_path.h"
+#include "platform/rewrite_in_place.h"
 
 namespace platform {
 
@@ -28,22 +30,43 @@ ReadStatus ReadWholeFile(std::string_view path, std::string& bytes, std::size_t 
     return in.bad() ? ReadStatus::Failed : ReadStatus::Ok;
 }
 
-bool WriteWholeFile(std::string_view path, std::string_view bytes) {
-    std::string target = PosixPath(path);
-    std::string temporary = target + ".mirv-new";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (!out.flush()) {
-            out.close();
-            std::remove(temporary.c_str());
-            return false;
+namespace {
+
+class NewFileBeside final : public ReplacementFile {
+public:
+    explicit NewFileBeside(std::string target) : target_(std::move(target)), path_(target_ + ".mirv-new") {}
+    ~NewFileBeside() override { Close(); }
+    bool Write(std::string_view bytes) override {
+        fd_ = open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        while (fd_ >= 0 && !bytes.empty()) {
+            ssize_t n = write(fd_, bytes.data(), bytes.size());
+            if (n <= 0) return false;
+            bytes.remove_prefix(static_cast<size_t>(n));
         }
+        return fd_ >= 0;
     }
-    if (std::rename(temporary.c_str(), target.c_str()) == 0) return true;
-    std::remove(temporary.c_str());
-    return false;
+    bool Flush() override { return fsync(fd_) == 0; }
+    bool PutInPlace() override { return Close() && std::rename(path_.c_str(), target_.c_str()) == 0; }
+    void Discard() override {
+        Close();
+        std::remove(path_.c_str());
+    }
+
+private:
+    bool Close() {
+        bool closed = fd_ < 0 || close(fd_) == 0;
+        fd_ = -1;
+        return closed;
+    }
+    std::string target_, path_;
+    int fd_ = -1;
+};
+
+}  // namespace
+
+bool WriteWholeFile(std::string_view path, std::string_view bytes) {
+    NewFileBeside replacement(PosixPath(path));
+    return ReplaceWhole(replacement, bytes);
 }
 
 bool FileExists(std::string_view path) {
@@ -55,6 +78,9 @@ bool FolderExists(std::string_view path) {
     struct stat st {};
     return stat(PosixPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
+
+// Natively a path names its place as written.
+std::string FullFolderPath(std::string_view folder) { return std::string(folder); }
 
 bool SetCurrentFolder(std::string_view path) { return chdir(PosixPath(path).c_str()) == 0; }
 

@@ -48,12 +48,23 @@ public:
     }
 
     std::optional<FileInfo> Find(std::string_view path) override {
+        std::wstring pattern = LongPath(path);
+        // A search takes "notes." for a pattern that "notes" matches too: a name without * or ? finds
+        // only the entry of that very name.
+        std::wstring_view name = std::wstring_view(pattern).substr(pattern.find_last_of(L'\\') + 1);
+        bool wildcards = name.find_first_of(L"*?") != std::wstring_view::npos;
         WIN32_FIND_DATAW data;
-        ScopedFindHandle find(FindFirst(LongPath(path), data));
+        ScopedFindHandle find(FindFirst(pattern, data));
         if (!find.valid()) return std::nullopt;
-        FileInfo info;
-        Fill(info, data);
-        return info;
+        do {
+            int length = static_cast<int>(name.size());
+            if (wildcards || CompareStringOrdinal(data.cFileName, -1, name.data(), length, TRUE) == CSTR_EQUAL) {
+                FileInfo info;
+                Fill(info, data);
+                return info;
+            }
+        } while (FindNextFileW(find.get(), &data));
+        return std::nullopt;
     }
 
     bool CopyToFile(std::string_view source, std::string_view target) override {

@@ -21,14 +21,28 @@ bool WriteAll(HANDLE h, std::string_view bytes) {
     return true;
 }
 
-bool WriteNew(const std::wstring& path, std::string_view bytes) {
-    ScopedFileHandle f(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!f.valid()) return false;
-    bool ok = WriteAll(f.get(), bytes);
-    f.reset();
-    if (!ok) DeleteFileW(path.c_str());
-    return ok;
-}
+class NewFileBeside final : public ReplacementFile {
+public:
+    explicit NewFileBeside(std::wstring target) : target_(std::move(target)), path_(target_ + L".mirv-new") {}
+    bool Write(std::string_view bytes) override {
+        file_.reset(
+            CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return file_.valid() && WriteAll(file_.get(), bytes);
+    }
+    bool Flush() override { return FlushFileBuffers(file_.get()) != 0; }
+    bool PutInPlace() override {
+        file_.reset();
+        return MoveFileExW(path_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    }
+    void Discard() override {
+        file_.reset();
+        DeleteFileW(path_.c_str());
+    }
+
+private:
+    std::wstring target_, path_;
+    ScopedFileHandle file_;
+};
 
 DWORD Attributes(std::string_view path) { return GetFileAttributesW(LongPath(path).c_str()); }
 
@@ -82,12 +96,8 @@ ReadStatus ReadWholeFile(std::string_view path, std::string& bytes, std::size_t 
 
 bool WriteWholeFile(std::string_view path, std::string_view bytes) {
     std::wstring target = LongPath(path);
-    std::wstring temporary = target + L".mirv-new";
-    if (WriteNew(temporary, bytes)) {
-        if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return true;
-        DeleteFileW(temporary.c_str());
-    }
+    NewFileBeside replacement(target);
+    if (ReplaceWhole(replacement, bytes)) return true;
     // A user may be allowed to change the file but not to add files beside it. Rewritten in place,
     // the file is never cut short or removed on the way.
     ScopedFileHandle f(CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
@@ -105,6 +115,16 @@ bool FileExists(std::string_view path) {
 bool FolderExists(std::string_view path) {
     DWORD a = Attributes(path);
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string FullFolderPath(std::string_view folder) {
+    std::wstring wide = Widen(folder);
+    // A drive alone ("C:") is its root here, not the drive's current folder.
+    if (wide.size() == 2 && wide[1] == L':') wide += L'\\';
+    std::wstring full = FullPathName(wide);
+    if (full.empty()) return std::string(folder);
+    if (full.back() == L'\\') full.pop_back();
+    return Narrow(full);
 }
 
 bool SetCurrentFolder(std::string_view path) { return SetCurrentDirectoryW(Widen(path).c_str()) != 0; }

@@ -118,7 +118,7 @@ void TfOptions::CreateExceptionsPage(int ox, int oy) {
         add(WC_BUTTONW, removeCaptions[i], WS_TABSTOP | BS_PUSHBUTTON, {x + w - 72, y + 142, 64, 23}, c.remove);
         add(WC_BUTTONW, switches[i], WS_TABSTOP | BS_AUTOCHECKBOX, {x + 8, y + 173, w - 16, 17}, c.box);
     }
-    add(WC_STATICW, L"Entries match whole extensions or names (readme, thumbs.db); names may use * and ? (~$*).",
+    add(WC_STATICW, L"Entries match whole extensions (.bak, *.bak) or names (thumbs.db); names may use * and ?.",
         SS_LEFT, {ox + 6, oy + 205, 3 * 157 - 10, 13}, ids::FilterHint);
 }
 

@@ -29,6 +29,9 @@ TEST(RunPhases, EachCommandInEachPhase) {
         {"automatic Sync of a pass", {Phase::LoadPass, Phase::SyncStep}, false, false, false, false, false, false,
          true},
         {"Sync from idle", {Phase::SyncStep}, false, false, false, false, false, false, false},
+        {"a modal window", {Phase::Modal}, false, false, false, false, false, false, false},
+        {"the notice in a wait", {Phase::LoadPass, Phase::WaitForNext, Phase::Modal}, false, false, false, false,
+         false, false, true},
         {"undo of the last Sync", {Phase::Undo}, false, false, false, false, false, false, true},
     };
     for (const Row& row : rows) {
@@ -89,6 +92,24 @@ TEST(RunPhases, ClosesActAtOnceInIdleAndAfterTheOutermostRunOtherwise) {
         EXPECT_TRUE(phases.TakeDueClose());
         EXPECT_FALSE(phases.TakeDueClose());  // carried out once, never again after a later run
     }
+}
+
+TEST(RunPhases, UnderModalWindowsAloneTheAutomaticLoadAndACloseWaitForTheLastOne) {
+    RunPhases phases;
+    {
+        RunPhases::Scope options(phases, Phase::Modal);
+        EXPECT_FALSE(phases.RunActive());
+        EXPECT_TRUE(phases.PutOffAutomaticLoad());
+        EXPECT_EQ(phases.RequestClose(CloseBy::User), Action::AfterRun);  // no Stop mark to set
+        {
+            RunPhases::Scope error(phases, Phase::Modal);
+        }
+        EXPECT_FALSE(phases.TakeDueLoad());
+        EXPECT_FALSE(phases.TakeDueClose());
+    }
+    EXPECT_TRUE(phases.TakeDueLoad());
+    EXPECT_FALSE(phases.TakeDueLoad());
+    EXPECT_TRUE(phases.TakeDueClose());
 }
 
 }  // namespace

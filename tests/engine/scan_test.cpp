@@ -100,8 +100,21 @@ TEST_F(ScanTest, FolderLinksAreListedButNeverEntered) {
         !engine_testing::MakeFolderLink(folder.path() / "Other", elsewhere.path()))
         GTEST_SKIP() << "this file system makes no folder links";
     std::string root = folder.Core();
-    EXPECT_EQ(engine::ScanFolder(platform::SystemFileOps(), root + "\\*.*", root, Subfolders(), list, total), 2u);
+    EXPECT_EQ(engine::ScanFolder(platform::SystemFileOps(), root + "\\*.*", root, Subfolders(), list, total).links, 2u);
     EXPECT_EQ(Paths(), (std::vector<std::string>{"Data\\x.txt", "[Data\\Back]", "[Data]", "[Other]"}));
+    EXPECT_TRUE(list.Link(IndexOf("[Other]")));
+    EXPECT_FALSE(list.Link(IndexOf("[Data]")));
+}
+
+TEST_F(ScanTest, NamesDifferingOnlyInCaseArePassedOverAndCounted) {
+    for (const char* name : {"Notes.txt", "notes.TXT", "Sub/a.txt", "SUB/b.txt"}) folder.Write(name, name);
+    size_t found = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path())) ++found;
+    if (found < 4) GTEST_SKIP() << "this file system takes both names for one";
+    std::string root = folder.Core();
+    EXPECT_EQ(engine::ScanFolder(platform::SystemFileOps(), root + "\\*.*", root, Subfolders(), list, total).caseTwins,
+              2u);
+    EXPECT_EQ(list.size(), 3u);  // one of the files, one of the folders and what it holds
 }
 
 TEST_F(ScanTest, FoldersComeBeforeTheirContentsThenSortPunctuationDigitsLetters) {
@@ -199,6 +212,14 @@ TEST(ScanFilter, EntriesMatchWholeExtensionsAndNamesOrWildcards) {
         {Ext, {".*"}, "a.*", false},
         {Ext, {".t?p"}, "a.tmp", true},
         {Ext, {".\xC3\xA9t\xC3\xA9"}, "x.\xC3\x89T\xC3\x89", true},  // .été vs .ÉTÉ: only A-Z fold
+        // As stored from a typed "*.bak": the extension after the star; more parts, the name's end.
+        {Ext, {".*.bak"}, "Old.BAK", false},
+        {Ext, {"*.bak"}, "old.bak", false},
+        {Ext, {".*.bak"}, "old.bak.txt", true},
+        {Ext, {"bak"}, "old.bak", true},
+        {Ext, {".*.tar.gz"}, "src.tar.gz", false},
+        {Ext, {".*.tar.gz"}, "src.gz", true},
+        {Ext, {".**.bak"}, "old.bak", true},
         // Names: the base or the whole name.
         {Name, {"thumbs.db"}, "Thumbs.db", false},
         {Name, {"thumbs.db"}, "thumbs.txt", true},
@@ -235,6 +256,8 @@ TEST(ScanFilter, EntriesMatchWholeExtensionsAndNamesOrWildcards) {
         {Only, {".jpg"}, "a.jpeg", false},
         {Only, {".jpg"}, "jpg", false},
         {Only, {".jp*"}, "a.jpg", false},
+        {Only, {".*.jpg"}, "a.JPG", true},
+        {Only, {".*.jpg"}, "a.png", false},
     };
     for (const Case& c : cases) {
         ScanOptions options;

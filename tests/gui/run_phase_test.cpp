@@ -8,6 +8,7 @@
 #include <functional>
 #include <thread>
 
+#include "app/sync_report.h"
 #include "review/commands.h"
 
 namespace {
@@ -111,7 +112,8 @@ protected:
         case Phase::Undo: return Current() == phase && SendMessageW(Control(ids::pb1), PBM_GETPOS, 0, 0) > 0;
         case Phase::LoadPass: return Current() == phase && Visible(ids::bStop);  // the scan runs
         case Phase::WaitForNext: return Waiting();
-        case Phase::Idle: break;
+        case Phase::Idle:
+        case Phase::Modal: break;
         }
         return false;
     }
@@ -364,6 +366,111 @@ TEST_F(MidRun, AStopDuringAPassShowsNoNoticeAndNextIsLiveOnlyInAWait) {
     EXPECT_FALSE(nextLiveInPass);
     EXPECT_FALSE(noticeShown);
     EXPECT_EQ(Text(ids::lFolder1), large_->Core());  // the run ended after its first pass
+}
+
+// Two trees alike but for one file: an evaluation that stops at once has found nothing to do.
+TEST_F(MidRun, AStopDuringTheScanIsNeverSynchronized) {
+    testing_support::TempFolder twin;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(large_->path())) {
+        auto relative = std::filesystem::relative(entry.path(), large_->path());
+        if (entry.is_directory()) std::filesystem::create_directories(twin.path() / relative);
+        else platform::SystemFileOps().CopyToFile(large_->Core(relative.string()), twin.Core(relative.string()));
+    }
+    large_->Write("zz-last.txt", "only here");
+    SetValue("local", large_->Core());
+    SetValue("remote", twin.Core());
+    SetValue("usestamp", "true");
+    SetValue("autoclose", "true");
+    SetValue("autodortdata", "true");
+    Start();
+    bool stopped = false;
+    EveryPump script([&] {
+        if (!stopped && MidStep(Phase::LoadPass) && Text(ids::Label3) == "Loading Dat") {
+            Command(ids::bStop);
+            stopped = true;
+        }
+    });
+    Click(ids::bLoad);
+    std::filesystem::remove(large_->path() / "zz-last.txt");
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(main().PanelText(app::kPanelSynchronized), "");
+    EXPECT_EQ(main().PanelText(app::kPanelMessage), "Load stopped: lists may be incomplete");
+    EXPECT_FALSE(large_->Exists(app::kStampFileName));
+    EXPECT_FALSE(twin.Exists(app::kStampFileName));
+    EXPECT_FALSE(main().state().countdown.Running());
+    EXPECT_FALSE(twin.Exists("zz-last.txt"));  // no automatic Sync either
+}
+
+// A modal window's own loop lets the timers run: the automatic Load's tick waits for the window.
+TEST_F(MidRun, TheAutomaticLoadWaitsForAModalWindowToClose) {
+    SetValue("autoloaddata", "true");
+    SetValue("autodortdata", "true");
+    struct Case {
+        const char* name;
+        int command;
+        std::function<HWND()> window;
+    } cases[] = {
+        {"About", ids::About1, [this] { return application->AboutBox().hwnd(); }},
+        {"Options", ids::Options1, [this] { return application->fOptions().hwnd(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(second.path());
+        std::filesystem::create_directories(second.path());
+        Start({"-autosingle"});
+        KillTimer(main().hwnd(), ids::tLoad);  // its tick is sent below, at a known moment
+        Pump();  // takes the quit message of the windows made before
+        bool ticked = false;
+        int copiedUnder = -1;
+        Script script([&] {
+            HWND window = c.window();
+            if (!IsWindowVisible(window)) return;
+            if (!ticked) {
+                ticked = true;
+                SendMessageW(main().hwnd(), WM_TIMER, ids::tLoad, 0);
+                Pump();
+                copiedUnder = Copied();
+                EXPECT_EQ(Current(), Phase::Modal);
+            }
+            SendMessageW(window, WM_COMMAND, IDCANCEL, 0);
+        });
+        Command(c.command);
+        EXPECT_TRUE(ticked);
+        EXPECT_EQ(copiedUnder, 0);
+        Pump();  // the tick put off, then the Load and its Sync
+        EXPECT_EQ(Copied(), kFiles);
+        EXPECT_EQ(Current(), Phase::Idle);
+    }
+}
+
+TEST_F(MidRun, TheSessionsEndStopsARunningSyncThatEndsCleanly) {
+    Start();
+    HWND window = main().hwnd();
+    Click(ids::bLoad);
+    std::optional<std::string> reportBefore = app::NewestReport(platform::SystemFileOps(), app::ReportFolder());
+    LRESULT answer = -1;
+    bool goneMidRun = false;
+    EveryPump script([&] {
+        if (answer == -1 && MidStep(Phase::SyncStep)) answer = SendMessageW(window, WM_QUERYENDSESSION, 0, 0);
+        else if (answer != -1 && Current() != Phase::Idle) goneMidRun |= !IsWindow(window);
+    });
+    Click(ids::bSync);
+    Pump();
+    EXPECT_EQ(answer, FALSE);  // busy: the Sync ends first
+    EXPECT_FALSE(goneMidRun);
+    EXPECT_FALSE(IsWindow(window));  // then the program ends with the session
+    EXPECT_GT(Copied(), 0);
+    EXPECT_LT(Copied(), kFiles);
+    std::optional<std::string> report = app::NewestReport(platform::SystemFileOps(), app::ReportFolder());
+    ASSERT_TRUE(report.has_value());
+    EXPECT_NE(report, reportBefore);
+
+    // Idle, the program ends normally.
+    Start();
+    window = main().hwnd();
+    EXPECT_EQ(SendMessageW(window, WM_QUERYENDSESSION, 0, 0), TRUE);
+    SendMessageW(window, WM_ENDSESSION, TRUE, 0);
+    EXPECT_FALSE(IsWindow(window));
 }
 
 TEST_F(MidRun, TheMultiPlaceholderNeverBecomesAFolder) {

@@ -116,6 +116,30 @@ TEST_F(Runs, StopBeforeTheEvaluationEndsThePassWithWhatWasDecided) {
     EXPECT_EQ(Texts(lists.rFileAdd1), (Entries{"[Sub]", "Sub\\b.txt"}));
 }
 
+TEST_F(Runs, StoredStarredExtensionsKeepTheirMeaning) {
+    first.Write("keep.txt", "t");
+    first.Write("old.bak", "b");
+    first.Write("photo.jpg", "j");
+    // What the Options dialog stored for a typed "*.bak" and "*.jpg".
+    struct Case {
+        const char* settingsFile;
+        const char* filter;
+        Entries planned;
+    } cases[] = {
+        {":eel\r\n.*.bak\r\n\r\n", "noext", {"keep.txt", "photo.jpg"}},
+        {":seo\r\n.*.jpg\r\n\r\n", "useext", {"photo.jpg"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.filter);
+        folder.Write("mirv4.dat", c.settingsFile);
+        for (std::string filter : {"noext", "useext"}) SetValue(filter.c_str(), filter == c.filter ? "true" : "false");
+        Start();
+        Click(ids::bLoad);
+        EXPECT_EQ(Texts(main().state().lists.rFileAdd1), c.planned);
+        EXPECT_EQ(main().PanelText(app::kPanelSynchronized), "");
+    }
+}
+
 TEST_F(Runs, SideWithoutAFolderIsSkippedAndNothingIsCreated) {
     first.Write("a.txt", "x");
     SetValue("remote", "");
@@ -193,6 +217,23 @@ TEST_F(Runs, AnErrorInsideALoadLeavesTheWindowReadyForTheNext) {
     Click(ids::bLoad);
     EXPECT_EQ(Texts(main().state().lists.lFileAdd1), (Entries{"c.txt"}));
     EXPECT_EQ(prompter.errors.size(), 1u);
+}
+
+TEST_F(Runs, TheResultStaysAMomentBeforeTheCountdownAndComesBackWhenItStops) {
+    FillPair();
+    SetValue("autoclose", "true");
+    SetValue("ssdelay", "60");
+    Start();
+    Click(ids::bLoad);
+    Click(ids::bSync);
+    auto tick = [this] {
+        SendMessageW(main().hwnd(), WM_TIMER, ids::Timer4, 0);
+        return main().PanelText(app::kPanelMessage);
+    };
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(tick(), "Synchronize Complete");
+    EXPECT_EQ(tick(), "Mirravel Exit in 56 Sec.");
+    main().state().countdown.RequestCancel();  // a double click on the status bar
+    EXPECT_EQ(tick(), "Synchronize Complete");
 }
 
 TEST_F(Runs, ClosingTheWindowAfterTheCountdownWithAutoClose) {
@@ -347,6 +388,78 @@ TEST_F(MultiRuns, ClosingTheWindowDuringAWaitEndsTheRunAndTheProgram) {
     Click(ids::bLoad);
     Pump();
     EXPECT_FALSE(IsWindow(window));
+}
+
+// The lists are planned for one pair: leaving or entering the mode never lets them act on another.
+TEST_F(MultiRuns, APlanNeverSyncsAnotherPair) {
+    testing_support::TempFolder single1, single2;  // the stored single pair
+    single1.Write("file2.txt", "the single pair's own");
+    SetValue("local", single1.Core());
+    SetValue("remote", single2.Core());
+
+    ThreePairs();
+    Start();
+    Script script([&] {
+        if (Waiting()) Click(ids::bNext);
+    });
+    Click(ids::bLoad);
+    ASSERT_EQ(Texts(main().state().lists.rFileAdd1), (Entries{"file2.txt"}));  // the last pair's work
+    application->fOptions().SetUseMulti(false);
+    EXPECT_TRUE(main().state().lists.rFileAdd1.empty());
+    EXPECT_FALSE(Enabled(ids::bSync));
+    Menu(ids::Synchronize1);
+    EXPECT_FALSE(single2.Exists("file2.txt"));
+    EXPECT_FALSE(second.Exists("2\\file2.txt"));
+
+    // A single pair's plan, then the mode with no pairs: the Load makes no pass, and no plan is left.
+    SetValue("usemulti", "false");
+    folder.Write("mirv4.dat", "");
+    Start();
+    Click(ids::bLoad);
+    ASSERT_FALSE(main().state().lists.rFileAdd1.empty());
+    application->fOptions().SetUseMulti(true);
+    Click(ids::bLoad);
+    Menu(ids::Synchronize1);
+    EXPECT_EQ(main().PanelText(app::kPanelMessage), "Nothing to sync: press Load first");
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "Multi"));
+    EXPECT_FALSE(single2.Exists("file2.txt"));
+}
+
+TEST_F(MultiRuns, TheModeKeepsTheStoredPairAndLoadsWithoutIt) {
+    ThreePairs();
+    SetValue("remote", "");  // an incomplete single pair stops no multi-directory Load
+    Start();
+    EXPECT_TRUE(Enabled(ids::bLoad));
+    Menu(ids::Synchronize1);
+    for (int id : {ids::lFolder1, ids::rFolder1})
+        SendMessageW(main().hwnd(), WM_COMMAND, MAKEWPARAM(id, EN_KILLFOCUS), reinterpret_cast<LPARAM>(Control(id)));
+    EXPECT_EQ(platform::ReadProgramValue("local"), first.Core());
+}
+
+TEST_F(MultiRuns, AltSDuringAWaitIsSyncWhereverTheFocusIs) {
+    ThreePairs();
+    Start();
+    const int focus[] = {ids::bStop, ids::lvLocal};
+    size_t waits = 0;
+    int ticks = 0;
+    Script script([&] {
+        if (!Waiting()) return;
+        std::string n = std::to_string(waits);
+        if (ticks == 0) {
+            SetFocus(Control(focus[waits]));
+            PostMessageW(GetFocus(), WM_SYSCHAR, 's', 1 << 29);  // as the keyboard sends it, Alt held
+        }
+        // Next once the pair is synced, or after a while if the key did something else.
+        if (second.Exists(n + "\\file" + n + ".txt") || ++ticks > 50) {
+            ++waits;
+            ticks = 0;
+            Click(ids::bNext);
+        }
+    });
+    Click(ids::bLoad);
+    EXPECT_EQ(waits, 2u);
+    EXPECT_EQ(second.Read("0\\file0.txt"), "pair 0");
+    EXPECT_EQ(second.Read("1\\file1.txt"), "pair 1");
 }
 
 TEST_F(MultiRuns, EmptyPairListMakesNoPass) {

@@ -54,4 +54,36 @@ TEST(RewriteInPlace, EveryFailureLeavesTheOldFileByteForByte) {
     }
 }
 
+// Records the steps of a replacement; the n-th step fails.
+class RecordingReplacement final : public platform::ReplacementFile {
+public:
+    explicit RecordingReplacement(int failAt) : failAt_(failAt) {}
+    bool Write(std::string_view) override { return Step("write"); }
+    bool Flush() override { return Step("flush"); }
+    bool PutInPlace() override { return Step("replace"); }
+    void Discard() override { Step("discard"); }
+    std::string steps;
+
+private:
+    bool Step(const char* name) {
+        steps += steps.empty() ? name : std::string(" ") + name;
+        return ++calls_ != failAt_;
+    }
+    int calls_ = 0, failAt_;
+};
+
+TEST(ReplaceWhole, TheOldFileGoesOnlyForANewOneOnTheDisk) {
+    const std::pair<int, const char*> cases[] = {
+        {0, "write flush replace"},
+        {1, "write discard"},
+        {2, "write flush discard"},
+        {3, "write flush replace discard"},
+    };
+    for (const auto& [failAt, steps] : cases) {
+        RecordingReplacement file(failAt);
+        EXPECT_EQ(platform::ReplaceWhole(file, "new"), failAt == 0);
+        EXPECT_EQ(file.steps, steps);
+    }
+}
+
 }  // namespace
