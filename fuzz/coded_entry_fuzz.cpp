@@ -45,6 +45,8 @@ public:
     }
     bool CopyToFile(std::string_view, std::string_view) override { return false; }
     bool MoveReplacing(std::string_view, std::string_view) override { return false; }
+    bool CanReplace(std::string_view) override { return false; }
+    bool Rename(std::string_view, std::string_view) override { return false; }
     bool RemoveFile(std::string_view) override { return false; }
     bool CreateFolder(std::string_view) override { return false; }
     bool RemoveFolder(std::string_view) override { return false; }
