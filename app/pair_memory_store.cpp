@@ -36,13 +36,13 @@ bool WritePairMemory(std::string_view first, std::string_view second, const engi
     std::string folder = PairMemoryFolder();
     engine::CreateFolderChain(files, folder);
     std::string path = folder + "\\" + engine::PairMemoryFileName(first, second);
-    // Written beside, down to the disk, then put in the old one's place in one step: a cut-off write
-    // leaves the memory before it, never half a one.
+    // Written beside, then put in the old one's place in one step: a cut-off write leaves the memory
+    // before it. Not forced to the disk: a memory that a power cut left torn fails its check sum and
+    // is read as none, with a word to the user, and the Load plans as without one.
     std::string temporary = folder + "\\" + platform::TemporaryCopyName();
     platform::AppendFile file;
     bool written = file.Open(temporary, true) &&
                    memory.Encode(first, second, [&](std::string_view piece) { return file.Append(piece); });
-    if (written) file.Flush();
     file.Close();
     if (written && files.MoveReplacing(temporary, path)) return true;
     files.RemoveFile(temporary);
@@ -57,8 +57,8 @@ std::unique_ptr<PlanMemory> StartPlanMemory(std::string_view first, std::string_
     auto plan = std::make_unique<PlanMemory>();
     plan->first = first;
     plan->second = second;
-    switch (ReadPairMemory(first, second, plan->previous)) {
-    case MemoryRead::Read: plan->use.previous = &plan->previous; break;
+    switch (ReadPairMemory(first, second, plan->use.memory)) {
+    case MemoryRead::Read: plan->use.remembered = true; break;
     case MemoryRead::Damaged:
         plan->unreadable = true;
         plan->notes.push_back("The memory of the last Sync of this folder pair could not be read: planned without it");

@@ -12,8 +12,7 @@ namespace app {
 // The memory a Load planned with, kept with its pair for the Sync that follows.
 struct PlanMemory {
     std::string first, second;
-    engine::PairMemory previous;  // as read; empty for a pair's first Sync
-    engine::MemoryUse use;        // use.previous points at previous when one was read
+    engine::MemoryUse use;
     std::vector<std::string> notes;  // for the report: what the memory planned that a user should know
     bool unreadable = false;
 };

@@ -147,15 +147,12 @@ void Runs::Pass(const PairLists& pairs, size_t pairIndex) {
         // What the memory planned stays told beside the run's result, as what the scan passed over does.
         passedOver = WithNotice(passedOver, MemoryPanelText(*state_.memory));
         if (!passedOver.empty()) host_.SetStatus(0, passedOver);
-        // Planned with: what the Sync needs of it is in the next memory now.
-        state_.memory->use.previous = nullptr;
-        state_.memory->previous = {};
     }
     state_.plan = MainState::Plan{{state_.LocalFolder, state_.RemoteFolder}, std::move(passedOver)};
     host_.ListsChanged();
     // A pair found in step is remembered as it stands.
     if (Decide() && state_.memory && state_.memory->use.complete)
-        WritePairMemory(state_.LocalFolder, state_.RemoteFolder, state_.memory->use.next);
+        WritePairMemory(state_.LocalFolder, state_.RemoteFolder, state_.memory->use.memory);
     if (host_.Status(5) != "Synchronized" && settings_.autodortdata && !state_.stopRequested) RunSync(true);
 }
 
@@ -293,8 +290,8 @@ SyncTally Runs::RunSync(bool unattended) {
     tally.failed = removal.Counts().failed;
     if (remember) {
         // Only what is in step now: an item not done keeps what was remembered of it.
-        state_.memory->use.next.Apply(kept.records);
-        WritePairMemory(local, remote, state_.memory->use.next);
+        state_.memory->use.memory.Apply(kept.records);
+        WritePairMemory(local, remote, state_.memory->use.memory);
     }
     if (report) {
         report->End(platform::CurrentLocalTime());

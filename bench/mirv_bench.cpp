@@ -81,8 +81,10 @@ struct Phases {
 };
 
 // A Load of one folder pair with "Use Subdirectories" on and no filters.
+// plan, when given, receives the pair's memory, read between the scan and the evaluation as a Load
+// reads it, and planned with.
 Phases Load(platform::FileOps& files, std::string_view first, std::string_view second, engine::SyncLists& lists,
-            engine::ByteTotals& totals, QuietView& view, engine::MemoryUse* memory = nullptr) {
+            engine::ByteTotals& totals, QuietView& view, std::unique_ptr<app::PlanMemory>* plan = nullptr) {
     engine::ScanOptions options;
     options.useSubfolders = true;
     lists.Clear();
@@ -97,7 +99,8 @@ Phases Load(platform::FileOps& files, std::string_view first, std::string_view s
                             options, lists, totals);
     phases.scan = SecondsSince(start);
     start = Clock::now();
-    engine::EvaluateFolders(lists, false, totals, view, false, memory);
+    if (plan) *plan = app::StartPlanMemory(first, second);
+    engine::EvaluateFolders(lists, false, totals, view, false, plan ? &(*plan)->use : nullptr);
     phases.evaluate = SecondsSince(start);
     return phases;
 }
@@ -127,16 +130,13 @@ int ScanEvalMemory(std::string_view first, std::string_view second) {
     engine::ByteTotals totals;
     QuietView view;
     const auto start = Clock::now();
-    std::unique_ptr<app::PlanMemory> plan = app::StartPlanMemory(first, second);
-    const Phases phases = Load(platform::SystemFileOps(), first, second, lists, totals, view, &plan->use);
-    // As the run does: what was remembered is in the next memory now.
-    plan->use.previous = nullptr;
-    plan->previous = {};
-    const bool written = app::WritePairMemory(first, second, plan->use.next);
+    std::unique_ptr<app::PlanMemory> plan;
+    const Phases phases = Load(platform::SystemFileOps(), first, second, lists, totals, view, &plan);
+    const bool written = app::WritePairMemory(first, second, plan->use.memory);
     const double seconds = SecondsSince(start);
     PrintCounts(lists);
     PrintPhases(phases);
-    std::cout << "remembered: " << plan->use.next.size() << '\n' << "seconds: " << seconds << '\n';
+    std::cout << "remembered: " << plan->use.memory.size() << '\n' << "seconds: " << seconds << '\n';
     return written ? 0 : 1;
 }
 

@@ -50,7 +50,7 @@ void EvaluateBoth(SyncLists& lists, bool mirrorLocal, ByteTotals& totals, RunVie
                   MemoryUse* use) {
     const ItemList& local = lists.lvLocal;
     const ItemList& remote = lists.lvRemote;
-    const PairMemory* memory = use ? use->previous : nullptr;
+    const PairMemory* memory = use && use->remembered ? &use->memory : nullptr;
     view.SetStepCaption("Evaluating Files");
     view.SetProgress(0);
     Progress progress(view, local.size() + remote.size());
@@ -81,11 +81,11 @@ void EvaluateBoth(SyncLists& lists, bool mirrorLocal, ByteTotals& totals, RunVie
                 platform::CompareItemTimes(remote.Time(i), remote.LastWrite(i), local.Time(l), local.LastWrite(l));
             if (order != 0 && ignoreHour && OneHourApart(remote.LastWrite(i), local.LastWrite(l))) order = 0;
             if (order == 0) {
-                if (use) use->next.Add(PairMemory::Of(local, l));
+                if (use) use->memory.Remember(PairMemory::Of(local, l));
                 continue;
             }
             const PairMemory::Item* m = remembered();
-            if (m) use->next.Add(*m);
+            if (m) use->memory.Keep(m);
             // Changed on both sides since the last Sync: neither copy wins by its time alone.
             if (m && !PairMemory::Unchanged(remote, i, *m, ignoreHour) && !PairMemory::Unchanged(local, l, *m, ignoreHour)) {
                 const ItemList& newer = order > 0 ? remote : local;
@@ -101,7 +101,7 @@ void EvaluateBoth(SyncLists& lists, bool mirrorLocal, ByteTotals& totals, RunVie
             }
         } else {
             const PairMemory::Item* m = remembered();
-            if (m) use->next.Add(*m);
+            if (m) use->memory.Keep(m);
             // In step after the last Sync and as it was since: deleted in the First Folder meanwhile.
             if (m && PairMemory::Unchanged(remote, i, *m, ignoreHour)) {
                 if (Coded(lists.rdelfile1, remote, i, kFromFirstAdd)) ++use->deletions;
@@ -123,7 +123,7 @@ void EvaluateBoth(SyncLists& lists, bool mirrorLocal, ByteTotals& totals, RunVie
         }
         if (hasCounterpart) continue;
         const PairMemory::Item* m = memory ? memory->Find(PairMemory::KeyOf(local.Caption(i), local.Folder(i))) : nullptr;
-        if (m) use->next.Add(*m);
+        if (m) use->memory.Keep(m);
         // Deleted in the Second Folder meanwhile; a mirror copies it back, as it copies everything there.
         if (m && !mirrorLocal && PairMemory::Unchanged(local, i, *m, ignoreHour)) {
             if (Coded(lists.ldelfile1, local, i, kFromSecondAdd)) ++use->deletions;
@@ -147,13 +147,14 @@ void EvaluateFolders(SyncLists& lists, bool mirrorLocal, ByteTotals& totals, Run
                      MemoryUse* memory) {
     const ItemList& local = lists.lvLocal;
     const ItemList& remote = lists.lvRemote;
+    if (memory) memory->memory.BeginEvaluation();
     if (local.empty() != remote.empty() && memory) {
         // A side found empty may be a drive not there: nothing is deleted for what it lacks, and what
         // was remembered of the other side's items stays for a later Sync.
         const ItemList& full = local.empty() ? remote : local;
-        if (memory->previous)
+        if (memory->remembered)
             for (size_t i = 0; i < full.size(); ++i)
-                if (auto m = memory->previous->Find(PairMemory::Of(full, i).key)) memory->next.Add(*m);
+                if (auto m = memory->memory.Find(PairMemory::Of(full, i).key)) memory->memory.Keep(m);
         memory->complete = true;
     }
     if (local.empty() && !remote.empty()) {
@@ -169,7 +170,7 @@ void EvaluateFolders(SyncLists& lists, bool mirrorLocal, ByteTotals& totals, Run
     } else if (memory) {
         memory->complete = true;
     }
-    if (memory) memory->next.Seal();
+    if (memory) memory->memory.Seal();
     view.SetStepCaption("Current Process");
     view.SetProgress(0);
 }

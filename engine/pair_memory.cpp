@@ -69,9 +69,23 @@ PairMemory::Item PairMemory::Of(const ItemList& list, size_t i) {
     return {KeyOf(list.Caption(i), folder), folder ? 0 : list.LastWrite(i), folder ? -1 : list.Size(i)};
 }
 
+size_t PairMemory::Locate(std::uint64_t key) const {
+    // The keys are hashes, spread evenly over their range: the first guess lands near the place, and
+    // the search widens from there, touching little memory.
+    const size_t n = sorted_;
+    if (n == 0) return 0;
+    size_t guess = static_cast<size_t>(((key >> 32) * static_cast<std::uint64_t>(n)) >> 32);
+    size_t lo = guess, hi = guess + 1;
+    for (size_t step = 1; lo > 0 && items_[lo].key > key; step *= 2) lo = guess >= step ? guess - step : 0;
+    for (size_t step = 1; hi < n && items_[hi - 1].key < key; step *= 2) hi = std::min(n, guess + 1 + step);
+    auto at = std::lower_bound(items_.begin() + static_cast<std::ptrdiff_t>(lo), items_.begin() + static_cast<std::ptrdiff_t>(hi),
+                               key, [](const Item& a, std::uint64_t k) { return a.key < k; });
+    return static_cast<size_t>(at - items_.begin());
+}
+
 const PairMemory::Item* PairMemory::Find(std::uint64_t key) const {
-    auto at = std::lower_bound(items_.begin(), items_.end(), key, [](const Item& a, std::uint64_t k) { return a.key < k; });
-    return at != items_.end() && at->key == key ? &*at : nullptr;
+    size_t at = Locate(key);
+    return at < sorted_ && items_[at].key == key ? &items_[at] : nullptr;
 }
 
 bool PairMemory::Unchanged(const ItemList& list, size_t i, const Item& remembered, bool ignoreHour) {
@@ -82,11 +96,48 @@ bool PairMemory::Unchanged(const ItemList& list, size_t i, const Item& remembere
     return order == 0 || (ignoreHour && OneHourApart(list.LastWrite(i), remembered.lastWrite));
 }
 
+void PairMemory::BeginEvaluation() {
+    seen_.assign(items_.size(), false);
+    added_.clear();
+    evaluating_ = true;
+}
+
+void PairMemory::Keep(const Item* remembered) {
+    if (evaluating_) seen_[static_cast<size_t>(remembered - items_.data())] = true;
+}
+
+void PairMemory::Remember(const Item& now) {
+    size_t at = Locate(now.key);
+    if (!evaluating_ || at >= sorted_ || items_[at].key != now.key) {
+        added_.push_back(now);
+        return;
+    }
+    items_[at] = now;
+    seen_[at] = true;
+}
+
 void PairMemory::Seal() {
-    std::stable_sort(items_.begin(), items_.end(), [](const Item& a, const Item& b) { return a.key < b.key; });
+    auto byKey = [](const Item& a, const Item& b) { return a.key < b.key; };
+    if (evaluating_) {
+        size_t kept = 0;
+        for (size_t i = 0; i < sorted_; ++i)
+            if (seen_[i]) items_[kept++] = items_[i];
+        items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(kept), items_.begin() + static_cast<std::ptrdiff_t>(sorted_));
+        sorted_ = kept;
+        items_.insert(items_.end(), added_.begin(), added_.end());
+        std::vector<bool>().swap(seen_);
+        std::vector<Item>().swap(added_);
+        evaluating_ = false;
+    }
+    // Only what came since the last seal is sorted, then merged in: a memory mostly as it was costs
+    // little, and no second copy of it is made.
+    auto tail = items_.begin() + static_cast<std::ptrdiff_t>(sorted_);
+    std::stable_sort(tail, items_.end(), byKey);
+    std::inplace_merge(items_.begin(), tail, items_.end(), byKey);
     // The last of equal keys is the newest word on the item.
     auto last = std::unique(items_.rbegin(), items_.rend(), [](const Item& a, const Item& b) { return a.key == b.key; });
     items_.erase(items_.begin(), last.base());
+    sorted_ = items_.size();
 }
 
 void PairMemory::Apply(const std::vector<ItemRecord>& records) {
@@ -115,6 +166,7 @@ void PairMemory::Apply(const std::vector<ItemRecord>& records) {
         auto d = decisions.find(item.key);
         return d != decisions.end() && !d->second.notDone && (d->second.gone || d->second.now);
     });
+    sorted_ = items_.size();
     for (const auto& [key, d] : decisions)
         if (!d.notDone && !d.gone && d.now) items_.push_back(*d.now);
     Seal();
@@ -161,6 +213,7 @@ std::optional<PairMemory> PairMemory::Decode(std::string_view bytes, std::string
     for (Item& item : memory.items_) Take(in, item.key), Take(in, item.lastWrite), Take(in, item.size);
     for (size_t i = 1; i < memory.items_.size(); ++i)
         if (memory.items_[i - 1].key >= memory.items_[i].key) return std::nullopt;
+    memory.sorted_ = memory.items_.size();
     return memory;
 }
 

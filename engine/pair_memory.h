@@ -32,11 +32,18 @@ public:
     static Item Of(const ItemList& list, size_t i);
 
     const Item* Find(std::uint64_t key) const;
+    // An evaluation makes the memory it reads into the one the Sync leaves if it does nothing, in
+    // place, so a memory of n items never stands twice: what is remembered of an item still there is
+    // kept, an item in step now is remembered as it is, and at Seal what no side has any more goes.
+    void BeginEvaluation();
+    void Keep(const Item* remembered);
+    void Remember(const Item& now);
     // Whether entry i of the list is as remembered: a folder still a folder; a file of the same size
     // and, as the evaluation compares them, the same time.
     static bool Unchanged(const ItemList& list, size_t i, const Item& remembered, bool ignoreHour);
 
-    // Items in any order; Seal sorts them and keeps the last of equal keys.
+    // Items in any order; Seal sorts them in and keeps the last of equal keys (and, after an
+    // evaluation, drops the items it neither kept nor remembered). Find sees only sealed items.
     void Add(const Item& item) { items_.push_back(item); }
     void Seal();
     size_t size() const { return items_.size(); }
@@ -53,13 +60,22 @@ public:
     static std::optional<PairMemory> Decode(std::string_view bytes, std::string_view first, std::string_view second);
 
 private:
-    std::vector<Item> items_;  // sorted by key once sealed
+    // The index of the first item whose key is not below key, among the sorted ones.
+    size_t Locate(std::uint64_t key) const;
+
+    std::vector<Item> items_;  // sorted by key up to sorted_; what was added since follows
+    size_t sorted_ = 0;
+    std::vector<bool> seen_;   // during an evaluation: which of items_ stay
+    std::vector<Item> added_;  // during an evaluation: in step now, not remembered before
+    bool evaluating_ = false;
 };
 
 // What the evaluation did with a memory, and the memory it leaves for after the Sync.
 struct MemoryUse {
-    const PairMemory* previous = nullptr;  // nullptr: the pair's first Sync
-    PairMemory next;                       // items in step now, and what was remembered of the rest
+    // What the last Sync left, read before the evaluation; after it, the items in step now and what
+    // was remembered of the rest: the memory the Sync leaves if it does nothing.
+    PairMemory memory;
+    bool remembered = false;  // a memory was read; without one (a pair's first Sync) the plan is as always
     std::vector<std::string> conflicts;  // changed on both sides: planned into the ignore lists
     // Deleted on one side, changed on the other (the side it is on): copied back.
     struct Kept {

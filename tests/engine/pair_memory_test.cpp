@@ -67,8 +67,8 @@ protected:
         engine::PrepareDeletion(lists, view, options);
         engine::DeleteItems(platform::SystemFileOps(), lists, first.Core(), second.Core(), view, removal);
         removal.Finish();
-        plan->use.next.Apply(kept.records);
-        EXPECT_TRUE(app::WritePairMemory(first.Core(), second.Core(), plan->use.next));
+        plan->use.memory.Apply(kept.records);
+        EXPECT_TRUE(app::WritePairMemory(first.Core(), second.Core(), plan->use.memory));
         return removal.Counts();
     }
     // Both folders with a.txt, b.txt and Old\x.txt, synced once: the memory holds them.
@@ -77,11 +77,11 @@ protected:
         first.Write("b.txt", "b");
         first.Write("Old/x.txt", "x");
         Load();
-        EXPECT_TRUE(plan->use.previous == nullptr);  // the pair's first Sync
+        EXPECT_FALSE(plan->use.remembered);  // the pair's first Sync
         Sync();
         Load();
-        ASSERT_TRUE(plan->use.previous);
-        ASSERT_EQ(plan->previous.size(), 4u);
+        ASSERT_TRUE(plan->use.remembered);
+        ASSERT_EQ(plan->use.memory.size(), 4u);
     }
     void Edit(const TempFolder& side, const char* name, const char* text, int daysAgo = 0) {
         side.Write(name, text);
