@@ -334,8 +334,11 @@ TEST_F(RecycleTest, ABatchWithFilesTheShellRejectsRecyclesTheOthersAndDeletesNot
     ASSERT_TRUE(files.CreateFolder(remote.Core(d)) && files.CreateFolder(remote.Core(d) + "\\" + e));
     const std::string deep = remote.Core(d) + "\\" + e + "\\f.txt";
     ASSERT_TRUE(platform::WriteWholeFile(deep, "deep"));
+    // A name the shell would trim: handed to it, "notes" would go in its place.
+    remote.Write("notes", "the other file");
+    ASSERT_TRUE(platform::WriteWholeFile(remote.Core() + "\\notes.", "ends in a dot"));
     lists = engine_testing::Load(local.Core(), remote.Core());
-    for (const char* entry : {"a.txt 1", "b.txt 1", "held.txt 1", "c.txt 1"})
+    for (const char* entry : {"a.txt 1", "b.txt 1", "held.txt 1", "c.txt 1", "notes. 1"})
         engine_testing::AddEntry(lists.rdelfile1, entry);
     lists.rdelfile1.Add(d + "\\" + e + "\\f.txt 1", false);
     lists.lFileAdd1.Clear();
@@ -349,9 +352,14 @@ TEST_F(RecycleTest, ABatchWithFilesTheShellRejectsRecyclesTheOthersAndDeletesNot
     std::string bytes;
     EXPECT_EQ(platform::ReadWholeFile(deep, bytes), platform::ReadStatus::Ok);
     EXPECT_EQ(bytes, "deep");
+    EXPECT_EQ(remote.Read("notes"), "the other file");
+    EXPECT_EQ(platform::ReadWholeFile(remote.Core() + "\\notes.", bytes), platform::ReadStatus::Ok);
+    EXPECT_EQ(bytes, "ends in a dot");
     ExpectLines(text, {"Not deleted from the Second Folder: held.txt (in use)",
                        "Left in place in the Second Folder: " + d + "\\" + e +
-                           "\\f.txt (the Recycle Bin cannot take it: its path is too long for the Recycle Bin)"});
+                           "\\f.txt (the Recycle Bin cannot take it: its path is too long for the Recycle Bin)",
+                       "Left in place in the Second Folder: notes. (the Recycle Bin cannot take it: its name ends with a "
+                       "dot or a blank)"});
     EXPECT_EQ(NewInTrash(), (std::map<std::string, size_t>{{"xa.txt", 1}, {"xb.txt", 1}, {"xc.txt", 1}}));
 }
 #endif
