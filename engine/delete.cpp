@@ -38,8 +38,6 @@ void TellStopped(const CodedList& list, size_t from, size_t codedFrom, Side side
     }
 }
 
-size_t Depth(const std::string& path) { return static_cast<size_t>(std::count(path.begin(), path.end(), '\\')); }
-
 // A folder of a delete list goes only when empty, with a plain folder removal: an empty folder holds no
 // data, and a folder that gained content since the Load keeps it. A folder link goes alone, its
 // target's content stays.

@@ -1,5 +1,6 @@
 #include "engine/file_helpers.h"
 
+#include <algorithm>
 #include <string>
 
 #include "engine/removal.h"
@@ -10,6 +11,19 @@ namespace engine {
 std::string_view EntryPath(std::string_view text, bool folder) {
     if (folder && text.size() >= 2 && text.front() == '[' && text.back() == ']') return text.substr(1, text.size() - 2);
     return text;
+}
+
+std::string_view FolderPart(std::string_view path) {
+    size_t cut = path.find_last_of("\\/");
+    return cut == std::string_view::npos ? std::string_view() : path.substr(0, cut + 1);
+}
+
+std::string_view NamePart(std::string_view path) { return path.substr(FolderPart(path).size()); }
+
+size_t Depth(std::string_view relative) { return static_cast<size_t>(std::count(relative.begin(), relative.end(), '\\')); }
+
+std::string OldCopyBeside(std::string_view path) {
+    return std::string(FolderPart(path)) + platform::OldCopyName(NamePart(path));
 }
 
 bool BehindLink(platform::FileOps& files, std::string_view root, std::string_view relative) {
@@ -44,7 +58,7 @@ bool Swap(platform::FileOps& files, const std::string& temporary, std::string_vi
     if (!files.Rename(placement.aside, destination)) {
         // The name stays empty only if the old content cannot return either: then it waits under its
         // own name, which the next Sync into the folder recycles.
-        error += "; the old content is kept as " + placement.aside.substr(placement.aside.find_last_of("\\/") + 1);
+        error += "; the old content is kept as " + std::string(NamePart(placement.aside));
     }
     placement.error = error;
     return false;
@@ -54,9 +68,7 @@ bool Swap(platform::FileOps& files, const std::string& temporary, std::string_vi
 
 bool CopyItemFile(platform::FileOps& files, std::string_view source, std::string_view destination,
                   const std::function<bool()>& mayReplace, CopyPlacement* placement) {
-    size_t cut = destination.find_last_of("\\/");
-    std::string temporary(cut == std::string_view::npos ? std::string_view() : destination.substr(0, cut + 1));
-    temporary += platform::TemporaryCopyName();
+    std::string temporary = std::string(FolderPart(destination)) + platform::TemporaryCopyName();
     auto place = [&] {
         if (!placement || placement->aside.empty() || !files.Find(destination)) return files.MoveReplacing(temporary, destination);
         return Swap(files, temporary, destination, *placement);
@@ -97,7 +109,7 @@ void LoadedSide::RemoveLeftovers(platform::FileOps& files, std::string_view root
     auto here = leftovers_->find(NameKey(folder));
     if (here == leftovers_->end()) return;
     for (const std::string& path : here->second) {
-        std::string name = path.substr(path.find_last_of('\\') + 1);
+        std::string name(NamePart(path));
         if (platform::WriterMayRun(name)) continue;
         std::string full = std::string(root) + "\\" + path;
         if (platform::WorkFileKind(name) == platform::WorkFile::OldCopy) {

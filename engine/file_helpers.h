@@ -21,6 +21,15 @@ class Removal;
 // named "[notes]".
 std::string_view EntryPath(std::string_view text, bool folder);
 
+// The folder part of a path, up to and including its last backslash ("" when it has none), and the
+// name after it.
+std::string_view FolderPart(std::string_view path);
+std::string_view NamePart(std::string_view path);
+// How many folders down a relative path lies ("Sub\Inner\a.txt": 2).
+size_t Depth(std::string_view relative);
+// A fresh name beside the file at path for its old content on its way to the Recycle Bin.
+std::string OldCopyBeside(std::string_view path);
+
 // True when a folder between the root and root\relative is a folder link (a junction, a symbolic link,
 // a mount point): the path leads out of the pair, so nothing is written or removed there.
 bool BehindLink(platform::FileOps& files, std::string_view root, std::string_view relative);

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "engine/file_helpers.h"
-#include "platform/work_names.h"
 
 namespace engine {
 
@@ -11,13 +10,6 @@ namespace {
 
 constexpr size_t kBatch = 200;
 constexpr const char* kNoBin = "no Recycle Bin on this drive";
-
-std::string NameOf(std::string_view path) { return std::string(path.substr(path.find_last_of("\\/") + 1)); }
-
-std::string FolderOf(std::string_view path) {
-    size_t cut = path.find_last_of("\\/");
-    return std::string(cut == std::string_view::npos ? std::string_view() : path.substr(0, cut + 1));
-}
 
 platform::RecycleBin& BinOf(const SyncOptions& options) { return *options.recycleBin; }
 
@@ -64,7 +56,7 @@ void Removal::AskBeforehand(const SyncLists& lists, std::string_view firstRoot, 
             if (!state) return;
             std::string path = std::string(plan.root) + "\\" + std::string(relative);
             // A replacement recycles the old content under its short own name beside the file.
-            if (replacement) path = FolderOf(path) + platform::OldCopyName(NameOf(path));
+            if (replacement) path = OldCopyBeside(path);
             if (!Refusal(plan.side, path, state->size).empty()) ++refused;
         };
         for (size_t i = 0; i < plan.updates.size(); ++i) weigh(plan.updates.Text(i), true);
@@ -97,7 +89,7 @@ Removal::Replacement Removal::ForReplacement(Side side, std::string_view destina
     if (!options_.recycleBin) return {OldContent::Overwrite, {}, {}};
     if (Volume(side).kind == platform::BinVolume::Kind::None)
         return {OldContent::Overwrite, {}, std::string("old copy deleted for good: ") + kNoBin};
-    std::string aside = FolderOf(destination) + platform::OldCopyName(NameOf(destination));
+    std::string aside = OldCopyBeside(destination);
     std::string refusal = Refusal(side, aside, oldSize);
     if (refusal.empty()) return {OldContent::Keep, std::move(aside), {}};
     if (DeleteForGood({{Volume(side).drive, 1}}))
@@ -250,7 +242,7 @@ void Removal::Settle(Item item, bool forGood) {
             }
         }
     }
-    record.detail = "old copy kept beside it as " + NameOf(item.path) + ": " + item.why;
+    record.detail = "old copy kept beside it as " + std::string(NamePart(item.path)) + ": " + item.why;
     Tell(std::move(record));
 }
 

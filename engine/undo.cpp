@@ -7,7 +7,6 @@
 #include "engine/name_key.h"
 #include "engine/removal.h"
 #include "platform/recycle_bin.h"
-#include "platform/work_names.h"
 
 namespace engine {
 
@@ -22,8 +21,6 @@ bool AsLeft(const ItemState& now, const ItemState& left) {
 }
 
 std::string WhyChanged(const ItemState& now) { return now.present ? "changed since the Sync" : "gone since the Sync"; }
-
-size_t Depth(const std::string& path) { return static_cast<size_t>(std::count(path.begin(), path.end(), '\\')); }
 
 class Undoer final : public SyncLog {
 public:
@@ -179,7 +176,7 @@ private:
                 continue;
             }
             // The newer content leaves the name in the same way the old one left it in the Sync.
-            std::string newer = path.substr(0, path.find_last_of('\\') + 1) + platform::OldCopyName(r.path.substr(r.path.find_last_of('\\') + 1));
+            std::string newer = OldCopyBeside(path);
             if (!files_.Rename(path, newer)) {
                 Tell(UndoOutcome::NotUndone, r, platform::LastErrorText());
                 continue;

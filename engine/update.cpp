@@ -16,11 +16,6 @@ std::string Join(std::string_view root, std::string_view relative) {
     return path.append(root).append("\\").append(relative);
 }
 
-std::string_view FolderPart(std::string_view path) {
-    size_t cut = path.find_last_of('\\');
-    return cut == std::string_view::npos ? std::string_view() : path.substr(0, cut + 1);
-}
-
 constexpr const char* kBehindLink = "behind a folder link, outside the pair";
 
 // One pass's direction: from one root to the other, the destination side as the Load saw it, and the
