@@ -81,7 +81,7 @@ bool MarkUndone(std::string_view reportPath);
 class UndoReport final : public engine::UndoLog {
 public:
     UndoReport(const platform::LocalTime& started, const platform::LocalTime& syncStarted);
-    void BeginPair(std::string_view first, std::string_view second);
+    void BeginPair(std::string_view first, std::string_view second) override;
     void Record(const engine::UndoRecord& record) override;
     void End(const platform::LocalTime& ended);
     std::string Text() const;

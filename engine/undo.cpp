@@ -259,7 +259,10 @@ UndoCounts UndoSync(platform::FileOps& files, const std::vector<PairRecords>& pa
                     const SyncOptions& options, UndoLog* log) {
     view.SetStepCaption("Undoing Sync");
     Undoer undoer(files, view, options, log, UndoableItems(pairs));
-    for (const PairRecords& pair : pairs) undoer.Pair(pair);
+    for (const PairRecords& pair : pairs) {
+        if (log) log->BeginPair(pair.first, pair.second);
+        undoer.Pair(pair);
+    }
     view.SetProgress(0);
     return undoer.counts;
 }

@@ -3,6 +3,7 @@
 // item. An item the user has changed since the Sync (another size or last-write time than the Sync
 // left, or gone) is left as the user has it: nothing done after the Sync is overwritten or removed.
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/run_view.h"
@@ -38,6 +39,8 @@ struct UndoRecord {
 class UndoLog {
 public:
     virtual ~UndoLog() = default;
+    // The pair the next records belong to.
+    virtual void BeginPair(std::string_view first, std::string_view second) = 0;
     virtual void Record(const UndoRecord& record) = 0;
 };
 

@@ -29,6 +29,7 @@ Tree Snapshot(const TempFolder& folder) { return folder.Snapshot(); }
 
 class Log final : public engine::UndoLog {
 public:
+    void BeginPair(std::string_view, std::string_view) override {}
     void Record(const engine::UndoRecord& r) override {
         lines.push_back(std::to_string(static_cast<int>(r.outcome)) + " " + r.path + " " + r.detail);
     }

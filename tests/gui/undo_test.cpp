@@ -74,6 +74,9 @@ TEST_F(Undo, TheLastSyncFromTheButtonIsUndoneOnceAndAFileEditedSinceKeepsItsEdit
     std::string text;
     ASSERT_EQ(platform::ReadWholeFile(*report, text), platform::ReadStatus::Ok);
     EXPECT_NE(text.find("The Mirravel 98: report of an undo"), std::string::npos);
+    EXPECT_NE(text.find("\r\nFirst Folder: " + first.Core() + "\r\nSecond Folder: " + second.Core() + "\r\n"),
+              std::string::npos)
+        << text;
     EXPECT_NE(text.find("Not undone in the First Folder: from-second.txt (changed since the Sync)"), std::string::npos)
         << text;
     EXPECT_TRUE(Enabled(ids::bLoad));
