@@ -96,6 +96,26 @@ bool WriteReport(platform::FileOps& files, std::string_view folder, const std::s
     return true;
 }
 
+// The lines every report begins with, up to its totals.
+std::string Heading(const std::string& title, const platform::LocalTime& started, const platform::LocalTime& ended,
+                    std::chrono::steady_clock::duration took) {
+    char duration[32];
+    std::snprintf(duration, sizeof duration, "%.1f s", std::chrono::duration<double>(took).count());
+    return title + "\r\nStarted: " + Stamp(started, ':') + "\r\nEnded: " + Stamp(ended, ':') +
+           "\r\nDuration: " + duration + "\r\n\r\n";
+}
+
+// Each pair with its lines, after the totals.
+std::string PairsText(const std::vector<ReportPair>& pairs) {
+    const std::string n = "\r\n";
+    std::string text;
+    for (const ReportPair& pair : pairs) {
+        text += n + "First Folder: " + pair.first + n + "Second Folder: " + pair.second + n;
+        for (const std::string& line : pair.lines) text += line + n;
+    }
+    return text;
+}
+
 }  // namespace
 
 SyncReport::SyncReport(const platform::LocalTime& started, std::string folder)
@@ -154,12 +174,8 @@ std::string SyncReport::Text() const {
                count(Outcome::Recycled) + count(Outcome::Deleted);
     int notDone = count(Outcome::Failed) + count(Outcome::Changed) + count(Outcome::Declined) +
                   count(Outcome::Stopped) + count(Outcome::Kept) + count(Outcome::LeftInPlace);
-    double seconds = std::chrono::duration<double>(endClock_ - startClock_).count();
-    char duration[32];
-    std::snprintf(duration, sizeof duration, "%.1f s", seconds);
     const std::string n = "\r\n";
-    std::string text = "The Mirravel 98: report of a Sync" + n + "Started: " + Stamp(started_, ':') + n +
-                       "Ended: " + Stamp(ended_, ':') + n + "Duration: " + duration + n + n;
+    std::string text = Heading("The Mirravel 98: report of a Sync", started_, ended_, endClock_ - startClock_);
     text += "Done: " + std::to_string(done) + " (" + std::to_string(count(Outcome::Copied)) + " copied, " +
             std::to_string(count(Outcome::Replaced)) + " replaced, " + std::to_string(count(Outcome::FolderCreated)) +
             " folders created, " + std::to_string(count(Outcome::Recycled)) + " moved to the Recycle Bin, " +
@@ -169,11 +185,7 @@ std::string SyncReport::Text() const {
             std::to_string(count(Outcome::Declined)) + " answered No, " + std::to_string(count(Outcome::Stopped)) +
             " stopped, " + std::to_string(count(Outcome::Kept)) + " folders kept, " +
             std::to_string(count(Outcome::LeftInPlace)) + " left in place)" + n;
-    for (const Pair& pair : pairs_) {
-        text += n + "First Folder: " + pair.first + n + "Second Folder: " + pair.second + n;
-        for (const std::string& line : pair.lines) text += line + n;
-    }
-    return text;
+    return text + PairsText(pairs_);
 }
 
 std::string SyncReport::FileName() const { return std::string(kPrefix) + Stamp(started_, '-') + std::string(kSuffix); }
@@ -253,12 +265,9 @@ std::string UndoReport::Text() const {
     int undone = 0;
     for (int n : counts_) undone += n;
     undone -= notUndone;
-    char duration[32];
-    std::snprintf(duration, sizeof duration, "%.1f s", std::chrono::duration<double>(endClock_ - startClock_).count());
     const std::string n = "\r\n";
-    std::string text = "The Mirravel 98: report of an undo" + n + "Of the Sync started: " + Stamp(syncStarted_, ':') +
-                       n + "Started: " + Stamp(started_, ':') + n + "Ended: " + Stamp(ended_, ':') + n +
-                       "Duration: " + duration + n + n;
+    std::string text = Heading("The Mirravel 98: report of an undo" + n + "Of the Sync started: " + Stamp(syncStarted_, ':'),
+                               started_, ended_, endClock_ - startClock_);
     text += "Undone: " + std::to_string(undone) + " (" + std::to_string(count(UndoOutcome::PutBack)) +
             " put back from the Recycle Bin, " + std::to_string(count(UndoOutcome::Reverted)) + " old copies back, " +
             std::to_string(count(UndoOutcome::Removed)) + " copies removed, " +
@@ -266,11 +275,7 @@ std::string UndoReport::Text() const {
             std::to_string(count(UndoOutcome::FolderRemoved)) + " folders removed)" + n;
     text += "Not undone: " + std::to_string(notUndone) + " (" + std::to_string(count(UndoOutcome::Stopped)) +
             " stopped)" + n;
-    for (const Pair& pair : pairs_) {
-        text += n + "First Folder: " + pair.first + n + "Second Folder: " + pair.second + n;
-        for (const std::string& line : pair.lines) text += line + n;
-    }
-    return text;
+    return text + PairsText(pairs_);
 }
 
 bool SaveUndoReport(platform::FileOps& files, std::string_view folder, UndoReport& report, size_t keep) {

@@ -16,6 +16,12 @@
 
 namespace app {
 
+// A folder pair of a report and its lines.
+struct ReportPair {
+    std::string first, second;
+    std::vector<std::string> lines;
+};
+
 class SyncReport final : public engine::SyncLog {
 public:
     // folder: where the report and its journal are written as the Sync goes, each item appended when it
@@ -46,14 +52,10 @@ private:
     void Name(platform::FileOps& files, std::string_view folder);
     void Append(std::string_view reportLines, std::string_view journalLines);
 
-    struct Pair {
-        std::string first, second;
-        std::vector<std::string> lines;
-    };
     platform::LocalTime started_, ended_;
     platform::FileTime startedAt_;
     std::chrono::steady_clock::time_point startClock_, endClock_;
-    std::vector<Pair> pairs_;
+    std::vector<ReportPair> pairs_;
     std::array<int, 11> counts_{};  // by engine::Outcome
     platform::AppendFile report_, journal_;
 };
@@ -89,13 +91,9 @@ public:
 
 private:
     friend bool SaveUndoReport(platform::FileOps&, std::string_view, UndoReport&, size_t);
-    struct Pair {
-        std::string first, second;
-        std::vector<std::string> lines;
-    };
     platform::LocalTime started_, ended_, syncStarted_;
     std::chrono::steady_clock::time_point startClock_, endClock_;
-    std::vector<Pair> pairs_;
+    std::vector<ReportPair> pairs_;
     std::array<int, 7> counts_{};  // by engine::UndoOutcome
 };
 
