@@ -167,17 +167,17 @@ public:
         return nullptr;
     }
 
-    // The folder's own "Restore" on the items: each goes back where it came from.
-    bool Restore(std::vector<PCUITEMID_CHILD> ids) {
-        if (!bin_ || ids.empty()) return false;
+    // The folder's own "Restore" on the items: each goes back where it came from. Whether one did is
+    // asked of its place afterwards, not of the command's answer.
+    void Restore(std::vector<PCUITEMID_CHILD> ids) {
+        if (!bin_ || ids.empty()) return;
         ComPtr<IContextMenu> menu;
         // The interface takes the ids as a plain array (mingw's headers name it without const).
         if (FAILED(bin_->GetUIObjectOf(nullptr, static_cast<UINT>(ids.size()), const_cast<LPCITEMIDLIST*>(ids.data()),
                                        IID_IContextMenu, nullptr, &menu)))
-            return false;
+            return;
         HMENU items = CreatePopupMenu();
         constexpr UINT kFirst = 1;
-        bool restored = false;
         if (SUCCEEDED(menu->QueryContextMenu(items, 0, kFirst, 0x7FFF, CMF_NORMAL))) {
             if (std::optional<UINT> offset = RestoreCommand(*menu.Get(), items, kFirst)) {
                 CMINVOKECOMMANDINFO invoke{};
@@ -185,11 +185,10 @@ public:
                 invoke.fMask = CMIC_MASK_FLAG_NO_UI;
                 invoke.lpVerb = MAKEINTRESOURCEA(*offset);
                 invoke.nShow = SW_HIDE;
-                restored = SUCCEEDED(menu->InvokeCommand(&invoke));
+                menu->InvokeCommand(&invoke);
             }
         }
         DestroyMenu(items);
-        return restored;
     }
 
 private:
