@@ -39,11 +39,9 @@ constexpr const char* kFromSecondAdd = " 2";  // rFileAdd1
 constexpr const char* kFromFirstUpdate = " 5";
 constexpr const char* kFromSecondUpdate = " 6";
 
-// Returns false for a folder link, which is never planned.
-bool Coded(CodedList& list, const ItemList& items, size_t i, const char* code) {
-    if (items.Link(i)) return false;
-    list.Add(std::string(items.PathAsFound(i)) + code, items.Folder(i));
-    return true;
+// A folder link is never planned, as in Schedule.
+void Coded(CodedList& list, const ItemList& items, size_t i, const char* code) {
+    if (!items.Link(i)) list.Add(std::string(items.PathAsFound(i)) + code, items.Folder(i));
 }
 
 void EvaluateBoth(SyncLists& lists, bool mirrorLocal, ByteTotals& totals, RunView& view, bool ignoreHour,
@@ -104,7 +102,7 @@ void EvaluateBoth(SyncLists& lists, bool mirrorLocal, ByteTotals& totals, RunVie
             if (m) use->memory.Keep(m);
             // In step after the last Sync and as it was since: deleted in the First Folder meanwhile.
             if (m && PairMemory::Unchanged(remote, i, *m, ignoreHour)) {
-                if (Coded(lists.rdelfile1, remote, i, kFromFirstAdd)) ++use->deletions;
+                Coded(lists.rdelfile1, remote, i, kFromFirstAdd);
                 continue;
             }
             if (m) use->deletedChanged.push_back({Side::Second, std::string(remote.PathAsFound(i))});
@@ -126,7 +124,7 @@ void EvaluateBoth(SyncLists& lists, bool mirrorLocal, ByteTotals& totals, RunVie
         if (m) use->memory.Keep(m);
         // Deleted in the Second Folder meanwhile; a mirror copies it back, as it copies everything there.
         if (m && !mirrorLocal && PairMemory::Unchanged(local, i, *m, ignoreHour)) {
-            if (Coded(lists.ldelfile1, local, i, kFromSecondAdd)) ++use->deletions;
+            Coded(lists.ldelfile1, local, i, kFromSecondAdd);
             continue;
         }
         if (m && !mirrorLocal) use->deletedChanged.push_back({Side::First, std::string(local.PathAsFound(i))});

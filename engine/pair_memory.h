@@ -83,7 +83,6 @@ struct MemoryUse {
         std::string path;
     };
     std::vector<Kept> deletedChanged;
-    size_t deletions = 0;                     // deletions carried over into the delete lists
     bool complete = false;                    // the evaluation ran to its end: next may be stored
 };
 
