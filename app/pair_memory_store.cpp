@@ -59,16 +59,13 @@ std::unique_ptr<PlanMemory> StartPlanMemory(std::string_view first, std::string_
     plan->second = second;
     switch (ReadPairMemory(first, second, plan->use.memory)) {
     case MemoryRead::Read: plan->use.remembered = true; break;
-    case MemoryRead::Damaged:
-        plan->unreadable = true;
-        plan->notes.push_back("The memory of the last Sync of this folder pair could not be read: planned without it");
-        break;
+    case MemoryRead::Damaged: plan->unreadable = true; break;
     case MemoryRead::None: break;
     }
     return plan;
 }
 
-std::string MemoryPanelText(PlanMemory& plan) {
+std::string MemoryPanelText(const PlanMemory& plan) {
     const engine::MemoryUse& use = plan.use;
     std::string text;
     auto add = [&](const std::string& part) { text += (text.empty() ? "" : "; ") + part; };
@@ -76,12 +73,19 @@ std::string MemoryPanelText(PlanMemory& plan) {
     if (!use.deletedChanged.empty())
         add(Counted(use.deletedChanged.size(), " item", " items") + " deleted on one side and changed on the other: copied back");
     if (plan.unreadable) add("the memory of the last Sync could not be read");
-    for (const std::string& path : use.conflicts)
-        plan.notes.push_back("Changed on both sides since the last Sync, left in Ignore Items: " + path);
-    for (const engine::MemoryUse::Kept& kept : use.deletedChanged)
-        plan.notes.push_back("Deleted in the " + SideName(kept.side == engine::Side::First ? engine::Side::Second : engine::Side::First) +
-                             " and changed in the " + SideName(kept.side) + " since the last Sync, copied back: " + kept.path);
     return text;
+}
+
+std::vector<std::string> MemoryReportLines(const PlanMemory& plan) {
+    std::vector<std::string> lines;
+    if (plan.unreadable)
+        lines.push_back("The memory of the last Sync of this folder pair could not be read: planned without it");
+    for (const std::string& path : plan.use.conflicts)
+        lines.push_back("Changed on both sides since the last Sync, left in Ignore Items: " + path);
+    for (const engine::MemoryUse::Kept& kept : plan.use.deletedChanged)
+        lines.push_back("Deleted in the " + SideName(kept.side == engine::Side::First ? engine::Side::Second : engine::Side::First) +
+                        " and changed in the " + SideName(kept.side) + " since the last Sync, copied back: " + kept.path);
+    return lines;
 }
 
 }  // namespace app

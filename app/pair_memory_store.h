@@ -13,7 +13,6 @@ namespace app {
 struct PlanMemory {
     std::string first, second;
     engine::MemoryUse use;
-    std::vector<std::string> notes;  // for the report: what the memory planned that a user should know
     bool unreadable = false;
 };
 
@@ -27,9 +26,11 @@ bool WritePairMemory(std::string_view first, std::string_view second, const engi
 
 void ForgetPairMemory(std::string_view first, std::string_view second);
 
-// The memory for a Load of the pair: read, and the notes of what it planned, for panel 0 (returned)
-// and the report.
+// The memory for a Load of the pair, read.
 std::unique_ptr<PlanMemory> StartPlanMemory(std::string_view first, std::string_view second);
-std::string MemoryPanelText(PlanMemory& plan);
+// What the memory planned that the user should know: a line for status panel 0, and the report's
+// lines, one an item.
+std::string MemoryPanelText(const PlanMemory& plan);
+std::vector<std::string> MemoryReportLines(const PlanMemory& plan);
 
 }  // namespace app

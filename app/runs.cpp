@@ -271,7 +271,7 @@ SyncTally Runs::RunSync(bool unattended) {
         report = &*holder;
         report->BeginPair(local, remote);
         if (state_.memory)
-            for (const std::string& note : state_.memory->notes) report->Note(note);
+            for (const std::string& note : MemoryReportLines(*state_.memory)) report->Note(note);
     }
     // The pair's memory hears of every item, the report too.
     RecordKeeper kept(report);

@@ -119,7 +119,7 @@ TEST_F(MemoryTest, DeletedOnOneSideButChangedOnTheOtherIsCopiedBackAndTold) {
     EXPECT_EQ(Texts(lists.lFileAdd1), (std::vector<std::string>{"a.txt"}));
     ASSERT_EQ(plan->use.deletedChanged.size(), 1u);
     EXPECT_EQ(app::MemoryPanelText(*plan), "1 item deleted on one side and changed on the other: copied back");
-    EXPECT_EQ(plan->notes.back(),
+    EXPECT_EQ(app::MemoryReportLines(*plan).back(),
               "Deleted in the First Folder and changed in the Second Folder since the last Sync, copied back: a.txt");
 }
 
