@@ -22,6 +22,11 @@ bool AsLeft(const ItemState& now, const ItemState& left) {
 
 std::string WhyChanged(const ItemState& now) { return now.present ? "changed since the Sync" : "gone since the Sync"; }
 
+// A second undo finishes one that was stopped: an item that stands as it did before the Sync counts as
+// back, and nothing is done to it twice.
+bool AlreadyBack(const ItemState& now, const ItemRecord& r) { return AsLeft(now, r.before); }
+constexpr const char* kAlreadyBack = "already back";
+
 class Undoer final : public SyncLog {
 public:
     Undoer(platform::FileOps& files, RunView& view, const SyncOptions& options, UndoLog* log, size_t total)
@@ -136,8 +141,13 @@ private:
                 Tell(UndoOutcome::NotUndone, *r, "the Sync deleted it for good" + (r->detail.empty() ? "" : ": " + r->detail));
                 continue;
             }
+            ItemState now = ItemStateOf(files_, Full(*r));
+            if (AlreadyBack(now, *r)) {
+                Tell(UndoOutcome::PutBack, *r, kAlreadyBack);
+                continue;
+            }
             // Nothing the user put there since is overwritten.
-            if (ItemStateOf(files_, Full(*r)).present) {
+            if (now.present) {
                 Tell(UndoOutcome::NotUndone, *r, "a file has its name now");
                 continue;
             }
@@ -157,7 +167,8 @@ private:
         for (const ItemRecord* r : replaced) {
             if (!Reached(*r)) continue;
             ItemState now = ItemStateOf(files_, Full(*r));
-            if (!AsLeft(now, r->after)) Tell(UndoOutcome::NotUndone, *r, WhyChanged(now));
+            if (AlreadyBack(now, *r)) Tell(UndoOutcome::Reverted, *r, kAlreadyBack);
+            else if (!AsLeft(now, r->after)) Tell(UndoOutcome::NotUndone, *r, WhyChanged(now));
             else if (r->binPath.empty()) Tell(UndoOutcome::NotUndone, *r, "its old copy was not kept: " + r->detail);
             else asked.push_back(r);
         }
@@ -199,6 +210,10 @@ private:
             if (!Reached(*r)) continue;
             std::string path = Full(*r);
             ItemState now = ItemStateOf(files_, path);
+            if (AlreadyBack(now, *r)) {
+                Tell(UndoOutcome::Removed, *r, kAlreadyBack);
+                continue;
+            }
             if (!AsLeft(now, r->after)) {
                 Tell(UndoOutcome::NotUndone, *r, WhyChanged(now));
                 continue;

@@ -86,8 +86,9 @@ protected:
         return journal ? journal->pairs : std::vector<engine::PairRecords>{};
     }
 
-    engine::UndoCounts Undo(const std::vector<engine::PairRecords>& pairs) {
+    engine::UndoCounts Undo(const std::vector<engine::PairRecords>& pairs, int stopAt = 0) {
         RecordingView view;
+        view.stopAtMessageCall = stopAt;
         return engine::UndoSync(platform::SystemFileOps(), pairs, view, {&platform::SystemRecycleBin(), nullptr, true},
                                 &log);
     }
@@ -133,6 +134,24 @@ TEST_F(UndoTest, OnlyWhatAStoppedSyncDidIsUndone) {
     EXPECT_GT(counts.undone, 0);
     EXPECT_EQ(Snapshot(local), beforeLocal);
     EXPECT_EQ(Snapshot(remote), beforeRemote);
+}
+
+TEST_F(UndoTest, ASecondUndoFinishesAStoppedOneAndDoesNothingTwice) {
+    Prepare();
+    std::vector<engine::PairRecords> pairs = Sync();
+    // Messages run before each item: the stop comes after the folder and the two deleted files.
+    engine::UndoCounts first = Undo(pairs, 4);
+    ASSERT_GT(first.undone, 0);
+    ASSERT_GT(first.notUndone, 0);
+    log.lines.clear();
+    engine::UndoCounts second = Undo(pairs);
+    EXPECT_EQ(second.notUndone, 0);
+    EXPECT_EQ(second.undone, first.undone + first.notUndone);
+    EXPECT_EQ(Snapshot(local), beforeLocal);
+    EXPECT_EQ(Snapshot(remote), beforeRemote);
+    int already = 0;
+    for (const std::string& line : log.lines) already += line.ends_with(" already back");
+    EXPECT_EQ(already, 2);  // the two deleted files the first undo put back
 }
 
 TEST_F(UndoTest, WhatTheRecycleBinNoLongerHoldsIsToldAndNothingElseIsHarmed) {
