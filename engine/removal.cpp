@@ -79,7 +79,7 @@ bool Removal::DeleteForGood(const std::vector<std::pair<std::string, int>>& coun
             const auto& [drive, n] = countsByDrive[i];
             items += std::to_string(n) + (n == 1 ? " item on " : " items on ") + drive;
         }
-        answer_ = view_.AskYesNo("The Recycle Bin cannot take " + items + ". Delete them for good?") ? Answer::Yes
+        answer_ = view_.AskToDeleteForGood("The Recycle Bin cannot take " + items + ". Delete them for good?") ? Answer::Yes
                                                                                                       : Answer::No;
     }
     return answer_ == Answer::Yes;

@@ -13,6 +13,8 @@ public:
     virtual bool StopRequested() const = 0;
     // A warning message box with Yes and No; true for Yes.
     virtual bool AskYesNo(std::string_view text) = 0;
+    // The same for a Yes that cannot be taken back (files deleted for good): No is the default answer.
+    virtual bool AskToDeleteForGood(std::string_view text) { return AskYesNo(text); }
     // A warning message box with OK.
     virtual void Warn(std::string_view text) = 0;
 };

@@ -18,6 +18,10 @@ bool MessageBoxPrompter::AskYesNo(HWND owner, std::string_view text) {
     return Box(owner, text, MB_YESNO | MB_ICONWARNING) == IDYES;
 }
 
+bool MessageBoxPrompter::AskYesNoDefaultNo(HWND owner, std::string_view text) {
+    return Box(owner, text, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
 void MessageBoxPrompter::Warn(HWND owner, std::string_view text) { Box(owner, text, MB_OK | MB_ICONWARNING); }
 
 bool MessageBoxPrompter::Confirm(HWND owner, std::string_view text) {

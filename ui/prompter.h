@@ -14,6 +14,8 @@ public:
     virtual void ShowError(HWND owner, std::string_view text) = 0;
     // A warning with Yes and No; true for Yes.
     virtual bool AskYesNo(HWND owner, std::string_view text) = 0;
+    // The same with No as the default button, for a Yes that cannot be taken back.
+    virtual bool AskYesNoDefaultNo(HWND owner, std::string_view text) { return AskYesNo(owner, text); }
     // A warning with OK.
     virtual void Warn(HWND owner, std::string_view text) = 0;
     // A confirmation with OK and Cancel; true for OK.
@@ -29,6 +31,7 @@ class MessageBoxPrompter final : public Prompter {
 public:
     void ShowError(HWND owner, std::string_view text) override;
     bool AskYesNo(HWND owner, std::string_view text) override;
+    bool AskYesNoDefaultNo(HWND owner, std::string_view text) override;
     void Warn(HWND owner, std::string_view text) override;
     bool Confirm(HWND owner, std::string_view text) override;
     bool Ask(HWND owner, std::string_view caption, std::string_view text) override;
