@@ -215,11 +215,12 @@ std::optional<std::string> NewestReport(platform::FileOps& files, std::string_vi
 namespace app {
 
 std::optional<std::string> UndoableReport(platform::FileOps& files, std::string_view folder) {
-    std::optional<std::string> newest = NewestReport(files, folder);
-    if (!newest) return std::nullopt;
-    std::string name = newest->substr(newest->find_last_of('\\') + 1);
-    if (!name.starts_with(kPrefix) || !files.Find(JournalPath(*newest)) || files.Find(Without(*newest, kSuffix) + ".undone"))
-        return std::nullopt;
+    // The newest Sync's: an undo stopped before its end leaves its own report on top, and the Sync undoable.
+    std::vector<std::string> names = ReportNames(files, folder);
+    auto sync = std::find_if(names.rbegin(), names.rend(), [](const std::string& name) { return name.starts_with(kPrefix); });
+    if (sync == names.rend()) return std::nullopt;
+    std::string newest = std::string(folder) + "\\" + *sync;
+    if (!files.Find(JournalPath(newest)) || files.Find(Without(newest, kSuffix) + ".undone")) return std::nullopt;
     return newest;
 }
 
@@ -275,7 +276,7 @@ std::string UndoReport::Text() const {
             std::to_string(count(UndoOutcome::FolderRemoved)) + " folders removed)" + n;
     text += "Not undone: " + std::to_string(notUndone) + " (" + std::to_string(count(UndoOutcome::Stopped)) +
             " stopped)" + n;
-    return text + PairsText(pairs_);
+    return text + notes_ + PairsText(pairs_);
 }
 
 bool SaveUndoReport(platform::FileOps& files, std::string_view folder, UndoReport& report, size_t keep) {

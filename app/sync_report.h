@@ -73,8 +73,8 @@ std::optional<std::string> NewestReport(platform::FileOps& files, std::string_vi
 // The journal beside a report.
 std::string JournalPath(std::string_view reportPath);
 
-// The report of the Sync that File > Undo Last Sync would undo: the newest report, when it is of a Sync
-// with a journal that has not been undone.
+// The report of the Sync that File > Undo Last Sync would undo: the newest report of a Sync, when it has a
+// journal and has not been undone to its end.
 std::optional<std::string> UndoableReport(platform::FileOps& files, std::string_view folder);
 // Marks the Sync of the report as undone: it cannot be undone twice.
 bool MarkUndone(std::string_view reportPath);
@@ -85,12 +85,15 @@ public:
     UndoReport(const platform::LocalTime& started, const platform::LocalTime& syncStarted);
     void BeginPair(std::string_view first, std::string_view second) override;
     void Record(const engine::UndoRecord& record) override;
+    // A line under the totals: why the undo ended before its end.
+    void Note(std::string_view line) { notes_ += std::string(line) + "\r\n"; }
     void End(const platform::LocalTime& ended);
     std::string Text() const;
     std::string savedPath;
 
 private:
     friend bool SaveUndoReport(platform::FileOps&, std::string_view, UndoReport&, size_t);
+    std::string notes_;
     platform::LocalTime started_, ended_, syncStarted_;
     std::chrono::steady_clock::time_point startClock_, endClock_;
     std::vector<ReportPair> pairs_;
