@@ -175,7 +175,7 @@ void TfOptions::CreateSafetyPage(int ox, int oy) {
          L"Old copies can be restored from there. Sticks and network drives have none: there files are deleted "
          L"as before, and the report says so.",
          2},
-        {1, L"In %LOCALAPPDATA%\\Mirravel\\Reports, the last 50. File > Last Sync Report opens the newest.", 1},
+        {1, L"In %LOCALAPPDATA%\\Mirravel\\Reports, the last 50. File > Last Sync Report opens the newest.", 2},
         {1, L"Drives that keep local time (FAT sticks) look an hour off after a daylight-saving switch.", 1},
         {2, nullptr, 0},
     };
@@ -188,7 +188,7 @@ void TfOptions::CreateSafetyPage(int ox, int oy) {
             {x + 8, top, w - 16, height}, kSafetyBoxes[i].id);
         top += height + 2;
         if (row.note) add(WC_STATICW, row.note, SS_LEFT | SS_NOPREFIX, {x + 26, top, w - 34, row.noteLines * kLine}, -1);
-        top += row.noteLines * kLine + 10;
+        top += row.noteLines * kLine + 7;
     }
     add(WC_STATICW, L"File > Undo Last Sync works from each Sync's journal, which is always kept.", SS_LEFT | SS_NOPREFIX,
         {x + 8, top, w - 16, kLine}, -1);
@@ -200,6 +200,9 @@ void TfOptions::ShowPage(int page) {
     TabCtrl_SetCurSel(tabs_, page);
     for (size_t i = 0; i < pageControls_.size(); ++i)
         for (HWND control : pageControls_[i]) ShowWindow(control, static_cast<int>(i) == page ? SW_SHOW : SW_HIDE);
+    // The frames of the page before are see-through: Wine leaves their lines where a gap of the new page
+    // lies, unless the whole page is painted afresh.
+    RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TfOptions::ApplyLoadedSettings() {
