@@ -231,24 +231,18 @@ TEST_F(Runs, TheCountdownTicksFromItsFirstSecondAndUndoStopsIt) {
         SendMessageW(window, WM_TIMER, ids::Timer4, 0);
         return main().PanelText(app::kPanelMessage);
     };
-    struct Step {
-        std::function<void()> before;
-        std::vector<std::string> panels;  // after each tick
-        bool running;
-    };
-    const Step steps[] = {
-        {[&] { Click(ids::bLoad), Click(ids::bSync); }, {"Mirravel Exit in 9 Sec.", "Mirravel Exit in 8 Sec."}, true},
-        {[&] { main().state().countdown.RequestCancel(); }, {""}, false},  // a double click on the status bar
-        {[&] { main().StartCountdown(); }, {"Mirravel Exit in 9 Sec."}, true},
-        {[&] { Menu(ids::UndoLastSync1); }, {}, false},
-    };
-    for (const Step& step : steps) {
-        step.before();
-        for (const std::string& panel : step.panels) EXPECT_EQ(tick(), panel);
-        EXPECT_EQ(main().state().countdown.Running(), step.running);
-        if (step.panels.empty()) continue;
-        EXPECT_EQ(main().Hint(ids::stats), "Synchronize Complete");
-    }
+    Click(ids::bLoad);
+    Click(ids::bSync);
+    EXPECT_EQ(tick(), "Mirravel Exit in 9 Sec.");
+    EXPECT_EQ(tick(), "Mirravel Exit in 8 Sec.");
+    EXPECT_EQ(main().Hint(ids::stats), "Synchronize Complete");
+    main().state().countdown.RequestCancel();  // a double click on the status bar
+    EXPECT_EQ(tick(), "");
+    EXPECT_FALSE(main().state().countdown.Running());
+    main().StartCountdown();
+    EXPECT_EQ(tick(), "Mirravel Exit in 9 Sec.");
+    Menu(ids::UndoLastSync1);
+    EXPECT_FALSE(main().state().countdown.Running());
     Pump();
     EXPECT_TRUE(IsWindow(window));
     EXPECT_EQ(main().PanelText(app::kPanelMessage), "Sync undone");
