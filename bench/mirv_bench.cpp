@@ -51,7 +51,7 @@ public:
     void SetProgress(int) override {}
     void ProcessMessages() override {}
     bool StopRequested() const override { return false; }
-    bool AskYesNo(std::string_view) override {
+    bool AskYesNo(std::string_view, Default) override {
         ++questions;
         return true;
     }
@@ -198,9 +198,9 @@ int Undo(const std::string& reports) {
     platform::FileOps& files = platform::SystemFileOps();
     QuietView view;
     const auto start = Clock::now();
-    std::optional<std::string> report = app::UndoableReport(files, reports);
+    std::optional<std::string> journalPath = app::UndoableJournal(files, reports);
     std::string text;
-    if (!report || platform::ReadWholeFile(app::JournalPath(*report), text) != platform::ReadStatus::Ok) return 1;
+    if (!journalPath || platform::ReadWholeFile(*journalPath, text) != platform::ReadStatus::Ok) return 1;
     std::optional<app::Journal> journal = app::ParseJournal(text);
     if (!journal) return 1;
     engine::UndoCounts counts =
