@@ -35,6 +35,7 @@ private:
         bool second = false;
         std::uint32_t links = 0;  // of the file, with its second name
         std::int64_t size = 0;
+        platform::FileTime lastWrite = 0;
     };
 
     // Recycles the requests of which; returns those still at their places.
@@ -44,7 +45,10 @@ private:
         std::vector<std::string> paths;
         for (size_t i : which) {
             const RecycleRequest& r = requests_[i];
-            if (auto info = files_.Find(r.path)) held[i].size = info->size;
+            if (auto info = files_.Find(r.path)) {
+                held[i].size = info->size;
+                held[i].lastWrite = info->lastWrite;
+            }
             if (!r.second.empty() && files_.Link(r.path, r.second)) {
                 auto identity = files_.Identity(r.second);
                 held[i].second = identity.has_value();
@@ -76,7 +80,7 @@ private:
         // Where the names cannot tell (no second name, or one fewer, as a move to another volume also
         // leaves it), the bin's listing does.
         std::vector<platform::BinItem> items;
-        for (size_t i : asked) items.push_back({requests_[i].path, from, until, held[i].size});
+        for (size_t i : asked) items.push_back({requests_[i].path, from, until, held[i].size, held[i].lastWrite});
         std::vector<bool> listed = items.empty() ? std::vector<bool>() : bin_.Holds(items);
         for (size_t k = 0; k < asked.size(); ++k) {
             size_t i = asked[k];

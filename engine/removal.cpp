@@ -198,7 +198,8 @@ void Removal::BringIn(Item& item) {
     // The old content comes back from the bin; failing that, the new one waits under its own name for
     // the next run, which finds it in the journal (the record leaves the work open).
     if (!record.binPath.empty() &&
-        options_.recycleBin->Restore({{item.path, record.recycledFrom, record.recycledUntil, record.before.size}}, {})[0]) {
+        options_.recycleBin->Restore(
+            {{item.path, record.recycledFrom, record.recycledUntil, record.before.size, record.before.lastWrite}}, {})[0]) {
         files_.SetArchiveOnly(item.temporary);
         files_.RemoveFile(item.temporary);
         record.detail = error + ": the old content is back from the Recycle Bin";

@@ -127,7 +127,9 @@ private:
         });
     }
 
-    static platform::BinItem InTheBin(const ItemRecord& r) { return {r.binPath, r.recycledFrom, r.recycledUntil, r.before.size}; }
+    static platform::BinItem InTheBin(const ItemRecord& r) {
+        return {r.binPath, r.recycledFrom, r.recycledUntil, r.before.size, r.before.lastWrite};
+    }
 
     void NotBack(const ItemRecord& r, std::string_view what) {
         if (stopped_) Tell(UndoOutcome::Stopped, r, "stopped");
@@ -217,7 +219,7 @@ private:
             }
             lost.push_back(&r);
             const ItemRecord& n = *newerInBin[i];
-            again.push_back({n.binPath, n.recycledFrom, n.recycledUntil, r.after.size});
+            again.push_back({n.binPath, n.recycledFrom, n.recycledUntil, r.after.size, r.after.lastWrite});
         }
         std::vector<bool> newerBack = FromTheBin(again);
         for (size_t i = 0; i < lost.size(); ++i) {

@@ -41,12 +41,13 @@ struct RecycleResult {
 };
 
 // An item in the bin as this program knows it: recycled from path, by its own name, within a time
-// window (file times), of a size. Another item of that name from that folder, recycled at another
-// moment or of another size, is somebody else's.
+// window (file times), of a size and a last-write time of its own (0: not known). Another item of that
+// name from that folder, recycled at another moment or of another content, is somebody else's.
 struct BinItem {
     std::string path;
     FileTime from = 0, until = 0;
     std::int64_t size = 0;
+    FileTime lastWrite = 0;
 };
 
 class RecycleBin {

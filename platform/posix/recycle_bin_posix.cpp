@@ -29,6 +29,7 @@ struct Note {
     std::string path, name;  // where it came from; its name in the trash
     std::time_t deleted;
     std::int64_t size;
+    FileTime lastWrite;
 };
 using Notes = std::unordered_map<std::string, std::vector<Note>>;  // by the path each came from
 
@@ -55,7 +56,8 @@ Notes ReadNotes() {
         name.resize(name.size() - 10);
         struct stat st {};
         if (stat((TrashFolder() + "/files/" + name).c_str(), &st) != 0) continue;
-        notes[path].push_back({path, name, deleted, static_cast<std::int64_t>(st.st_size)});
+        FileTime lastWrite = (static_cast<FileTime>(st.st_mtim.tv_sec) + 11'644'473'600) * 10'000'000 + st.st_mtim.tv_nsec / 100;
+        notes[path].push_back({path, name, deleted, static_cast<std::int64_t>(st.st_size), lastWrite});
     }
     return notes;
 }
@@ -73,7 +75,8 @@ const Note* Find(const Notes& notes, const BinItem& item) {
     auto seconds = [](FileTime t) { return static_cast<std::time_t>(t / 10'000'000 - 11'644'473'600); };
     const Note* newest = nullptr;
     for (const Note& note : found->second)
-        if (note.size == item.size && note.deleted >= seconds(item.from) - 1 && note.deleted <= seconds(item.until) + 1 &&
+        if (note.size == item.size && (item.lastWrite == 0 || note.lastWrite == item.lastWrite) &&
+            note.deleted >= seconds(item.from) - 1 && note.deleted <= seconds(item.until) + 1 &&
             (!newest || note.deleted >= newest->deleted))
             newest = &note;
     return newest;

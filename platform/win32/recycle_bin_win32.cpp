@@ -91,20 +91,24 @@ std::wstring WithoutDirectionMarks(std::wstring text) {
     return text;
 }
 
-// The date-deleted column gives minutes in the user's formats; each minute of the window, so written.
+// A time as the bin's date columns show it: the minute, in the user's formats.
+std::wstring MinuteText(FileTime t) {
+    FILETIME utc{static_cast<DWORD>(t & 0xFFFFFFFF), static_cast<DWORD>(static_cast<std::uint64_t>(t) >> 32)}, local{};
+    SYSTEMTIME st{};
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st)) return {};
+    wchar_t date[80] = {}, time[80] = {};
+    if (!GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, 80) ||
+        !GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &st, nullptr, time, 80))
+        return {};
+    return WithoutDirectionMarks(std::wstring(date) + L" " + time);
+}
+
+// Each minute of the window, so written.
 std::set<std::wstring> MinuteTexts(FileTime from, FileTime until) {
     constexpr FileTime kMinute = 600'000'000;
     std::set<std::wstring> texts;
-    for (FileTime t = from - kMinute; t <= until + kMinute; t += kMinute) {
-        FILETIME utc{static_cast<DWORD>(t & 0xFFFFFFFF), static_cast<DWORD>(static_cast<std::uint64_t>(t) >> 32)}, local{};
-        SYSTEMTIME st{};
-        if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st)) continue;
-        wchar_t date[80] = {}, time[80] = {};
-        if (!GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, 80) ||
-            !GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &st, nullptr, time, 80))
-            continue;
-        texts.insert(WithoutDirectionMarks(std::wstring(date) + L" " + time));
-    }
+    for (FileTime t = from - kMinute; t <= until + kMinute; t += kMinute)
+        if (std::wstring text = MinuteText(t); !text.empty()) texts.insert(text);
     return texts;
 }
 
@@ -170,7 +174,7 @@ std::optional<DeletionRecord> ReadDeletionRecord(const std::wstring& content) {
 class BinListing {
 public:
     struct Entry {
-        std::wstring folder, name, deletedText, sizeText;
+        std::wstring folder, name, deletedText, sizeText, modifiedText;
         std::optional<DeletionRecord> exact;
         PITEMID_CHILD id;
     };
@@ -191,7 +195,8 @@ public:
         IShellFolder2& bin = *bin_.Get();
         while (children->Next(1, &child, nullptr) == S_OK)
             entries_.push_back({Column(bin, child, 1), Column(bin, child, 0), WithoutDirectionMarks(Column(bin, child, 2)),
-                                Column(bin, child, 3), ReadDeletionRecord(ParsingName(bin, child)), child});
+                                Column(bin, child, 3), WithoutDirectionMarks(Column(bin, child, 5)),
+                                ReadDeletionRecord(ParsingName(bin, child)), child});
     }
     ~BinListing() {
         for (Entry& e : entries_) CoTaskMemFree(e.id);
@@ -200,8 +205,9 @@ public:
     BinListing& operator=(const BinListing&) = delete;
 
     // The newest item that is the one described, if the bin holds it. Never by a name without its
-    // extension: another file of the same stem is another file.
-    const Entry* Find(const BinItem& item, const std::set<std::wstring>& minutes) const {
+    // extension: another file of the same stem is another file. Where the bin shows no more than minutes
+    // and kilobytes, the file's own last-write time tells two contents of one name apart.
+    const Entry* Find(const BinItem& item, const std::set<std::wstring>* minutes) const {
         std::wstring full = FullPath(item.path);
         size_t cut = full.find_last_of(L'\\');
         if (cut == std::wstring::npos) return nullptr;
@@ -216,7 +222,8 @@ public:
                     e->exact->deleted >= item.from - kSlack && e->exact->deleted <= item.until + kSlack)
                     return &*e;
             } else if (lstrcmpiW(e->folder.c_str(), folder.c_str()) == 0 && lstrcmpiW(e->name.c_str(), name.c_str()) == 0 &&
-                       minutes.contains(e->deletedText) && e->sizeText == size) {
+                       (!minutes || minutes->contains(e->deletedText)) && e->sizeText == size &&
+                       (item.lastWrite == 0 || e->modifiedText.empty() || e->modifiedText == MinuteText(item.lastWrite))) {
                 return &*e;
             }
         }
@@ -271,13 +278,16 @@ private:
     std::vector<Entry> entries_;
 };
 
-// The minutes each item's window may show as, made once per window.
+// The minutes each item's window may show as, made once per window; none for a window of days (the
+// work of a run cut off long ago), which the other marks of the item alone tell.
 class MinuteCache {
 public:
-    const std::set<std::wstring>& Of(const BinItem& item) {
+    const std::set<std::wstring>* Of(const BinItem& item) {
+        constexpr FileTime kDay = 864'000'000'000;
+        if (item.until - item.from > kDay) return nullptr;
         auto window = minutes_.try_emplace({item.from, item.until}).first;
         if (window->second.empty()) window->second = MinuteTexts(item.from, item.until);
-        return window->second;
+        return &window->second;
     }
 
 private:

@@ -318,6 +318,7 @@ TEST_F(RecycleTest, OldCopiesReachTheBinUnderTheirOwnNamesAndARestoredOneIsListe
     // A file of the user's named as this program names its own files is a file like any other.
     local.Write("~mirv98-1-2-old notes.txt", "the user's");
     lists = engine_testing::Load(local.Core(), remote.Core());
+    const platform::FileTime before = platform::CurrentFileTime();
     std::string text = Report({&bin, nullptr, true});
     EXPECT_EQ(counts.failed, 0);
     EXPECT_EQ(remote.Read("upd-a.txt"), "new upd");
@@ -337,7 +338,7 @@ TEST_F(RecycleTest, OldCopiesReachTheBinUnderTheirOwnNamesAndARestoredOneIsListe
     // The user takes the new copy away and restores the old one from the bin: it is back under its own
     // name, and the next Load lists it.
     fs::remove(remote.path() / "upd-a.txt");
-    std::vector<bool> back = bin.Restore({{remote.Core("upd-a.txt"), 0, platform::CurrentFileTime(), 7}}, {});
+    std::vector<bool> back = bin.Restore({{remote.Core("upd-a.txt"), before, platform::CurrentFileTime(), 7}}, {});
     ASSERT_TRUE(back[0]);
     EXPECT_EQ(remote.Read("upd-a.txt"), "old upd");
     lists = engine_testing::Load(local.Core(), remote.Core());
