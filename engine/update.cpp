@@ -89,8 +89,11 @@ public:
         std::string temporary = TemporaryBeside(destination), error;
         std::string second = way.how == Removal::OldContent::Recycle ? OldCopyBeside(destination) : std::string();
         record.intent = Announce(WorkIntent::Kind::Replace, record, temporary, second, d.source.Loaded(entry, false));
-        // Complete, unchanged since the Load, and a destination the copy may take the place of.
+        // Overwritten, the copy takes the place at once; otherwise it is complete beside the file, which is
+        // unchanged since the Load and may be replaced, and the removal owner does the rest.
         auto ready = [&] {
+            if (way.how == Removal::OldContent::Overwrite)
+                return CopyItemFile(files_, source, destination, unchanged, &error, temporary);
             if (!CopyToTemporary(files_, source, temporary, &error)) return false;
             if (unchanged() && files_.CanReplace(destination)) return true;
             error = platform::LastErrorText();
@@ -98,7 +101,15 @@ public:
             files_.RemoveFile(temporary);
             return false;
         };
-        if (ready()) return removal_.Replace(std::move(record), temporary, second, destination, way);
+        auto placed = [&] {
+            if (way.how != Removal::OldContent::Overwrite)
+                return removal_.Replace(std::move(record), temporary, second, destination, way);
+            record.outcome = Outcome::Replaced;
+            record.detail = way.why;
+            record.after = ItemStateOf(files_, destination);
+            removal_.Tell(std::move(record));
+        };
+        if (ready()) return placed();
         if (!unchanged()) return LeftBecauseChanged(std::move(record), destination);  // nothing to force
         std::string paths = "From: " + source + "\r" + "To  : " + destination + "\r";
         if (!view_.AskYesNo(paths + "Copy Failed, Force Update?", RunView::Default::Yes)) {
@@ -107,7 +118,7 @@ public:
             return removal_.Tell(std::move(record));
         }
         files_.SetArchiveOnly(destination);
-        if (ready()) return removal_.Replace(std::move(record), temporary, second, destination, way);
+        if (ready()) return placed();
         if (!unchanged()) return LeftBecauseChanged(std::move(record), destination);
         view_.Warn(paths + "Copy still failed");
         Fail(std::move(record), error);

@@ -79,10 +79,15 @@ public:
     bool CanReplace(std::string_view path) override {
         // As CopyFileW refuses a hidden or read-only destination.
         DWORD attributes = Attributes(path);
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN))) {
+        if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+        if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) {
             SetLastError(ERROR_ACCESS_DENIED);
             return false;
         }
+        // Nor can a file be replaced that another program holds without letting it go.
+        ScopedFileHandle f(CreateFileW(LongPath(path).c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!f.valid() && GetLastError() == ERROR_SHARING_VIOLATION) return false;
         return true;
     }
 
