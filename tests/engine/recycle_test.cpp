@@ -463,6 +463,23 @@ TEST_F(RecycleTest, ABatchWithFilesTheShellRejectsRecyclesTheOthersAndDeletesNot
                        "dot or a blank)"});
     EXPECT_EQ(NewInTrash(), (std::map<std::string, size_t>{{"xa.txt", 1}, {"xb.txt", 1}, {"xc.txt", 1}}));
 }
+
+// A drive whose bin the user turned off (here by the policy against recycling) counts as one without a
+// bin, as Explorer treats it: an unattended Sync carries out its plan there, and the report says so.
+TEST_F(RecycleTest, ABinTurnedOffByTheUserIsADriveWithoutOne) {
+    constexpr const wchar_t* kPolicy = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
+    DWORD on = 1;
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kPolicy, L"NoRecycleFiles", REG_DWORD, &on, sizeof on), ERROR_SUCCESS);
+    ReplaceAndDelete();
+    std::string text = Report({&bin, nullptr, true});
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kPolicy, L"NoRecycleFiles");
+    EXPECT_EQ(counts.failed, 0);
+    EXPECT_EQ(remote.Read("a.txt"), "new a");
+    EXPECT_FALSE(remote.Exists("x.txt"));
+    ExpectLines(text, {"Replaced in the Second Folder: a.txt (old copy deleted for good: no Recycle Bin on this drive)",
+                       "Deleted for good from the Second Folder: x.txt (no Recycle Bin on this drive)"});
+    EXPECT_TRUE(NewInTrash().empty());
+}
 #endif
 
 }  // namespace
