@@ -58,6 +58,7 @@ public:
         records.push_back(record);
         if (next_) next_->Record(record);
     }
+    int Intend(const engine::WorkIntent& intent) override { return next_ ? next_->Intend(intent) : 0; }
     std::vector<engine::ItemRecord> records;
 
 private:

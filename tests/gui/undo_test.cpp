@@ -187,4 +187,19 @@ TEST_F(Undo, AJournalThatCannotBeWrittenIsToldAtOnceAndNoOlderSyncIsUndoneInItsP
     EXPECT_TRUE(second.Exists("a.txt"));
 }
 
+TEST_F(Undo, WithTheMemoryOnEveryStepIsJournaledBeforeItIsDone) {
+    first.Write("a.txt", "newer");
+    second.Write("a.txt", "older");
+    second.Age("a.txt", 2);
+    SetValue("usememory", "true");
+    Start();
+    Click(ids::bLoad);
+    Click(ids::bSync);
+    auto journal = app::UndoableJournal(platform::SystemFileOps(), app::ReportFolder());
+    ASSERT_TRUE(journal);
+    std::string text;
+    ASSERT_EQ(platform::ReadWholeFile(*journal, text), platform::ReadStatus::Ok);
+    EXPECT_NE(text.find("intent\t1\treplace\t2\t"), std::string::npos) << text;
+}
+
 }  // namespace
