@@ -22,10 +22,11 @@ bool Below(const std::string& path, const std::vector<std::string>& roots) {
     return false;
 }
 
-// A run still writing its journal is at work on its files: they are left to it.
+// Another copy of the program still running may be at work on its files: they are left to it. This
+// one's own runs are over whenever a Load or an undo asks.
 bool WriterAtWork(const Journal& journal) {
-    if (journal.ended != 0 || journal.process == 0) return false;
-    return journal.process == platform::CurrentProcessId() || platform::ProcessRunning(journal.process);
+    return journal.process != 0 && journal.process != platform::CurrentProcessId() &&
+           platform::ProcessRunning(journal.process);
 }
 
 }  // namespace

@@ -196,7 +196,8 @@ std::string OpenMarkOf(std::string_view journalPath) { return std::string(journa
 bool JournalWriter::Open(const std::string& path, platform::FileTime started, const platform::LocalTime& startedLocal) {
     path_ = path;
     // The mark first: a journal that names work is always found.
-    failed_ = !platform::WriteWholeFile(OpenMarkOf(path), "") || !file_.Open(path, true);
+    marked_ = platform::WriteWholeFile(OpenMarkOf(path), "");
+    failed_ = !marked_ || !file_.Open(path, true);
     if (!failed_) Write(JournalStartLines(started, startedLocal, platform::CurrentProcessId()));
     return !failed_;
 }
@@ -208,6 +209,8 @@ void JournalWriter::Write(const std::string& lines) {
 void JournalWriter::Pair(std::string_view first, std::string_view second) { Write(JournalPairLine(first, second)); }
 
 int JournalWriter::Intend(const engine::WorkIntent& intent) {
+    // The Syncs of one Load run share a journal: one after an end marks it again.
+    if (!failed_ && !marked_) failed_ = !(marked_ = platform::WriteWholeFile(OpenMarkOf(path_), ""));
     if (failed_) return 0;
     int id = next_++;
     Write(JournalIntentLine(id, intent, platform::CurrentFileTime()));
@@ -228,7 +231,7 @@ void JournalWriter::Done(int id) {
 void JournalWriter::End(platform::FileTime ended) {
     Write(JournalEndLine(ended));
     file_.Flush();
-    if (!failed_ && open_.empty()) platform::SystemFileOps().RemoveFile(OpenMarkOf(path_));
+    if (!failed_ && open_.empty() && platform::SystemFileOps().RemoveFile(OpenMarkOf(path_))) marked_ = false;
 }
 
 }  // namespace app

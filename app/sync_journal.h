@@ -69,7 +69,7 @@ private:
     std::string path_;
     std::set<int> open_;
     int next_ = 1;
-    bool failed_ = false;
+    bool failed_ = false, marked_ = false;
 };
 
 // The mark beside a journal while its work may be unfinished.
