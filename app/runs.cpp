@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "app/folder_pair.h"
+#include "app/open_work.h"
 #include "app/sync_journal.h"
 #include "app/undo_question.h"
 #include "engine/delete.h"
@@ -59,6 +60,7 @@ public:
         records.push_back(record);
         if (next_) next_->Record(record);
     }
+    int Intend(const engine::WorkIntent& intent) override { return next_ ? next_->Intend(intent) : 0; }
     std::vector<engine::ItemRecord> records;
 
 private:
@@ -72,6 +74,19 @@ bool SamePair(const PlanMemory& memory, std::string_view first, std::string_view
 constexpr const char* kUndoBusy = "Undo not started: another Sync or undo is running";
 
 }  // namespace
+
+std::optional<Journal> Runs::ReadJournal(const std::string& path) {
+    std::string text;
+    if (platform::ReadWholeFile(path, text) != platform::ReadStatus::Ok) return std::nullopt;
+    return ParseJournal(text);
+}
+
+std::string Runs::UnwrittenText(const SyncReport& report, bool reportSaved) {
+    std::string text;
+    if (report.JournalFailed()) text = "the journal cannot be written: this Sync cannot be undone";
+    if (!reportSaved || report.ReportFailed()) text = WithNotice(text, "the report cannot be written");
+    return text;
+}
 
 std::string Runs::StampLine(const platform::LocalTime& now) {
     return "Synchronized on: " + platform::FormatShortDate(now) + " at " + platform::FormatLongTime(now) + "\r\n";
@@ -143,7 +158,15 @@ void Runs::Pass(const PairLists& pairs, size_t pairIndex) {
     state_.LocalFolder = platform::FullFolderPath(state_.LocalFolder);
     state_.RemoteFolder = platform::FullFolderPath(state_.RemoteFolder);
     CreateFolders();
-    std::string passedOver = ScanBoth();
+    // What a cut-off Sync left half done in these folders is finished before they are read.
+    OpenWorkSummary open = SettleOpenWork(files_, ReportFolder(), {state_.LocalFolder, state_.RemoteFolder});
+    std::string passedOver = ScanBoth(open.workFiles);
+    if (!open.keptAs.empty())
+        passedOver = WithNotice(passedOver, std::to_string(open.keptAs.size()) +
+                                                (open.keptAs.size() == 1 ? " old copy a cut-off Sync left is kept as "
+                                                                         : " old copies a cut-off Sync left are kept as ") +
+                                                std::string(engine::NamePart(open.keptAs.front())) +
+                                                (open.keptAs.size() == 1 ? "" : " and others"));
     state_.memory = settings_.usememory ? StartPlanMemory(state_.LocalFolder, state_.RemoteFolder) : nullptr;
     engine::EvaluateFolders(state_.lists, settings_.mirrorlocal, state_.totals, host_, settings_.ignorehour,
                             state_.memory ? &state_.memory->use : nullptr);
@@ -188,12 +211,14 @@ void Runs::CreateFolders() {
     }
 }
 
-std::string Runs::ScanBoth() {
+std::string Runs::ScanBoth(std::shared_ptr<const std::unordered_set<std::string>> workFiles) {
     engine::PairPaths paths{state_.LocalFolder + "\\*.*", state_.LocalFolder, state_.RemoteFolder + "\\*.*",
                             state_.RemoteFolder};
+    engine::ScanOptions options = engine::ScanOptionsFrom(settings_);
+    options.workFiles = std::move(workFiles);
     // The window stays responsive during a long scan; a Stop is acted on by the evaluation.
-    engine::PassedOver passed = engine::ScanAndSortPair(files_, paths, engine::ScanOptionsFrom(settings_), state_.lists,
-                                                        state_.totals, [this] { host_.ProcessMessages(); });
+    engine::PassedOver passed = engine::ScanAndSortPair(files_, paths, options, state_.lists, state_.totals,
+                                                        [this] { host_.ProcessMessages(); });
     // Why an item did not sync.
     std::string notice = PassedOverText(passed.links, passed.caseTwins);
     if (!notice.empty()) host_.SetStatus(0, notice);
@@ -268,17 +293,17 @@ SyncTally Runs::RunSync(MainState::Plan plan, bool unattended) {
     host_.EnableButton(Button::Load, false);
     host_.EnableButton(Button::Next, false);
     const std::string &local = plan.pair.first, &remote = plan.pair.second;
-    // The Syncs of one Load run share its report; a Sync on its own has one of its own.
+    // The Syncs of one Load run share its report and journal; a Sync on its own has its own. The journal
+    // is kept whether or not reports are on: Undo Last Sync reads it, and a cut-off Sync is finished from it.
     std::optional<SyncReport> own;
-    SyncReport* report = nullptr;
-    if (settings_.usereport) {
-        std::optional<SyncReport>& holder = state_.phases.LoadRunActive() ? runReport_ : own;
-        if (!holder) holder.emplace(platform::CurrentLocalTime(), ReportFolder());
-        report = &*holder;
-        report->BeginPair(local, remote);
-        if (state_.memory)
-            for (const std::string& note : MemoryReportLines(*state_.memory)) report->Note(note);
-    }
+    std::optional<SyncReport>& holder = state_.phases.LoadRunActive() ? runReport_ : own;
+    if (!holder) holder.emplace(platform::CurrentLocalTime(), ReportFolder(), settings_.usereport);
+    SyncReport* report = &*holder;
+    report->BeginPair(local, remote);
+    if (state_.memory)
+        for (const std::string& note : MemoryReportLines(*state_.memory)) report->Note(note);
+    std::string unwritten = UnwrittenText(*report);
+    if (!unwritten.empty()) host_.SetStatus(0, unwritten);
     // The pair's memory hears of every item, the report too.
     RecordKeeper kept(report);
     const bool remember = state_.memory && state_.memory->use.complete && SamePair(*state_.memory, local, remote);
@@ -299,14 +324,15 @@ SyncTally Runs::RunSync(MainState::Plan plan, bool unattended) {
         state_.memory->use.memory.Apply(kept.records);
         WritePairMemory(local, remote, state_.memory->use.memory);
     }
-    if (report) {
-        report->End(platform::CurrentLocalTime());
-        // A report that cannot be written costs the Sync nothing.
-        SaveReport(files_, ReportFolder(), *report);
-    }
+    report->End(platform::CurrentLocalTime());
+    // A report that cannot be written costs the Sync nothing but the word that says so.
+    bool saved = !settings_.usereport || SaveReport(files_, ReportFolder(), *report);
+    if (!settings_.usereport) PruneReports(files_, ReportFolder());
+    state_.lastSyncNotUndoable = report->JournalFailed();
+    unwritten = UnwrittenText(*report, saved);
     host_.ListsChanged();
     SyncTally shown = state_.phases.LoadRunActive() ? runTally_ += tally : tally;
-    host_.SetStatus(0, WithNotice(SyncResultText(shown), plan.passedOver));
+    host_.SetStatus(0, WithNotice(WithNotice(SyncResultText(shown), unwritten), plan.passedOver));
     host_.EnableButton(Button::Sync, false);
     // Started for one pair by the shell extension: the program ends once this Sync has returned.
     if (state_.firstArgument == "-wiz") RequestClose(CloseBy::WizardSync);
@@ -325,7 +351,8 @@ void Runs::NothingToSync() {
 }
 
 bool Runs::Undoable() {
-    return !platform::SessionLock::HeldElsewhere() && UndoableReport(files_, ReportFolder()).has_value();
+    return !state_.lastSyncNotUndoable && !platform::SessionLock::HeldElsewhere() &&
+           UndoableJournal(files_, ReportFolder()).has_value();
 }
 
 void Runs::NothingToUndo() {
@@ -340,14 +367,11 @@ std::optional<engine::UndoCounts> Runs::UndoLastSync(bool ask) {
         host_.SetStatus(0, kUndoBusy);
         return std::nullopt;
     }
-    std::optional<std::string> reportPath = UndoableReport(files_, ReportFolder());
-    std::string text;
-    if (!reportPath || platform::ReadWholeFile(JournalPath(*reportPath), text) != platform::ReadStatus::Ok)
-        return std::nullopt;
-    std::optional<Journal> journal = ParseJournal(text);
+    if (state_.lastSyncNotUndoable) return std::nullopt;
+    std::optional<std::string> journalPath = UndoableJournal(files_, ReportFolder());
+    std::optional<Journal> journal = journalPath ? ReadJournal(*journalPath) : std::nullopt;
     if (!journal) return std::nullopt;
-    if (ask && !host_.Ask("Undo Last Sync", UndoQuestion(journal->startedLocal, journal->pairs, settings_.userecycle)))
-        return std::nullopt;
+    if (ask && !host_.Ask("Undo Last Sync", UndoQuestion(journal->startedLocal, journal->pairs))) return std::nullopt;
     RunPhases::Scope phase(state_.phases, Phase::Undo);
     OnError restore([this] { EndRun(); });
     host_.EnableButton(Button::Exit, false);
@@ -356,13 +380,23 @@ std::optional<engine::UndoCounts> Runs::UndoLastSync(bool ask) {
     host_.ShowButton(Button::Options, false);
     host_.SetStatus(0, "");
     host_.Repaint();
-    UndoReport report(platform::CurrentLocalTime(), journal->startedLocal);
+    // What the Sync left half done, were it cut off, is finished first: its journal then tells all there is
+    // to reverse.
+    std::vector<std::string> roots;
+    for (const engine::PairRecords& pair : journal->pairs) roots.insert(roots.end(), {pair.first, pair.second});
+    if (!journal->open.empty()) {
+        SettleOpenWork(files_, ReportFolder(), roots);
+        if (std::optional<Journal> settled = ReadJournal(*journalPath)) journal = std::move(settled);
+    }
+    UndoReport report(platform::CurrentLocalTime(), journal->startedLocal, ReportFolder());
     auto save = [&] {
         report.End(platform::CurrentLocalTime());
         if (settings_.usereport) SaveUndoReport(files_, ReportFolder(), report);
     };
-    // Nobody to ask at "-undo": what the Recycle Bin cannot take stays, as in an automatic Sync.
-    const engine::SyncOptions options{settings_.userecycle ? &platform::SystemRecycleBin() : nullptr, nullptr, !ask};
+    // What the Sync put in the Recycle Bin comes back from it, and what the undo removes goes there
+    // wherever one serves, with the option on or off. Nobody to ask at "-undo": what the bin cannot take
+    // stays, as in an automatic Sync.
+    const engine::SyncOptions options{&platform::SystemRecycleBin(), nullptr, !ask};
     // What a pair's memory says of that Sync is no longer so once any item is back: a file it copied and
     // the undo removed would look deleted on one side and be deleted on the other. The pair starts afresh.
     for (const engine::PairRecords& pair : journal->pairs) ForgetPairMemory(pair.first, pair.second);
@@ -378,7 +412,7 @@ std::optional<engine::UndoCounts> Runs::UndoLastSync(bool ask) {
     // Sync undoable: a second one puts back the rest, and finds what is back already back.
     const bool stopped = state_.stopRequested;
     if (stopped) report.Note("Stopped before its end: File > Undo Last Sync puts back the rest");
-    else MarkUndone(*reportPath);
+    else MarkUndone(*journalPath);
     save();
     // Whatever plan a Load made is stale now: the folders have changed under it.
     host_.EnableButton(Button::Sync, false);

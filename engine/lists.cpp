@@ -30,7 +30,6 @@ constexpr size_t kFirstBlockSize = 4096, kLargestBlockSize = 1 << 20;
 void ItemList::Clear() {
     records_.clear();
     blocks_.clear();
-    workFiles_.clear();
     placed_ = 0;
 }
 

@@ -42,11 +42,6 @@ public:
     bool empty() const { return records_.empty(); }
     ItemEntry operator[](size_t i) const;
     std::string Text(size_t i) const { return std::string(Caption(i)); }
-    // The work files of cut-off Syncs that the scan passed over (relative paths, rare): half copies and
-    // old contents on their way to the Recycle Bin, so a Sync can finish them without reading the
-    // folders again.
-    void NoteWorkFile(std::string_view path) { workFiles_.emplace_back(path); }
-    const std::vector<std::string>& WorkFiles() const { return workFiles_; }
 
     std::string_view Caption(size_t i) const { return CaptionOf(At(i)); }
     std::string_view PathAsFound(size_t i) const {
@@ -84,7 +79,6 @@ private:
     mutable std::vector<Record> records_;
     mutable size_t placed_ = 0;  // records_ from here on still wait for their sorted place
     std::vector<std::string> blocks_;  // addressed by index, so a block may move
-    std::vector<std::string> workFiles_;
     bool sorted_ = false;
 };
 

@@ -109,7 +109,8 @@ bool Holds(const std::vector<std::string>& keys, std::string_view part) {
 class Scanner {
 public:
     Scanner(platform::FileOps& files, const ScanOptions& options, ItemList& list, ByteCount& itemTotal)
-        : files_(files), filter_(options), subfolders_(options.useSubfolders), list_(list), total_(itemTotal) {}
+        : files_(files), filter_(options), subfolders_(options.useSubfolders), workFiles_(options.workFiles.get()),
+          list_(list), total_(itemTotal) {}
 
     // folder ends with a backslash; prefix is its path below the root, with a trailing backslash
     // unless it is the root itself.
@@ -132,8 +133,8 @@ public:
                 // the pair (or repeats it), so it is neither entered nor planned.
                 if (e.link) ++passedOver_.links;
                 else Walk(folder + e.name + "\\", path + "\\");
-            } else if (platform::WorkFileKind(e.name) != platform::WorkFile::None) {
-                list_.NoteWorkFile(path);
+            } else if (IsWorkFile(folder, e.name)) {
+                return;
             } else if (filter_.Passes(e.name)) {
                 AddScannedItem(list_, total_, path, false, platform::PackFileTime(e.lastWrite), e.lastWrite, e.size);
             }
@@ -143,9 +144,15 @@ public:
     const PassedOver& Passed() const { return passedOver_; }
 
 private:
+    bool IsWorkFile(const std::string& folder, const std::string& name) const {
+        return workFiles_ && platform::WorkFileKind(name) != platform::WorkFile::None &&
+               workFiles_->contains(NameKey(folder + name));
+    }
+
     platform::FileOps& files_;
     ItemFilter filter_;
     bool subfolders_;
+    const std::unordered_set<std::string>* workFiles_;
     ItemList& list_;
     ByteCount& total_;
     PassedOver passedOver_;
@@ -155,7 +162,7 @@ private:
 
 ScanOptions ScanOptionsFrom(const settings::Settings& settings) {
     return ScanOptions{settings.usesubs, settings.filterMode, settings.excludedExts, settings.excludedNames,
-                       settings.onlyExts};
+                       settings.onlyExts, {}};
 }
 
 NameParts SplitName(std::string_view name) {

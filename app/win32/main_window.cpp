@@ -543,9 +543,9 @@ void TfMirv95::PumpNow() {
     ui::ProcessPendingMessages(hwnd());
 }
 
-bool TfMirv95::AskYesNo(std::string_view text) { return prompter().AskYesNo(hwnd(), text); }
-
-bool TfMirv95::AskToDeleteForGood(std::string_view text) { return prompter().AskYesNoDefaultNo(hwnd(), text); }
+bool TfMirv95::AskYesNo(std::string_view text, Default preferred) {
+    return prompter().AskYesNo(hwnd(), text, preferred == Default::No);
+}
 
 void TfMirv95::Warn(std::string_view text) { prompter().Warn(hwnd(), text); }
 

@@ -395,10 +395,10 @@ TEST_F(MidRun, AnotherCopyOfTheProgramNeverWorksBesideASyncOrUndoesItMidWay) {
     // Its journal has no end and nobody holds the session: what the journal lists is undone. (A half copy
     // the cut left waits under its work name for the next Sync into its folder.)
     ASSERT_TRUE(UndoOffered());
-    std::optional<std::string> killed = app::UndoableReport(platform::SystemFileOps(), app::ReportFolder());
+    std::optional<std::string> killed = app::UndoableJournal(platform::SystemFileOps(), app::ReportFolder());
     ASSERT_TRUE(killed);
     std::string text;
-    ASSERT_EQ(platform::ReadWholeFile(app::JournalPath(*killed), text), platform::ReadStatus::Ok);
+    ASSERT_EQ(platform::ReadWholeFile(*killed, text), platform::ReadStatus::Ok);
     std::optional<app::Journal> journal = app::ParseJournal(text);
     ASSERT_TRUE(journal && journal->ended == 0 && journal->pairs.size() == 1);
     std::vector<std::string> copied;

@@ -1,6 +1,9 @@
 // File > Undo Last Sync in the real window, over real folders and the real Recycle Bin.
 #include "tests/gui/gui_fixture.h"
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
 
@@ -179,6 +182,9 @@ public:
     bool CanReplace(std::string_view path) override { return Check(path).CanReplace(path); }
     bool Rename(std::string_view from, std::string_view to) override { return Check(to).Rename(from, to); }
     bool RemoveFile(std::string_view path) override { return Check(path).RemoveFile(path); }
+    bool Link(std::string_view existing, std::string_view name) override { return Check(name).Link(existing, name); }
+    bool RemoveName(std::string_view path) override { return Check(path).RemoveName(path); }
+    std::optional<platform::FileIdentity> Identity(std::string_view path) override { return Check(path).Identity(path); }
     bool CreateFolder(std::string_view path) override { return Check(path).CreateFolder(path); }
     bool RemoveFolder(std::string_view path) override { return Check(path).RemoveFolder(path); }
     bool SetArchiveOnly(std::string_view path) override { return Check(path).SetArchiveOnly(path); }
@@ -241,8 +247,54 @@ TEST_F(Undo, EnterNeverDeletesForGood) {
         PostMessageW(to, WM_KEYDOWN, VK_RETURN, 0);
         PostMessageW(to, WM_KEYUP, VK_RETURN, 0);
     });
-    EXPECT_FALSE(boxes.AskYesNoDefaultNo(nullptr, "The Recycle Bin cannot take 2 items on C:. Delete them for good?"));
+    EXPECT_FALSE(boxes.AskYesNo(nullptr, "The Recycle Bin cannot take 2 items on C:. Delete them for good?", true));
     EXPECT_TRUE(pressed);
+}
+
+TEST_F(Undo, AJournalThatCannotBeWrittenIsToldAtOnceAndNoOlderSyncIsUndoneInItsPlace) {
+    first.Write("a.txt", "synced first");
+    Start();
+    Show();
+    Click(ids::bLoad);
+    Click(ids::bSync);
+    ASSERT_TRUE(UndoOffered());
+    // The folder of the journals turns into a file: nothing can be written there.
+    namespace fs = std::filesystem;
+    const fs::path reports = fs::path(app::ReportFolder());  // ASCII in the test prefix
+    const fs::path away = reports.parent_path() / "Reports.away";
+    fs::rename(reports, away);
+    { std::ofstream(reports) << "not a folder"; }
+    first.Write("b.txt", "synced second");
+    Click(ids::bLoad);
+    std::vector<std::string> shown;
+    {
+        Script script([&] { shown.push_back(main().PanelText(app::kPanelMessage)); });
+        Click(ids::bSync);
+    }
+    fs::remove(reports);
+    fs::rename(away, reports);
+    EXPECT_TRUE(second.Exists("b.txt"));  // the Sync goes on
+    const std::string told = "the journal cannot be written: this Sync cannot be undone";
+    EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [&](const std::string& t) { return t.find(told) != std::string::npos; }));
+    EXPECT_NE(main().PanelText(app::kPanelMessage).find(told), std::string::npos);
+    EXPECT_FALSE(UndoOffered());
+    Menu(ids::UndoLastSync1);
+    EXPECT_TRUE(second.Exists("a.txt"));
+}
+
+TEST_F(Undo, WithTheMemoryOnEveryStepIsJournaledBeforeItIsDone) {
+    first.Write("a.txt", "newer");
+    second.Write("a.txt", "older");
+    second.Age("a.txt", 2);
+    SetValue("usememory", "true");
+    Start();
+    Click(ids::bLoad);
+    Click(ids::bSync);
+    auto journal = app::UndoableJournal(platform::SystemFileOps(), app::ReportFolder());
+    ASSERT_TRUE(journal);
+    std::string text;
+    ASSERT_EQ(platform::ReadWholeFile(*journal, text), platform::ReadStatus::Ok);
+    EXPECT_NE(text.find("intent\t1\treplace\t2\t"), std::string::npos) << text;
 }
 
 }  // namespace
