@@ -67,13 +67,14 @@ bool Swap(platform::FileOps& files, const std::string& temporary, std::string_vi
 }  // namespace
 
 bool CopyItemFile(platform::FileOps& files, std::string_view source, std::string_view destination,
-                  const std::function<bool()>& mayReplace, CopyPlacement* placement) {
+                  const std::function<bool()>& mayReplace, CopyPlacement* placement,
+                  const platform::CopyProgress& progress) {
     std::string temporary = std::string(FolderPart(destination)) + platform::TemporaryCopyName();
     auto place = [&] {
         if (!placement || placement->aside.empty() || !files.Find(destination)) return files.MoveReplacing(temporary, destination);
         return Swap(files, temporary, destination, *placement);
     };
-    if (files.CopyToFile(source, temporary) && (!mayReplace || mayReplace()) && place()) return true;
+    if (files.CopyToFile(source, temporary, progress) && (!mayReplace || mayReplace()) && place()) return true;
     if (placement && placement->error.empty()) placement->error = platform::LastErrorText();
     // The copy may carry a read-only attribute from its source.
     files.SetArchiveOnly(temporary);

@@ -47,13 +47,15 @@ void CreateFolderChain(platform::FileOps& files, std::string_view path, std::vec
 // in the swap that gives the destination its new content (the new file keeps the source's attributes).
 // A swap that fails half-way puts the old content back, so the name never stands empty. placement
 // receives whether the old content stands aside now, and the system's words when the copy fails.
+// progress, when given, hears from a long copy between its pieces and may stop it (the copy fails).
 struct CopyPlacement {
     std::string aside;
     bool swapped = false;
     std::string error;
 };
 bool CopyItemFile(platform::FileOps& files, std::string_view source, std::string_view destination,
-                  const std::function<bool()>& mayReplace = {}, CopyPlacement* placement = nullptr);
+                  const std::function<bool()>& mayReplace = {}, CopyPlacement* placement = nullptr,
+                  const platform::CopyProgress& progress = {});
 
 // What the Load saw of one side, and which of its folders a Sync has tidied. A Sync writes over or
 // deletes a file only while it is as the Load saw it: content written there since (or a file that has

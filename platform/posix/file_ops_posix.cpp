@@ -4,9 +4,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 
+#include "platform/copy_pace.h"
 #include "platform/file_ops.h"
 #include "platform/posix/posix_path.h"
 
@@ -56,23 +58,39 @@ private:
     int fd_;
 };
 
-bool CopyBytes(int from, int to, std::int64_t size) {
-    // The kernel copies without passing the data through us where the file systems allow it; the
-    // loop below copies whatever it left (all of it where it cannot, or a file grown meanwhile).
-    for (std::int64_t left = size; left > 0;) {
-        ssize_t n = copy_file_range(from, nullptr, to, nullptr, static_cast<size_t>(left), 0);
-        if (n <= 0) break;
-        left -= n;
-    }
-    auto buffer = std::make_unique<char[]>(1 << 18);
-    for (;;) {
-        ssize_t got = ::read(from, buffer.get(), 1 << 18);
-        if (got < 0) return false;
-        if (got == 0) return true;
-        for (ssize_t put = 0; put < got;) {
-            ssize_t n = ::write(to, buffer.get() + put, static_cast<size_t>(got - put));
-            if (n <= 0) return false;
-            put += n;
+// Copies in pieces, telling progress between them. The kernel copies without passing the data
+// through us where the file systems allow it; read and write take over where it cannot (or for
+// whatever it left), and show the error where it failed.
+bool CopyBytes(int from, int to, std::int64_t size, const CopyProgress& progress) {
+    CopyPace pace;
+    std::unique_ptr<char[]> buffer;
+    bool kernel = true;
+    for (std::int64_t copied = 0;;) {
+        auto start = std::chrono::steady_clock::now();
+        ssize_t n = 0;
+        if (kernel) {
+            n = copy_file_range(from, nullptr, to, nullptr, pace.Piece(), 0);
+            if (n == 0 && copied >= size) return true;
+            if (n <= 0) {
+                kernel = false;
+                continue;
+            }
+        } else {
+            if (!buffer) buffer = std::make_unique_for_overwrite<char[]>(CopyPace::kLargest);
+            n = ::read(from, buffer.get(), pace.Piece());
+            if (n < 0) return false;
+            if (n == 0) return true;
+            for (ssize_t put = 0; put < n;) {
+                ssize_t written = ::write(to, buffer.get() + put, static_cast<size_t>(n - put));
+                if (written <= 0) return false;
+                put += written;
+            }
+        }
+        copied += n;
+        pace.Took(std::chrono::steady_clock::now() - start);
+        if (progress && copied < size && !progress(copied, size)) {
+            errno = ECANCELED;
+            return false;
         }
     }
 }
@@ -115,14 +133,14 @@ public:
         return info;
     }
 
-    bool CopyToFile(std::string_view source, std::string_view target) override {
+    bool CopyToFile(std::string_view source, std::string_view target, const CopyProgress& progress) override {
         Descriptor from(::open(PosixPath(source).c_str(), O_RDONLY | O_CLOEXEC));
         struct stat st {};
         if (from.get() < 0 || fstat(from.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
         Descriptor to(::open(PosixPath(target).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
         if (to.get() < 0) return false;
         const timespec times[2] = {st.st_atim, st.st_mtim};
-        return CopyBytes(from.get(), to.get(), static_cast<std::int64_t>(st.st_size)) &&
+        return CopyBytes(from.get(), to.get(), static_cast<std::int64_t>(st.st_size), progress) &&
                futimens(to.get(), times) == 0 && fchmod(to.get(), st.st_mode & 07777) == 0 && to.Close();
     }
 

@@ -1,5 +1,10 @@
 #include <windows.h>
 
+#include <algorithm>
+#include <chrono>
+#include <memory>
+
+#include "platform/copy_pace.h"
 #include "platform/file_ops.h"
 #include "platform/win32/folder_link.h"
 #include "platform/win32/scoped_handle.h"
@@ -28,6 +33,30 @@ void Fill(FileInfo& info, const WIN32_FIND_DATAW& data) {
 bool IsDotName(const wchar_t* name) { return name[0] == L'.' && (!name[1] || (name[1] == L'.' && !name[2])); }
 
 DWORD Attributes(std::string_view path) { return GetFileAttributesW(LongPath(path).c_str()); }
+
+// Copies in pieces, telling progress between them; the buffer holds one piece at most.
+bool CopyBytes(HANDLE from, HANDLE to, std::int64_t size, const CopyProgress& progress) {
+    auto held = static_cast<DWORD>(std::clamp<std::int64_t>(size, CopyPace::kSmallest, CopyPace::kLargest));
+    auto buffer = std::make_unique_for_overwrite<char[]>(held);
+    CopyPace pace;
+    for (std::int64_t copied = 0;;) {
+        auto start = std::chrono::steady_clock::now();
+        DWORD got = 0, put = 0;
+        if (!ReadFile(from, buffer.get(), std::min(held, static_cast<DWORD>(pace.Piece())), &got, nullptr)) return false;
+        if (got == 0) return true;
+        if (!WriteFile(to, buffer.get(), got, &put, nullptr)) return false;
+        if (put != got) {
+            SetLastError(ERROR_WRITE_FAULT);
+            return false;
+        }
+        copied += got;
+        pace.Took(std::chrono::steady_clock::now() - start);
+        if (progress && copied < size && !progress(copied, size)) {
+            SetLastError(ERROR_CANCELLED);
+            return false;
+        }
+    }
+}
 
 class Win32FileOps final : public FileOps {
 public:
@@ -67,9 +96,31 @@ public:
         return std::nullopt;
     }
 
-    bool CopyToFile(std::string_view source, std::string_view target) override {
-        // CopyFileW gives the copy the source's attributes and last-write time.
-        return CopyFileW(LongPath(source).c_str(), LongPath(target).c_str(), FALSE) != 0;
+    bool CopyToFile(std::string_view source, std::string_view target, const CopyProgress& progress) override {
+        // A loop of our own rather than CopyFileW, which copies a file in one call, or CopyFileExW,
+        // whose progress routine Wine never calls: the window hears from a long copy between its
+        // pieces. Like CopyFileW it refuses a source another program writes to and gives the copy the
+        // source's attributes and last-write time.
+        ScopedFileHandle from(CreateFileW(LongPath(source).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!from.valid() || !GetFileInformationByHandle(from.get(), &info)) return false;
+        if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return false;
+        }
+        DWORD kept = info.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                              FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+        // Created read-only where the source is: the handle still writes.
+        ScopedFileHandle to(CreateFileW(LongPath(target).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        kept ? kept : FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!to.valid()) return false;
+        auto size = static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
+        if (!CopyBytes(from.get(), to.get(), size, progress) ||
+            !SetFileTime(to.get(), nullptr, nullptr, &info.ftLastWriteTime))
+            return false;
+        // A share may report a delayed write error only here.
+        return CloseHandle(to.release()) != 0;
     }
 
     bool MoveReplacing(std::string_view from, std::string_view to) override {

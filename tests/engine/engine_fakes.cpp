@@ -2,12 +2,33 @@
 
 #include "platform/file_system.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <cerrno>
+#endif
+
 namespace engine_testing {
 
-bool FaultyFileOps::CopyToFile(std::string_view source, std::string_view target) {
+bool FaultyFileOps::CopyToFile(std::string_view source, std::string_view target,
+                               const platform::CopyProgress& progress) {
     log.push_back("copy " + std::string(target));
-    if (!breakCopy(source)) return real.CopyToFile(source, target);
-    platform::WriteWholeFile(target, "partial");
+    if (breakCopy(source)) {
+        platform::WriteWholeFile(target, "partial");
+        return false;
+    }
+    Fault fault = faultAtHalf(source);
+    if (fault == Fault::None) return real.CopyToFile(source, target, progress);
+    std::string bytes;
+    platform::ReadWholeFile(source, bytes);
+    auto half = static_cast<std::int64_t>(bytes.size() / 2);
+    platform::WriteWholeFile(target, std::string_view(bytes).substr(0, bytes.size() / 2));
+    bool goOn = !progress || progress(half, static_cast<std::int64_t>(bytes.size()));
+#ifdef _WIN32
+    SetLastError(!goOn ? ERROR_CANCELLED : fault == Fault::Read ? ERROR_CRC : ERROR_DISK_FULL);
+#else
+    errno = !goOn ? ECANCELED : fault == Fault::Read ? EIO : ENOSPC;
+#endif
     return false;
 }
 

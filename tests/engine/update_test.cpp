@@ -188,6 +188,37 @@ TEST_F(UpdateTest, VanishedSourceFailsSilentlyForAddsAndIsReportedForUpdates) {
     EXPECT_FALSE(HasTemporaryFiles(local));
 }
 
+TEST_F(UpdateTest, AStopInsideALongCopyLeavesTheDestinationAsItWas) {
+    const std::string big(6 * 1024 * 1024, 'n');
+    for (bool update : {false, true}) {
+        SCOPED_TRACE(update ? "an update" : "an addition");
+        // big.bin comes first into the First Folder; small.txt would follow into the Second.
+        TempFolder l, r;
+        r.Write("big.bin", big);
+        l.Write("small.txt", "newer");
+        if (update) {
+            l.Write("big.bin", "old");
+            MakeOlder(l, "big.bin");
+            r.Write("small.txt", "older");
+            MakeOlder(r, "small.txt");
+        }
+        engine::SyncLists plan = engine_testing::Load(l.Core(), r.Core());
+        RecordingView v;
+        v.stopAtMessageCall = 2;  // the first look between the pieces of big.bin
+        engine::StepCounts counts = engine::UpdateItems(files, plan, l.Core(), r.Core(), v);
+        EXPECT_EQ(counts.handled, 0);  // not done, and not failed: stopped
+        EXPECT_EQ(l.Exists("big.bin") ? l.Read("big.bin") : "absent", update ? "old" : "absent");
+        EXPECT_EQ(r.Read("small.txt"), update ? "older" : "");
+        EXPECT_TRUE(v.questions.empty());
+        EXPECT_FALSE(HasTemporaryFiles(l));
+        // The entry's step, then the bar back at the start of the entry and moved on by what was copied.
+        ASSERT_EQ(v.progress.size(), 2u);
+        EXPECT_EQ(v.progress[0], 50);
+        EXPECT_GT(v.progress[1], 0);
+        EXPECT_LT(v.progress[1], 50);
+    }
+}
+
 TEST_F(UpdateTest, PassOrderProgressAndStopInEachPass) {
     // Handled in this order: lFileAdd1 backward (a2, a1), rFileAdd1 (b), lUpdate1 (c), rUpdate1 (d).
     const std::vector<std::string> order = {"a2.txt", "a1.txt", "b.txt", "c.txt", "d.txt"};
