@@ -148,9 +148,9 @@ private:
         removal_.Tell(std::move(record));
     }
 
-    // Between the pieces of a long copy: pb1 moves on from the step before the entry by the share of
-    // it copied (the entry's own step, shown at its start, is where the bar ends up), the window lets
-    // its messages run, and a stop, a close or the session's end ends the copy.
+    // While a long copy runs: pb1 moves on from the step before the entry by the share of it copied
+    // (the entry's own step, shown at its start, is where the bar ends up), the window lets its
+    // messages run, and a stop, a close or the session's end ends the copy.
     platform::CopyProgress Progress() {
         return [this](std::int64_t copied, std::int64_t size) {
             double share = size > 0 ? std::min(1.0, static_cast<double>(copied) / static_cast<double>(size)) : 1.0;

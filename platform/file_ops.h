@@ -48,8 +48,8 @@ public:
     virtual std::optional<FileInfo> Find(std::string_view path) = 0;
     // Writes target, replacing a file of that name, with source's contents, last-write time and
     // attributes. A failure may leave target partly written; the caller removes it. progress, when
-    // given, is told between the pieces of a file larger than one piece (see CopyPace); its false
-    // stops the copy, which then fails.
+    // given, is told how far the copy of a large file has come every few milliseconds, on the calling
+    // thread (see CopyInPieces); its false stops the copy, which then fails.
     virtual bool CopyToFile(std::string_view source, std::string_view target, const CopyProgress& progress) = 0;
     // Puts from in the place of to in one step. Fails, leaving both as they were, when to is read-only
     // (or, on Windows, hidden).

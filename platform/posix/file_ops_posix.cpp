@@ -3,12 +3,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <memory>
 
-#include "platform/copy_pace.h"
+#include "platform/copy_in_pieces.h"
 #include "platform/file_ops.h"
 #include "platform/posix/posix_path.h"
 
@@ -58,41 +58,38 @@ private:
     int fd_;
 };
 
-// Copies in pieces, telling progress between them. The kernel copies without passing the data
-// through us where the file systems allow it; read and write take over where it cannot (or for
-// whatever it left), and show the error where it failed.
+// The kernel copies without passing the data through us where the file systems allow it; read and
+// write take over where it cannot (or for whatever it left), and show the error where it failed.
 bool CopyBytes(int from, int to, std::int64_t size, const CopyProgress& progress) {
-    CopyPace pace;
     std::unique_ptr<char[]> buffer;
     bool kernel = true;
-    for (std::int64_t copied = 0;;) {
-        auto start = std::chrono::steady_clock::now();
-        ssize_t n = 0;
+    std::int64_t moved = 0;
+    int error = 0;
+    CopyEnd end = CopyInPieces(size, progress, [&](std::size_t piece) -> std::int64_t {
         if (kernel) {
-            n = copy_file_range(from, nullptr, to, nullptr, pace.Piece(), 0);
-            if (n == 0 && copied >= size) return true;
-            if (n <= 0) {
-                kernel = false;
-                continue;
+            ssize_t n = copy_file_range(from, nullptr, to, nullptr, piece, 0);
+            if (n > 0 || (n == 0 && moved >= size)) {
+                moved += n;
+                return n;
             }
-        } else {
-            if (!buffer) buffer = std::make_unique_for_overwrite<char[]>(CopyPace::kLargest);
-            n = ::read(from, buffer.get(), pace.Piece());
-            if (n < 0) return false;
-            if (n == 0) return true;
-            for (ssize_t put = 0; put < n;) {
-                ssize_t written = ::write(to, buffer.get() + put, static_cast<size_t>(n - put));
-                if (written <= 0) return false;
-                put += written;
+            kernel = false;
+        }
+        if (!buffer) buffer = std::make_unique_for_overwrite<char[]>(CopyPace::kLargest);
+        ssize_t got = ::read(from, buffer.get(), piece);
+        for (ssize_t put = 0; got > 0 && put < got;) {
+            ssize_t written = ::write(to, buffer.get() + put, static_cast<size_t>(got - put));
+            if (written <= 0) {
+                error = written < 0 ? errno : EIO;
+                return -1;
             }
+            put += written;
         }
-        copied += n;
-        pace.Took(std::chrono::steady_clock::now() - start);
-        if (progress && copied < size && !progress(copied, size)) {
-            errno = ECANCELED;
-            return false;
-        }
-    }
+        if (got < 0) error = errno;
+        moved += std::max<ssize_t>(got, 0);
+        return got;
+    });
+    if (end != CopyEnd::Done) errno = end == CopyEnd::Stopped ? ECANCELED : error;
+    return end == CopyEnd::Done;
 }
 
 class PosixFileOps final : public FileOps {

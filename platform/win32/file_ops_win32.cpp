@@ -1,10 +1,9 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <chrono>
 #include <memory>
 
-#include "platform/copy_pace.h"
+#include "platform/copy_in_pieces.h"
 #include "platform/file_ops.h"
 #include "platform/win32/folder_link.h"
 #include "platform/win32/scoped_handle.h"
@@ -34,28 +33,28 @@ bool IsDotName(const wchar_t* name) { return name[0] == L'.' && (!name[1] || (na
 
 DWORD Attributes(std::string_view path) { return GetFileAttributesW(LongPath(path).c_str()); }
 
-// Copies in pieces, telling progress between them; the buffer holds one piece at most.
 bool CopyBytes(HANDLE from, HANDLE to, std::int64_t size, const CopyProgress& progress) {
     auto held = static_cast<DWORD>(std::clamp<std::int64_t>(size, CopyPace::kSmallest, CopyPace::kLargest));
     auto buffer = std::make_unique_for_overwrite<char[]>(held);
-    CopyPace pace;
-    for (std::int64_t copied = 0;;) {
-        auto start = std::chrono::steady_clock::now();
+    DWORD error = 0;
+    CopyEnd end = CopyInPieces(size, progress, [&](std::size_t piece) -> std::int64_t {
         DWORD got = 0, put = 0;
-        if (!ReadFile(from, buffer.get(), std::min(held, static_cast<DWORD>(pace.Piece())), &got, nullptr)) return false;
-        if (got == 0) return true;
-        if (!WriteFile(to, buffer.get(), got, &put, nullptr)) return false;
+        if (!ReadFile(from, buffer.get(), std::min(held, static_cast<DWORD>(piece)), &got, nullptr)) {
+            error = GetLastError();
+            return -1;
+        }
+        if (got > 0 && !WriteFile(to, buffer.get(), got, &put, nullptr)) {
+            error = GetLastError();
+            return -1;
+        }
         if (put != got) {
-            SetLastError(ERROR_WRITE_FAULT);
-            return false;
+            error = ERROR_WRITE_FAULT;
+            return -1;
         }
-        copied += got;
-        pace.Took(std::chrono::steady_clock::now() - start);
-        if (progress && copied < size && !progress(copied, size)) {
-            SetLastError(ERROR_CANCELLED);
-            return false;
-        }
-    }
+        return got;
+    });
+    if (end != CopyEnd::Done) SetLastError(end == CopyEnd::Stopped ? ERROR_CANCELLED : error);
+    return end == CopyEnd::Done;
 }
 
 class Win32FileOps final : public FileOps {
@@ -111,9 +110,15 @@ public:
         }
         DWORD kept = info.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                               FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
-        // Created read-only where the source is: the handle still writes.
-        ScopedFileHandle to(CreateFileW(LongPath(target).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        kept ? kept : FILE_ATTRIBUTE_NORMAL, nullptr));
+        // Created read-only where the source is: the handle still writes. A fresh file where the name is
+        // free: Linux's ext4 (under Wine) writes a file emptied on opening out to the disk when it is
+        // closed, which held the window for most of a second after a large copy.
+        auto create = [&](DWORD how) {
+            return ScopedFileHandle(CreateFileW(LongPath(target).c_str(), GENERIC_WRITE, 0, nullptr, how,
+                                                kept ? kept : FILE_ATTRIBUTE_NORMAL, nullptr));
+        };
+        ScopedFileHandle to = create(CREATE_NEW);
+        if (!to.valid() && GetLastError() == ERROR_FILE_EXISTS) to = create(CREATE_ALWAYS);
         if (!to.valid()) return false;
         auto size = static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
         if (!CopyBytes(from.get(), to.get(), size, progress) ||

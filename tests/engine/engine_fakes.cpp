@@ -17,17 +17,17 @@ bool FaultyFileOps::CopyToFile(std::string_view source, std::string_view target,
         platform::WriteWholeFile(target, "partial");
         return false;
     }
-    Fault fault = faultAtHalf(source);
-    if (fault == Fault::None) return real.CopyToFile(source, target, progress);
+    Copy how = copyOf(source);
+    if (how == Copy::Real) return real.CopyToFile(source, target, progress);
     std::string bytes;
     platform::ReadWholeFile(source, bytes);
-    auto half = static_cast<std::int64_t>(bytes.size() / 2);
     platform::WriteWholeFile(target, std::string_view(bytes).substr(0, bytes.size() / 2));
-    bool goOn = !progress || progress(half, static_cast<std::int64_t>(bytes.size()));
+    bool goOn = !progress || progress(static_cast<std::int64_t>(bytes.size() / 2), static_cast<std::int64_t>(bytes.size()));
+    if (goOn && how == Copy::Halves) return real.CopyToFile(source, target, {});
 #ifdef _WIN32
-    SetLastError(!goOn ? ERROR_CANCELLED : fault == Fault::Read ? ERROR_CRC : ERROR_DISK_FULL);
+    SetLastError(!goOn ? ERROR_CANCELLED : how == Copy::ReadError ? ERROR_CRC : ERROR_DISK_FULL);
 #else
-    errno = !goOn ? ECANCELED : fault == Fault::Read ? EIO : ENOSPC;
+    errno = !goOn ? ECANCELED : how == Copy::ReadError ? EIO : ENOSPC;
 #endif
     return false;
 }

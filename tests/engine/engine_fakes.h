@@ -55,10 +55,10 @@ public:
     platform::FileOps& real = platform::SystemFileOps();
     // A copy that writes part of the file and then fails.
     std::function<bool(std::string_view source)> breakCopy = [](std::string_view) { return false; };
-    // A copy that fails half-way through the file, as a bad sector or a full disk makes it: the first
-    // half written, progress told, then the system's error for that fault.
-    enum class Fault { None, Read, Write };
-    std::function<Fault(std::string_view source)> faultAtHalf = [](std::string_view) { return Fault::None; };
+    // How a copy goes: as the disk makes it, or in two halves with progress told between them, and
+    // then whole, or failing as a bad sector or a full disk makes a copy fail (with the system's error).
+    enum class Copy { Real, Halves, ReadError, DiskFull };
+    std::function<Copy(std::string_view source)> copyOf = [](std::string_view) { return Copy::Real; };
     std::function<bool(std::string_view to)> breakReplace = [](std::string_view) { return false; };
     std::function<bool(std::string_view path)> breakRemove = [](std::string_view) { return false; };
     std::function<bool(std::string_view to)> breakRename = [](std::string_view) { return false; };

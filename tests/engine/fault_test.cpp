@@ -99,9 +99,9 @@ TEST_F(Faults, DiskFullDuringACopyKeepsTheDestinationWhole) {
 // A bad sector or a full disk half-way through a file: that entry fails alone (an update with the
 // question and its warning), the destination keeps its old content, the next entry is copied.
 TEST_F(Faults, AFileFailingHalfWayFailsAloneAndKeepsTheOldContent) {
-    using Fault = FaultyFileOps::Fault;
-    for (Fault fault : {Fault::Read, Fault::Write}) {
-        SCOPED_TRACE(fault == Fault::Read ? "read error" : "disk full");
+    using Copy = FaultyFileOps::Copy;
+    for (Copy fault : {Copy::ReadError, Copy::DiskFull}) {
+        SCOPED_TRACE(fault == Copy::ReadError ? "read error" : "disk full");
         TempFolder l, r;
         r.Write("a.txt", "remote, newer and longer");  // update, fails
         l.Write("a.txt", "local, older");
@@ -112,8 +112,8 @@ TEST_F(Faults, AFileFailingHalfWayFailsAloneAndKeepsTheOldContent) {
         r.Write("c.txt", "c");  // addition, fails
         r.Write("d.txt", "d");  // addition after it (the add list is walked backward)
         engine::SyncLists plan = engine_testing::Load(l.Core(), r.Core());
-        files.faultAtHalf = [&](std::string_view source) {
-            return source.ends_with("a.txt") || source.ends_with("c.txt") ? fault : Fault::None;
+        files.copyOf = [&](std::string_view source) {
+            return source.ends_with("a.txt") || source.ends_with("c.txt") ? fault : Copy::Real;
         };
         engine_testing::RecordingLog log;
         RecordingView v;

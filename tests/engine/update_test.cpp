@@ -189,12 +189,11 @@ TEST_F(UpdateTest, VanishedSourceFailsSilentlyForAddsAndIsReportedForUpdates) {
 }
 
 TEST_F(UpdateTest, AStopInsideALongCopyLeavesTheDestinationAsItWas) {
-    const std::string big(6 * 1024 * 1024, 'n');
     for (bool update : {false, true}) {
         SCOPED_TRACE(update ? "an update" : "an addition");
         // big.bin comes first into the First Folder; small.txt would follow into the Second.
         TempFolder l, r;
-        r.Write("big.bin", big);
+        r.Write("big.bin", "new content.");
         l.Write("small.txt", "newer");
         if (update) {
             l.Write("big.bin", "old");
@@ -203,19 +202,27 @@ TEST_F(UpdateTest, AStopInsideALongCopyLeavesTheDestinationAsItWas) {
             MakeOlder(r, "small.txt");
         }
         engine::SyncLists plan = engine_testing::Load(l.Core(), r.Core());
-        RecordingView v;
-        v.stopAtMessageCall = 2;  // the first look between the pieces of big.bin
-        engine::StepCounts counts = engine::UpdateItems(files, plan, l.Core(), r.Core(), v);
-        EXPECT_EQ(counts.handled, 0);  // not done, and not failed: stopped
-        EXPECT_EQ(l.Exists("big.bin") ? l.Read("big.bin") : "absent", update ? "old" : "absent");
-        EXPECT_EQ(r.Read("small.txt"), update ? "older" : "");
-        EXPECT_TRUE(v.questions.empty());
-        EXPECT_FALSE(HasTemporaryFiles(l));
-        // The entry's step, then the bar back at the start of the entry and moved on by what was copied.
-        ASSERT_EQ(v.progress.size(), 2u);
-        EXPECT_EQ(v.progress[0], 50);
-        EXPECT_GT(v.progress[1], 0);
-        EXPECT_LT(v.progress[1], 50);
+        for (bool stop : {true, false}) {  // stopped, then once more to the end
+            RecordingView v;
+            v.stopAtMessageCall = stop ? 2 : 0;  // 2: the look at the messages half-way through big.bin
+            FaultyFileOps f;
+            f.copyOf = [](std::string_view source) {
+                return source.ends_with("big.bin") ? FaultyFileOps::Copy::Halves : FaultyFileOps::Copy::Real;
+            };
+            engine::StepCounts counts = engine::UpdateItems(f, plan, l.Core(), r.Core(), v);
+            // The entry's step, then the bar back at the step before and moved on by half the entry.
+            EXPECT_EQ(v.progress, (stop ? std::vector<int>{50, 25} : std::vector<int>{50, 25, 100}));
+            if (!stop) {
+                EXPECT_EQ(counts.handled, 2);
+                EXPECT_EQ(l.Read("big.bin"), "new content.");
+                continue;
+            }
+            EXPECT_EQ(counts.handled, 0);  // not done, and not failed: stopped
+            EXPECT_EQ(l.Exists("big.bin") ? l.Read("big.bin") : "absent", update ? "old" : "absent");
+            EXPECT_EQ(r.Read("small.txt"), update ? "older" : "");
+            EXPECT_TRUE(v.questions.empty());
+            EXPECT_FALSE(HasTemporaryFiles(l));
+        }
     }
 }
 
