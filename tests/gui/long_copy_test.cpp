@@ -96,27 +96,48 @@ TEST_F(LongCopy, TheWindowAnswersAndItsBarMovesDuringTheFile) {
     EXPECT_GE(watcher.rises(), 5);
 }
 
-TEST_F(LongCopy, AStopInsideTheFileEndsTheRunAtOnceAndLeavesNoCopy) {
-    SetValue("autodortdata", "true");
-    Start();
-    std::atomic<Clock::rep> clicked{0};
-    HWND window = main().hwnd(), stop = Control(ids::bStop);
-    // Clicked once the bar is well into the file: the Sync's own step showed 100 at its start.
-    Watcher watcher(window, Control(ids::pb1), [&](int position) {
-        if (position < 20 || position > 80) return false;
-        clicked = Clock::now().time_since_epoch().count();
-        PostMessageW(window, WM_COMMAND, MAKEWPARAM(ids::bStop, BN_CLICKED), reinterpret_cast<LPARAM>(stop));
-        return true;
-    });
-    Click(ids::bLoad);
-    auto ended = Clock::now();
-    watcher.Stop();
-    ASSERT_NE(clicked.load(), 0) << "the bar never showed the middle of the file";
-    EXPECT_LT(ended - Clock::time_point(Clock::duration(clicked.load())), std::chrono::milliseconds(200));
-    EXPECT_EQ(main().PanelText(app::kPanelMessage), "Sync stopped: 1 item not done");
-    EXPECT_FALSE(CopyLeftInSecond());
-    EXPECT_TRUE(Visible(ids::bLoad));  // the run has ended
-    EXPECT_FALSE(Visible(ids::bStop));
+// Stop where it is shown (a Load run syncing at once), and where a Sync from the button has none, the
+// close box and log-off: each acts inside the file as between files.
+TEST_F(LongCopy, AStopACloseOrLogOffInsideTheFileEndTheRunAtOnceAndLeaveNoCopy) {
+    const struct {
+        const char* name;
+        bool loadRun;
+        UINT message;
+        WPARAM wParam;
+    } cases[] = {
+        {"Stop in a Load run", true, WM_COMMAND, MAKEWPARAM(ids::bStop, BN_CLICKED)},
+        {"the close box during a Sync", false, WM_CLOSE, 0},
+        {"log-off during a Sync", false, WM_QUERYENDSESSION, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetValue("autodortdata", c.loadRun ? "true" : "false");
+        Start();
+        HWND window = main().hwnd();
+        if (!c.loadRun) Click(ids::bLoad);
+        std::atomic<Clock::rep> sent{0};
+        // Sent once the bar is well into the file: the Sync's own step showed 100 at its start.
+        Watcher watcher(window, Control(ids::pb1), [&](int position) {
+            if (position < 20 || position > 80) return false;
+            sent = Clock::now().time_since_epoch().count();
+            PostMessageW(window, c.message, c.wParam, c.loadRun ? reinterpret_cast<LPARAM>(Control(ids::bStop)) : 0);
+            return true;
+        });
+        Click(c.loadRun ? ids::bLoad : ids::bSync);
+        auto ended = Clock::now();
+        watcher.Stop();
+        Pump();  // a closed window's quit message
+        ASSERT_NE(sent.load(), 0) << "the bar never showed the middle of the file";
+        EXPECT_LT(ended - Clock::time_point(Clock::duration(sent.load())), std::chrono::milliseconds(200));
+        EXPECT_FALSE(CopyLeftInSecond());
+        if (c.loadRun) {
+            EXPECT_EQ(main().PanelText(app::kPanelMessage), "Sync stopped: 1 item not done");
+            EXPECT_TRUE(Visible(ids::bLoad));  // the run has ended
+            EXPECT_FALSE(Visible(ids::bStop));
+        } else {
+            EXPECT_FALSE(IsWindow(window));
+        }
+    }
 }
 
 }  // namespace
