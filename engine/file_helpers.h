@@ -47,7 +47,7 @@ void CreateFolderChain(platform::FileOps& files, std::string_view path, std::vec
 // in the swap that gives the destination its new content (the new file keeps the source's attributes).
 // A swap that fails half-way puts the old content back, so the name never stands empty. placement
 // receives whether the old content stands aside now, and the system's words when the copy fails.
-// progress, when given, hears from a long copy between its pieces and may stop it (the copy fails).
+// progress, when given, hears how far a long copy has come and may stop it (the copy then fails).
 struct CopyPlacement {
     std::string aside;
     bool swapped = false;

@@ -97,8 +97,8 @@ public:
 
     bool CopyToFile(std::string_view source, std::string_view target, const CopyProgress& progress) override {
         // A loop of our own rather than CopyFileW, which copies a file in one call, or CopyFileExW,
-        // whose progress routine Wine never calls: the window hears from a long copy between its
-        // pieces. Like CopyFileW it refuses a source another program writes to and gives the copy the
+        // whose progress routine Wine never calls: the window hears from a long copy while its pieces
+        // move. Like CopyFileW it refuses a source another program writes to and gives the copy the
         // source's attributes and last-write time.
         ScopedFileHandle from(CreateFileW(LongPath(source).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                           nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
