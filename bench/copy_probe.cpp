@@ -51,6 +51,8 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { ticks.push_back(Clock::now());
 
 double Sync(const fs::path& first, const fs::path& second, probe::PrintingPrompter& prompter) {
     probe::PrepareProgramKey(platform::Narrow(first.wstring()), platform::Narrow(second.wstring()));
+    // Nothing of these copies goes to the Recycle Bin: its queries before the first item are no copy.
+    platform::WriteProgramValue("userecycle", "false");
     std::error_code error;
     fs::path runFolder = fs::temp_directory_path(error) / "mirv-copy-probe";
     fs::create_directories(runFolder, error);
