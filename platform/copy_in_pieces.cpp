@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <future>
 
 namespace platform {
 
@@ -36,8 +35,7 @@ CopyEnd CopyInPieces(std::int64_t size, const CopyProgress& progress, const std:
         std::atomic<bool>& stop;
         ~StopOnExit() { stop = true; }
     } stopOnExit{stop};
-    using namespace std::chrono_literals;
-    while (ended.wait_for(10ms) != std::future_status::ready) {
+    while (!WaitForCopy(ended)) {
         if (!progress(std::min(copied.load(), size - 1), size)) {
             stop = true;
             return ended.get() == CopyEnd::Done ? CopyEnd::Done : CopyEnd::Stopped;

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <future>
 
 #include "platform/file_ops.h"
 
@@ -32,9 +33,13 @@ enum class CopyEnd { Done, Failed, Stopped };
 
 // move copies the next piece of at most the given size and answers the bytes it moved: 0 at the end of
 // the source, -1 when it failed (it keeps the system's error for its caller). progress, when given, is
-// told before a file larger than one piece is copied and then at least every 10 ms while it is, with
-// the bytes moved so far (below size); its false stops the copy at the end of the piece under way. A
-// file of one piece, or a copy nobody hears of, is copied on the calling thread.
+// told before a file larger than one piece is copied and then at least every 10 ms while it is (on
+// Windows also as soon as a window message arrives for the calling thread: progress is to let it run),
+// with the bytes moved so far (below size); its false stops the copy at the end of the piece under
+// way. A file of one piece, or a copy nobody hears of, is copied on the calling thread.
 CopyEnd CopyInPieces(std::int64_t size, const CopyProgress& progress, const std::function<std::int64_t(std::size_t)>& move);
+
+// Waits at most 10 ms for the copy to end, or on Windows for a window message. True when it has ended.
+bool WaitForCopy(std::future<CopyEnd>& ended);
 
 }  // namespace platform

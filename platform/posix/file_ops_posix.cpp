@@ -193,6 +193,10 @@ public:
 
 }  // namespace
 
+bool WaitForCopy(std::future<CopyEnd>& ended) {
+    return ended.wait_for(std::chrono::milliseconds(10)) == std::future_status::ready;
+}
+
 FileOps& SystemFileOps() {
     static PosixFileOps instance;
     return instance;

@@ -164,6 +164,12 @@ public:
 
 }  // namespace
 
+bool WaitForCopy(std::future<CopyEnd>& ended) {
+    // A click need not wait for the rest of the 10 ms: the copy's caller lets it run when this returns.
+    MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    return ended.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready;
+}
+
 FileOps& SystemFileOps() {
     static Win32FileOps instance;
     return instance;

@@ -88,16 +88,25 @@ protected:
 };
 
 TEST_F(LongCopy, TheWindowAnswersAndItsBarMovesDuringTheFile) {
-    Start();
-    Click(ids::bLoad);
-    ASSERT_EQ(main().state().lists.rFileAdd1.size(), 1u);
-    Watcher watcher(main().hwnd(), Control(ids::pb1));
-    Click(ids::bSync);
-    watcher.Stop();
-    EXPECT_EQ(main().PanelText(app::kPanelMessage), "Synchronize Complete");
-    EXPECT_EQ(std::filesystem::file_size(second.path() / "huge.bin"), static_cast<std::uintmax_t>(kSize));
-    EXPECT_LT(watcher.longest(), std::chrono::milliseconds(100));
-    EXPECT_GE(watcher.rises(), 5);
+    // The machine's other work can hold Wine's server or the X server for a moment, which no window
+    // can help; a window that the copy itself holds misses in every Sync, so a second Sync may make up
+    // for the first.
+    Clock::duration longest{};
+    for (int sync = 0; sync < 2 && (sync == 0 || longest >= std::chrono::milliseconds(100)); ++sync) {
+        std::filesystem::remove_all(second.path());
+        std::filesystem::create_directories(second.path());
+        Start();
+        Click(ids::bLoad);
+        ASSERT_EQ(main().state().lists.rFileAdd1.size(), 1u);
+        Watcher watcher(main().hwnd(), Control(ids::pb1));
+        Click(ids::bSync);
+        watcher.Stop();
+        EXPECT_EQ(main().PanelText(app::kPanelMessage), "Synchronize Complete");
+        EXPECT_EQ(std::filesystem::file_size(second.path() / "huge.bin"), static_cast<std::uintmax_t>(kSize));
+        EXPECT_GE(watcher.rises(), 5);
+        longest = watcher.longest();
+    }
+    EXPECT_LT(longest, std::chrono::milliseconds(100));
 }
 
 // Stop where it is shown (a Load run syncing at once), and where a Sync from the button has none, the

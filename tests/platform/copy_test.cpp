@@ -95,22 +95,4 @@ TEST(CopyInPieces, AFileCopiedWholeOrStoppedBeforeItStarts) {
     }
 }
 
-TEST(CopyInPieces, PiecesShrinkOnASlowDriveWithinTheirBounds) {
-    const struct {
-        std::chrono::microseconds took;
-        size_t next;
-    } cases[] = {
-        {80ms, 256 * 1024},         // a stick written through
-        {5s, CopyPace::kSmallest},  // a stalled share
-        {1ms, CopyPace::kLargest},  // the page cache: never larger
-        {0ms, CopyPace::kLargest},  // faster than the clock
-        {30ms, 640 * 1024},         // whole 64 KiB blocks: 1 MiB * 2/3 rounded down
-    };
-    for (const auto& c : cases) {
-        CopyPace pace;
-        pace.Took(c.took);
-        EXPECT_EQ(pace.Piece(), c.next) << c.took.count() << " us";
-    }
-}
-
 }  // namespace
