@@ -49,8 +49,8 @@ std::string TemporaryBeside(std::string_view path) {
 }
 
 bool CopyToTemporary(platform::FileOps& files, std::string_view source, const std::string& temporary,
-                     std::string* error) {
-    if (files.CopyToFile(source, temporary)) return true;
+                     std::string* error, const platform::CopyProgress& progress) {
+    if (files.CopyToFile(source, temporary, progress)) return true;
     if (error) *error = platform::LastErrorText();
     // The copy may carry a read-only attribute from its source.
     files.SetArchiveOnly(temporary);
@@ -59,9 +59,10 @@ bool CopyToTemporary(platform::FileOps& files, std::string_view source, const st
 }
 
 bool CopyItemFile(platform::FileOps& files, std::string_view source, std::string_view destination,
-                  const std::function<bool()>& mayReplace, std::string* error, const std::string& temporary) {
+                  const std::function<bool()>& mayReplace, std::string* error, const std::string& temporary,
+                  const platform::CopyProgress& progress) {
     const std::string copy = temporary.empty() ? TemporaryBeside(destination) : temporary;
-    if (!CopyToTemporary(files, source, copy, error)) return false;
+    if (!CopyToTemporary(files, source, copy, error, progress)) return false;
     if ((!mayReplace || mayReplace()) && files.MoveReplacing(copy, destination)) return true;
     if (error) *error = platform::LastErrorText();
     files.SetArchiveOnly(copy);

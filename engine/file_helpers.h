@@ -42,17 +42,19 @@ std::string TemporaryBeside(std::string_view path);
 // Copies source to temporary (a fresh name beside where the copy is to go) with the source's contents,
 // last-write time and attributes. A failure leaves nothing at temporary; error, when given, receives the
 // system's words.
+// progress, when given, hears how far a long copy has come and may stop it (the copy then fails).
 bool CopyToTemporary(platform::FileOps& files, std::string_view source, const std::string& temporary,
-                     std::string* error = nullptr);
+                     std::string* error = nullptr, const platform::CopyProgress& progress = {});
 
 // Copies over an existing destination, keeping the source's last-write time and attributes. The copy
 // goes to a temporary file beside the destination first (temporary, or a fresh name), so a failure
 // leaves the old destination as it was and no temporary file behind. A read-only destination fails, and
 // on Windows a hidden one, as the Windows file copy refuses them. mayReplace, when given, is asked once
-// the copy is complete, just before it takes the destination's place; false fails the copy.
+// the copy is complete, just before it takes the destination's place; false fails the copy. progress as
+// for CopyToTemporary.
 bool CopyItemFile(platform::FileOps& files, std::string_view source, std::string_view destination,
                   const std::function<bool()>& mayReplace = {}, std::string* error = nullptr,
-                  const std::string& temporary = {});
+                  const std::string& temporary = {}, const platform::CopyProgress& progress = {});
 
 // What the Load saw of one side, and which of its folders a Sync has tidied. A Sync writes over or
 // deletes a file only while it is as the Load saw it: content written there since (or a file that has

@@ -1,5 +1,6 @@
 #include "engine/update.h"
 
+#include <algorithm>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -32,6 +33,13 @@ class Updater {
 public:
     Updater(platform::FileOps& files, RunView& view, Removal& removal) : files_(files), view_(view), removal_(removal) {}
 
+    // The entry about to be handled, counted from 1 of total, and the bar's step that shows it.
+    void AtEntry(size_t done, size_t total, int step) {
+        done_ = done;
+        total_ = total;
+        shown_ = step;
+    }
+
     // An add entry: a folder is created; a file whose folder is missing gets the folder chain and a
     // second try. Walking the list backward brings a folder's files before its own entry. Nothing is
     // written behind a folder link: that would be outside the pair.
@@ -55,12 +63,13 @@ public:
         std::string source = Join(d.from, path);
         std::string temporary = TemporaryBeside(destination), error;
         record.intent = Announce(WorkIntent::Kind::Copy, record, temporary, {}, d.source.Loaded(path, false));
-        bool copied = CopyItemFile(files_, source, destination, unchanged, &error, temporary);
-        if (!copied) {
+        bool copied = CopyItemFile(files_, source, destination, unchanged, &error, temporary, Progress());
+        if (!copied && !view_.StopRequested()) {
             MakeFolders(d, FolderPart(destination));
-            copied = CopyItemFile(files_, source, destination, unchanged, &error, temporary);
+            copied = CopyItemFile(files_, source, destination, unchanged, &error, temporary, Progress());
         }
         if (!copied) {
+            if (view_.StopRequested()) return Stopped(std::move(record));
             if (!unchanged()) return LeftBecauseChanged(std::move(record), destination);
             return Fail(std::move(record), error);
         }
@@ -93,8 +102,8 @@ public:
         // unchanged since the Load and may be replaced, and the removal owner does the rest.
         auto ready = [&] {
             if (way.how == Removal::OldContent::Overwrite)
-                return CopyItemFile(files_, source, destination, unchanged, &error, temporary);
-            if (!CopyToTemporary(files_, source, temporary, &error)) return false;
+                return CopyItemFile(files_, source, destination, unchanged, &error, temporary, Progress());
+            if (!CopyToTemporary(files_, source, temporary, &error, Progress())) return false;
             if (unchanged() && files_.CanReplace(destination)) return true;
             error = platform::LastErrorText();
             files_.SetArchiveOnly(temporary);
@@ -110,6 +119,7 @@ public:
             removal_.Tell(std::move(record));
         };
         if (ready()) return placed();
+        if (view_.StopRequested()) return Stopped(std::move(record));  // stopped inside the file
         if (!unchanged()) return LeftBecauseChanged(std::move(record), destination);  // nothing to force
         std::string paths = "From: " + source + "\r" + "To  : " + destination + "\r";
         if (!view_.AskYesNo(paths + "Copy Failed, Force Update?", RunView::Default::Yes)) {
@@ -119,6 +129,7 @@ public:
         }
         files_.SetArchiveOnly(destination);
         if (ready()) return placed();
+        if (view_.StopRequested()) return Stopped(std::move(record));
         if (!unchanged()) return LeftBecauseChanged(std::move(record), destination);
         view_.Warn(paths + "Copy still failed");
         Fail(std::move(record), error);
@@ -149,6 +160,26 @@ private:
         }
     }
 
+    // While a long copy runs: pb1 moves on from the step before the entry by the share of it copied
+    // (the entry's own step, shown at its start, is where the bar ends up), the window lets its
+    // messages run, and a stop, a close or the session's end ends the copy.
+    platform::CopyProgress Progress() {
+        return [this](std::int64_t copied, std::int64_t size) {
+            double share = size > 0 ? std::min(1.0, static_cast<double>(copied) / static_cast<double>(size)) : 1.0;
+            int percent = static_cast<int>((static_cast<double>(done_ - 1) + share) * 100 / static_cast<double>(total_));
+            if (percent != shown_) view_.SetProgress(shown_ = percent);
+            view_.ProcessMessages();
+            return !view_.StopRequested();
+        };
+    }
+
+    // The copy was stopped inside the file: the entry is not done, its destination as it was.
+    void Stopped(ItemRecord record) {
+        record.outcome = Outcome::Stopped;
+        record.after = record.before;
+        removal_.Tell(std::move(record));
+    }
+
     void LeftBecauseChanged(ItemRecord record, std::string_view destination) {
         record.outcome = Outcome::Changed;
         record.before = record.after = ItemStateOf(files_, destination);
@@ -165,6 +196,8 @@ private:
     platform::FileOps& files_;
     RunView& view_;
     Removal& removal_;
+    size_t done_ = 1, total_ = 1;
+    int shown_ = 0;  // the bar's position
 };
 
 }  // namespace
@@ -198,7 +231,9 @@ void UpdateItems(platform::FileOps& files, const SyncLists& lists, std::string_v
             bool stopped = view.StopRequested();
             if (!stopped) {
                 ++done;
-                view.SetProgress(static_cast<int>(done * 100 / total));
+                int step = static_cast<int>(done * 100 / total);
+                updater.AtEntry(done, total, step);
+                view.SetProgress(step);
                 view.ProcessMessages();
                 stopped = view.StopRequested();
             }

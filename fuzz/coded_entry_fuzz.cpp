@@ -43,7 +43,7 @@ public:
         info.size = SizeOf(path);
         return info;
     }
-    bool CopyToFile(std::string_view, std::string_view) override { return false; }
+    bool CopyToFile(std::string_view, std::string_view, const platform::CopyProgress&) override { return false; }
     bool MoveReplacing(std::string_view, std::string_view) override { return false; }
     bool CanReplace(std::string_view) override { return false; }
     bool Rename(std::string_view, std::string_view) override { return false; }

@@ -40,6 +40,9 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
+// The bytes of a copy written so far and the source's size; answers whether the copy may go on.
+using CopyProgress = std::function<bool(std::int64_t copied, std::int64_t size)>;
+
 class FileOps {
 public:
     virtual ~FileOps() = default;
@@ -51,8 +54,10 @@ public:
     // The first entry matching the path (wildcards allowed on Windows); nullopt when none does.
     virtual std::optional<FileInfo> Find(std::string_view path) = 0;
     // Writes target, replacing a file of that name, with source's contents, last-write time and
-    // attributes. A failure may leave target partly written; the caller removes it.
-    virtual bool CopyToFile(std::string_view source, std::string_view target) = 0;
+    // attributes. A failure may leave target partly written; the caller removes it. progress, when
+    // given, is told how far the copy of a large file has come every few milliseconds, on the calling
+    // thread (see CopyInPieces); its false stops the copy, which then fails.
+    virtual bool CopyToFile(std::string_view source, std::string_view target, const CopyProgress& progress) = 0;
     // Puts from in the place of to in one step. Fails, leaving both as they were, when to is read-only
     // (or, on Windows, hidden).
     virtual bool MoveReplacing(std::string_view from, std::string_view to) = 0;

@@ -55,7 +55,10 @@ TfMirv95::TfMirv95(ui::Prompter& prompter, const settings::Settings& settings, p
     CreateFramed(L"TfMirv95", L"The Mirravel", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                  0, kClientWidth, kClientHeight, nullptr, CreateMainMenu());
     CreateControls();
-    state_.phases.OnChange([this] { ApplyControlStates(); });
+    state_.phases.OnChange([this] {
+        ApplyControlStates();
+        if (!state_.phases.RunActive()) taskbar_.Clear(hwnd());
+    });
     ApplyControlStates();
 }
 
@@ -524,7 +527,10 @@ void TfMirv95::FileInfo1Click() {
 
 void TfMirv95::SetStepCaption(std::string_view caption) { ui::SetText(Control(ids::Label3), caption); }
 
-void TfMirv95::SetProgress(int percent) { SendMessageW(Control(ids::pb1), PBM_SETPOS, percent, 0); }
+void TfMirv95::SetProgress(int percent) {
+    SendMessageW(Control(ids::pb1), PBM_SETPOS, percent, 0);
+    if (state_.phases.RunActive()) taskbar_.Show(hwnd(), percent);
+}
 
 void TfMirv95::ProcessMessages() {
     // The steps ask every hundred entries, which can be thousands of times a second; each look at

@@ -14,6 +14,7 @@
 #include "app/runs.h"
 #include "engine/details.h"
 #include "settings/settings.h"
+#include "ui/taskbar_progress.h"
 #include "ui/tooltips.h"
 #include "ui/virtual_list.h"
 #include "ui/window.h"
@@ -190,6 +191,7 @@ private:
     MainState state_;
     std::vector<ui::VirtualList> lists_;  // in identifier order, lFileAdd1 first
     ui::Tooltips hints_;
+    ui::TaskbarProgress taskbar_;  // pb1's position on the taskbar button while a run lasts
     HWND tabs_ = nullptr;
     HWND stats_ = nullptr;
     bool shown_ = false;

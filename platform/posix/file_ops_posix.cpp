@@ -3,10 +3,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
 
+#include "platform/copy_in_pieces.h"
 #include "platform/file_ops.h"
 #include "platform/posix/posix_path.h"
 
@@ -56,25 +58,38 @@ private:
     int fd_;
 };
 
-bool CopyBytes(int from, int to, std::int64_t size) {
-    // The kernel copies without passing the data through us where the file systems allow it; the
-    // loop below copies whatever it left (all of it where it cannot, or a file grown meanwhile).
-    for (std::int64_t left = size; left > 0;) {
-        ssize_t n = copy_file_range(from, nullptr, to, nullptr, static_cast<size_t>(left), 0);
-        if (n <= 0) break;
-        left -= n;
-    }
-    auto buffer = std::make_unique<char[]>(1 << 18);
-    for (;;) {
-        ssize_t got = ::read(from, buffer.get(), 1 << 18);
-        if (got < 0) return false;
-        if (got == 0) return true;
-        for (ssize_t put = 0; put < got;) {
-            ssize_t n = ::write(to, buffer.get() + put, static_cast<size_t>(got - put));
-            if (n <= 0) return false;
-            put += n;
+// The kernel copies without passing the data through us where the file systems allow it; read and
+// write take over where it cannot (or for whatever it left), and show the error where it failed.
+bool CopyBytes(int from, int to, std::int64_t size, const CopyProgress& progress) {
+    std::unique_ptr<char[]> buffer;
+    bool kernel = true;
+    std::int64_t moved = 0;
+    int error = 0;
+    CopyEnd end = CopyInPieces(size, progress, [&](std::size_t piece) -> std::int64_t {
+        if (kernel) {
+            ssize_t n = copy_file_range(from, nullptr, to, nullptr, piece, 0);
+            if (n > 0 || (n == 0 && moved >= size)) {
+                moved += n;
+                return n;
+            }
+            kernel = false;
         }
-    }
+        if (!buffer) buffer = std::make_unique_for_overwrite<char[]>(CopyPace::kLargest);
+        ssize_t got = ::read(from, buffer.get(), piece);
+        for (ssize_t put = 0; got > 0 && put < got;) {
+            ssize_t written = ::write(to, buffer.get() + put, static_cast<size_t>(got - put));
+            if (written <= 0) {
+                error = written < 0 ? errno : EIO;
+                return -1;
+            }
+            put += written;
+        }
+        if (got < 0) error = errno;
+        moved += std::max<ssize_t>(got, 0);
+        return got;
+    });
+    if (end != CopyEnd::Done) errno = end == CopyEnd::Stopped ? ECANCELED : error;
+    return end == CopyEnd::Done;
 }
 
 class PosixFileOps final : public FileOps {
@@ -115,14 +130,14 @@ public:
         return info;
     }
 
-    bool CopyToFile(std::string_view source, std::string_view target) override {
+    bool CopyToFile(std::string_view source, std::string_view target, const CopyProgress& progress) override {
         Descriptor from(::open(PosixPath(source).c_str(), O_RDONLY | O_CLOEXEC));
         struct stat st {};
         if (from.get() < 0 || fstat(from.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
         Descriptor to(::open(PosixPath(target).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
         if (to.get() < 0) return false;
         const timespec times[2] = {st.st_atim, st.st_mtim};
-        return CopyBytes(from.get(), to.get(), static_cast<std::int64_t>(st.st_size)) &&
+        return CopyBytes(from.get(), to.get(), static_cast<std::int64_t>(st.st_size), progress) &&
                futimens(to.get(), times) == 0 && fchmod(to.get(), st.st_mode & 07777) == 0 && to.Close();
     }
 
@@ -191,6 +206,10 @@ public:
 };
 
 }  // namespace
+
+bool WaitForCopy(std::future<CopyEnd>& ended) {
+    return ended.wait_for(std::chrono::milliseconds(10)) == std::future_status::ready;
+}
 
 FileOps& SystemFileOps() {
     static PosixFileOps instance;

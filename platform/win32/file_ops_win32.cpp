@@ -1,5 +1,9 @@
 #include <windows.h>
 
+#include <algorithm>
+#include <memory>
+
+#include "platform/copy_in_pieces.h"
 #include "platform/file_ops.h"
 #include "platform/win32/folder_link.h"
 #include "platform/win32/scoped_handle.h"
@@ -28,6 +32,30 @@ void Fill(FileInfo& info, const WIN32_FIND_DATAW& data) {
 bool IsDotName(const wchar_t* name) { return name[0] == L'.' && (!name[1] || (name[1] == L'.' && !name[2])); }
 
 DWORD Attributes(std::string_view path) { return GetFileAttributesW(LongPath(path).c_str()); }
+
+bool CopyBytes(HANDLE from, HANDLE to, std::int64_t size, const CopyProgress& progress) {
+    auto held = static_cast<DWORD>(std::clamp<std::int64_t>(size, CopyPace::kSmallest, CopyPace::kLargest));
+    auto buffer = std::make_unique_for_overwrite<char[]>(held);
+    DWORD error = 0;
+    CopyEnd end = CopyInPieces(size, progress, [&](std::size_t piece) -> std::int64_t {
+        DWORD got = 0, put = 0;
+        if (!ReadFile(from, buffer.get(), std::min(held, static_cast<DWORD>(piece)), &got, nullptr)) {
+            error = GetLastError();
+            return -1;
+        }
+        if (got > 0 && !WriteFile(to, buffer.get(), got, &put, nullptr)) {
+            error = GetLastError();
+            return -1;
+        }
+        if (put != got) {
+            error = ERROR_WRITE_FAULT;
+            return -1;
+        }
+        return got;
+    });
+    if (end != CopyEnd::Done) SetLastError(end == CopyEnd::Stopped ? ERROR_CANCELLED : error);
+    return end == CopyEnd::Done;
+}
 
 class Win32FileOps final : public FileOps {
 public:
@@ -67,9 +95,37 @@ public:
         return std::nullopt;
     }
 
-    bool CopyToFile(std::string_view source, std::string_view target) override {
-        // CopyFileW gives the copy the source's attributes and last-write time.
-        return CopyFileW(LongPath(source).c_str(), LongPath(target).c_str(), FALSE) != 0;
+    bool CopyToFile(std::string_view source, std::string_view target, const CopyProgress& progress) override {
+        // A loop of our own rather than CopyFileW, which copies a file in one call, or CopyFileExW,
+        // whose progress routine Wine never calls: the window hears from a long copy while its pieces
+        // move. Like CopyFileW it refuses a source another program writes to and gives the copy the
+        // source's attributes and last-write time.
+        ScopedFileHandle from(CreateFileW(LongPath(source).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!from.valid() || !GetFileInformationByHandle(from.get(), &info)) return false;
+        if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return false;
+        }
+        DWORD kept = info.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                              FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+        // Created read-only where the source is: the handle still writes. A fresh file where the name is
+        // free: Linux's ext4 (under Wine) writes a file emptied on opening out to the disk when it is
+        // closed, which held the window for most of a second after a large copy.
+        auto create = [&](DWORD how) {
+            return ScopedFileHandle(CreateFileW(LongPath(target).c_str(), GENERIC_WRITE, 0, nullptr, how,
+                                                kept ? kept : FILE_ATTRIBUTE_NORMAL, nullptr));
+        };
+        ScopedFileHandle to = create(CREATE_NEW);
+        if (!to.valid() && GetLastError() == ERROR_FILE_EXISTS) to = create(CREATE_ALWAYS);
+        if (!to.valid()) return false;
+        auto size = static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
+        if (!CopyBytes(from.get(), to.get(), size, progress) ||
+            !SetFileTime(to.get(), nullptr, nullptr, &info.ftLastWriteTime))
+            return false;
+        // A share may report a delayed write error only here.
+        return CloseHandle(to.release()) != 0;
     }
 
     bool MoveReplacing(std::string_view from, std::string_view to) override {
@@ -149,6 +205,12 @@ public:
 };
 
 }  // namespace
+
+bool WaitForCopy(std::future<CopyEnd>& ended) {
+    // A click need not wait for the rest of the 10 ms: the copy's caller lets it run when this returns.
+    MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    return ended.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready;
+}
 
 FileOps& SystemFileOps() {
     static Win32FileOps instance;

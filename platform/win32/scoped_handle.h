@@ -26,6 +26,8 @@ public:
     Handle get() const { return h_; }
     bool valid() const { return h_ != Traits::Invalid(); }
     explicit operator bool() const { return valid(); }
+    // Gives the handle up to the caller, who closes it (and may look at how the close went).
+    Handle release() { return std::exchange(h_, Traits::Invalid()); }
     void reset(Handle h = Traits::Invalid()) {
         if (h_ != Traits::Invalid()) Traits::Close(h_);
         h_ = h;

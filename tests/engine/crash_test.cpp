@@ -36,9 +36,9 @@ public:
         return files_.Enumerate(folder, visit);
     }
     std::optional<platform::FileInfo> Find(std::string_view path) override { return files_.Find(path); }
-    bool CopyToFile(std::string_view source, std::string_view target) override {
+    bool CopyToFile(std::string_view source, std::string_view target, const platform::CopyProgress& progress) override {
         Step();
-        return files_.CopyToFile(source, target);
+        return files_.CopyToFile(source, target, progress);
     }
     bool MoveReplacing(std::string_view from, std::string_view to) override { return Step(), files_.MoveReplacing(from, to); }
     bool CanReplace(std::string_view path) override { return files_.CanReplace(path); }

@@ -2,12 +2,33 @@
 
 #include "platform/file_system.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <cerrno>
+#endif
+
 namespace engine_testing {
 
-bool FaultyFileOps::CopyToFile(std::string_view source, std::string_view target) {
+bool FaultyFileOps::CopyToFile(std::string_view source, std::string_view target,
+                               const platform::CopyProgress& progress) {
     log.push_back("copy " + std::string(target));
-    if (!breakCopy(source)) return real.CopyToFile(source, target);
-    platform::WriteWholeFile(target, "partial");
+    if (breakCopy(source)) {
+        platform::WriteWholeFile(target, "partial");
+        return false;
+    }
+    Copy how = copyOf(source);
+    if (how == Copy::Real) return real.CopyToFile(source, target, progress);
+    std::string bytes;
+    platform::ReadWholeFile(source, bytes);
+    platform::WriteWholeFile(target, std::string_view(bytes).substr(0, bytes.size() / 2));
+    bool goOn = !progress || progress(static_cast<std::int64_t>(bytes.size() / 2), static_cast<std::int64_t>(bytes.size()));
+    if (goOn && how == Copy::Halves) return real.CopyToFile(source, target, {});
+#ifdef _WIN32
+    SetLastError(!goOn ? ERROR_CANCELLED : how == Copy::ReadError ? ERROR_CRC : ERROR_DISK_FULL);
+#else
+    errno = !goOn ? ECANCELED : how == Copy::ReadError ? EIO : ENOSPC;
+#endif
     return false;
 }
 

@@ -8,6 +8,7 @@
 
 #include "engine/lists.h"
 #include "engine/run_view.h"
+#include "engine/sync_log.h"
 #include "engine/totals.h"
 #include "platform/file_ops.h"
 
@@ -43,12 +44,23 @@ public:
     void Warn(std::string_view text) override { warnings.emplace_back(text); }
 };
 
+// Keeps every record a Sync tells.
+class RecordingLog final : public engine::SyncLog {
+public:
+    void Record(const engine::ItemRecord& record) override { records.push_back(record); }
+    std::vector<engine::ItemRecord> records;
+};
+
 // The real file system with faults and a log in between.
 class FaultyFileOps final : public platform::FileOps {
 public:
     platform::FileOps& real = platform::SystemFileOps();
     // A copy that writes part of the file and then fails.
     std::function<bool(std::string_view source)> breakCopy = [](std::string_view) { return false; };
+    // How a copy goes: as the disk makes it, or in two halves with progress told between them, and
+    // then whole, or failing as a bad sector or a full disk makes a copy fail (with the system's error).
+    enum class Copy { Real, Halves, ReadError, DiskFull };
+    std::function<Copy(std::string_view source)> copyOf = [](std::string_view) { return Copy::Real; };
     std::function<bool(std::string_view to)> breakReplace = [](std::string_view) { return false; };
     std::function<bool(std::string_view path)> breakRemove = [](std::string_view) { return false; };
     std::function<bool(std::string_view to)> breakRename = [](std::string_view) { return false; };
@@ -64,7 +76,7 @@ public:
         return !breakEnumerate(folder) && real.Enumerate(folder, visit);
     }
     std::optional<platform::FileInfo> Find(std::string_view path) override { return real.Find(path); }
-    bool CopyToFile(std::string_view source, std::string_view target) override;
+    bool CopyToFile(std::string_view source, std::string_view target, const platform::CopyProgress& progress) override;
     bool MoveReplacing(std::string_view from, std::string_view to) override {
         log.push_back("replace " + std::string(to));
         return !breakReplace(to) && real.MoveReplacing(from, to);

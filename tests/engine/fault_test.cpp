@@ -2,7 +2,10 @@
 // what could not be done is counted (or asked about, for a failed copy onto an existing file).
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -91,6 +94,74 @@ TEST_F(Faults, DiskFullDuringACopyKeepsTheDestinationWhole) {
     EXPECT_EQ(local.Read("a.txt"), "local, older");
     EXPECT_FALSE(local.Exists("new.txt"));
     ExpectNoTemporaryFiles();
+}
+
+// A bad sector or a full disk half-way through a file: that entry fails alone (an update with the
+// question and its warning), the destination keeps its old content, the next entry is copied.
+TEST_F(Faults, AFileFailingHalfWayFailsAloneAndKeepsTheOldContent) {
+    using Copy = FaultyFileOps::Copy;
+    for (Copy fault : {Copy::ReadError, Copy::DiskFull}) {
+        SCOPED_TRACE(fault == Copy::ReadError ? "read error" : "disk full");
+        TempFolder l, r;
+        r.Write("a.txt", "remote, newer and longer");  // update, fails
+        l.Write("a.txt", "local, older");
+        l.Age("a.txt", 2);
+        r.Write("b.txt", "b, newer");  // update after it
+        l.Write("b.txt", "b, older");
+        l.Age("b.txt", 2);
+        r.Write("c.txt", "c");  // addition, fails
+        r.Write("d.txt", "d");  // addition after it (the add list is walked backward)
+        engine::SyncLists plan = engine_testing::Load(l.Core(), r.Core());
+        files.copyOf = [&](std::string_view source) {
+            return source.ends_with("a.txt") || source.ends_with("c.txt") ? fault : Copy::Real;
+        };
+        engine_testing::RecordingLog log;
+        RecordingView v;
+        v.answers = {true};  // Yes: forced, and failing again
+        engine::StepCounts counts = engine::UpdateItems(files, plan, l.Core(), r.Core(), v, {nullptr, &log, false});
+        EXPECT_EQ(counts.handled, 4);
+        EXPECT_EQ(counts.failed, 2);
+        EXPECT_EQ(v.questions.size(), 1u);
+        EXPECT_EQ(v.warnings.size(), 1u);
+        EXPECT_EQ(l.Read("a.txt"), "local, older");
+        EXPECT_EQ(l.Read("b.txt"), "b, newer");
+        EXPECT_FALSE(l.Exists("c.txt"));
+        EXPECT_EQ(l.Read("d.txt"), "d");
+        EXPECT_FALSE(engine_testing::HasTemporaryFiles(l.path()));
+        // The report's line for each gives the system's words.
+        for (const engine::ItemRecord& record : log.records) {
+            if (record.outcome != engine::Outcome::Failed) continue;
+            EXPECT_TRUE(record.path == "a.txt" || record.path == "c.txt") << record.path;
+            EXPECT_FALSE(record.detail.empty());
+        }
+    }
+}
+
+// The same on a real disk that fills up half-way through the new content of a.bin.
+TEST_F(Faults, AFullDiskHalfWayThroughAFile) {
+    testing_support::SmallDisk disk(16);
+    if (!disk.ready()) GTEST_SKIP() << disk.why();
+    const std::string first = disk.Core();
+    auto at = [&](const char* name) { return disk.path() / name; };
+    auto read = [&](const char* name) {
+        std::ifstream in(at(name), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string old(1024 * 1024, 'o');
+    std::ofstream(at("a.bin"), std::ios::binary) << old;
+    std::ofstream(at("b.txt"), std::ios::binary) << "b, older";
+    for (const char* name : {"a.bin", "b.txt"})
+        fs::last_write_time(at(name), fs::last_write_time(at(name)) - std::chrono::hours(48));
+    // About twice what is free there (16 MiB less what ext4 keeps, and a.bin's old content).
+    remote.Write("a.bin", std::string(24 * 1024 * 1024, 'n'));
+    remote.Write("b.txt", "b, newer");
+    lists = engine_testing::Load(first, remote.Core());
+    ASSERT_EQ(lists.lUpdate1.size(), 2u);
+    EXPECT_EQ(engine::UpdateItems(files, lists, first, remote.Core(), view).failed, 1);
+    EXPECT_EQ(view.questions.size(), 1u);  // answered No
+    EXPECT_TRUE(read("a.bin") == old);
+    EXPECT_EQ(read("b.txt"), "b, newer");
+    EXPECT_FALSE(engine_testing::HasTemporaryFiles(disk.path()));
 }
 
 TEST_F(Faults, SourceDeletedBetweenLoadAndSync) {

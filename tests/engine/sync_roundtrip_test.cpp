@@ -106,7 +106,7 @@ TEST(RealFolderSync, NamesEndingInADotOrABlankAreTheirOwn) {
     // The remote "notes." older than the local one: a copy keeps its source's time.
     remote.Write("old", "dot, remote");
     remote.Age("old", 1);
-    ASSERT_TRUE(files.CopyToFile(remote.Core("old"), at(remote, "notes.")));
+    ASSERT_TRUE(files.CopyToFile(remote.Core("old"), at(remote, "notes."), {}));
     ASSERT_TRUE(files.RemoveFile(remote.Core("old")));
 
     engine::SyncLists lists = engine_testing::Load(local.Core(), remote.Core());

@@ -171,6 +171,44 @@ TEST_F(UpdateTest, VanishedSourceFailsSilentlyForAddsAndIsReportedForUpdates) {
     EXPECT_FALSE(HasTemporaryFiles(local));
 }
 
+TEST_F(UpdateTest, AStopInsideALongCopyLeavesTheDestinationAsItWas) {
+    for (bool update : {false, true}) {
+        SCOPED_TRACE(update ? "an update" : "an addition");
+        // big.bin comes first into the First Folder; small.txt would follow into the Second.
+        TempFolder l, r;
+        r.Write("big.bin", "new content.");
+        l.Write("small.txt", "newer");
+        if (update) {
+            l.Write("big.bin", "old");
+            MakeOlder(l, "big.bin");
+            r.Write("small.txt", "older");
+            MakeOlder(r, "small.txt");
+        }
+        engine::SyncLists plan = engine_testing::Load(l.Core(), r.Core());
+        for (bool stop : {true, false}) {  // stopped, then once more to the end
+            RecordingView v;
+            v.stopAtMessageCall = stop ? 2 : 0;  // 2: the look at the messages half-way through big.bin
+            FaultyFileOps f;
+            f.copyOf = [](std::string_view source) {
+                return source.ends_with("big.bin") ? FaultyFileOps::Copy::Halves : FaultyFileOps::Copy::Real;
+            };
+            engine::StepCounts counts = engine::UpdateItems(f, plan, l.Core(), r.Core(), v);
+            // The entry's step, then the bar back at the step before and moved on by half the entry.
+            EXPECT_EQ(v.progress, (stop ? std::vector<int>{50, 25} : std::vector<int>{50, 25, 100}));
+            if (!stop) {
+                EXPECT_EQ(counts.handled, 2);
+                EXPECT_EQ(l.Read("big.bin"), "new content.");
+                continue;
+            }
+            EXPECT_EQ(counts.handled, 0);  // not done, and not failed: stopped
+            EXPECT_EQ(l.Exists("big.bin") ? l.Read("big.bin") : "absent", update ? "old" : "absent");
+            EXPECT_EQ(r.Read("small.txt"), update ? "older" : "");
+            EXPECT_TRUE(v.questions.empty());
+            EXPECT_FALSE(HasTemporaryFiles(l));
+        }
+    }
+}
+
 TEST_F(UpdateTest, PassOrderProgressAndStopInEachPass) {
     // Handled in this order: lFileAdd1 backward (a2, a1), rFileAdd1 (b), lUpdate1 (c), rUpdate1 (d).
     const std::vector<std::string> order = {"a2.txt", "a1.txt", "b.txt", "c.txt", "d.txt"};

@@ -540,7 +540,7 @@ TEST_F(MidRun, AStopDuringTheScanIsNeverSynchronized) {
     for (const auto& entry : std::filesystem::recursive_directory_iterator(large_->path())) {
         auto relative = std::filesystem::relative(entry.path(), large_->path());
         if (entry.is_directory()) std::filesystem::create_directories(twin.path() / relative);
-        else platform::SystemFileOps().CopyToFile(large_->Core(relative.string()), twin.Core(relative.string()));
+        else platform::SystemFileOps().CopyToFile(large_->Core(relative.string()), twin.Core(relative.string()), {});
     }
     large_->Write("zz-last.txt", "only here");
     SetValue("local", large_->Core());

@@ -177,7 +177,9 @@ public:
         return Check(folder).Enumerate(folder, visit);
     }
     std::optional<platform::FileInfo> Find(std::string_view path) override { return Check(path).Find(path); }
-    bool CopyToFile(std::string_view from, std::string_view to) override { return Check(to).CopyToFile(from, to); }
+    bool CopyToFile(std::string_view from, std::string_view to, const platform::CopyProgress& progress) override {
+        return Check(to).CopyToFile(from, to, progress);
+    }
     bool MoveReplacing(std::string_view from, std::string_view to) override { return Check(to).MoveReplacing(from, to); }
     bool CanReplace(std::string_view path) override { return Check(path).CanReplace(path); }
     bool Rename(std::string_view from, std::string_view to) override { return Check(to).Rename(from, to); }

@@ -100,6 +100,66 @@ std::map<std::string, std::string> TempFolder::Snapshot() const {
     return tree;
 }
 
+namespace {
+
+// Runs a command of the Linux shell and waits for it. Under Wine a Windows program can start a Linux
+// one but cannot wait for it: the command leaves a mark when it is over, and the caller waits for that.
+void RunShell(const std::string& command, const std::string& mark) {
+#ifdef _WIN32
+    std::string script = "(" + command + "); touch " + mark;
+    std::wstring line = L"/bin/sh -c \"" + fs::path(FromUtf8(script)).wstring() + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    std::error_code error;
+    fs::path done = FromUtf8("Z:" + mark);
+    for (int i = 0; i < 3000 && !fs::exists(done, error); ++i) Sleep(10);
+    fs::remove(done, error);
+#else
+    (void)mark;
+    [[maybe_unused]] int status = std::system(command.c_str());
+#endif
+}
+
+}  // namespace
+
+SmallDisk::SmallDisk(int mebibytes) {
+    static std::atomic<int> counter{0};
+    unix_ = "/tmp/mirv98-disk-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "-" +
+            std::to_string(counter++);
+#ifdef _WIN32
+    path_ = FromUtf8("Z:" + unix_);
+#else
+    path_ = unix_;
+    if (geteuid() != 0) {
+        why_ = "a disk of its own needs root";
+        return;
+    }
+#endif
+    RunShell("mkdir -p " + unix_ + " && truncate -s " + std::to_string(mebibytes) + "M " + unix_ + ".img && mkfs.ext4 -q -F " +
+             unix_ + ".img && mount -o loop " + unix_ + ".img " + unix_ + " && chmod 777 " + unix_ + " 2>/dev/null",
+             unix_ + ".done");
+    // Only a mounted ext4 shows its lost+found.
+    std::error_code error;
+    if (!fs::exists(path_ / "lost+found", error))
+        why_ = "no disk of its own could be mounted (root, mkfs.ext4 and a loop device are needed)";
+}
+
+SmallDisk::~SmallDisk() {
+    RunShell("umount -l " + unix_ + " 2>/dev/null; rm -rf " + unix_ + " " + unix_ + ".img", unix_ + ".done");
+}
+
+std::string SmallDisk::Core() const {
+    fs::path p = path_;
+#ifdef _WIN32
+    p.make_preferred();
+#endif
+    return ToUtf8(p);
+}
+
 #ifdef _WIN32
 ExclusiveOpen::ExclusiveOpen(const fs::path& path)
     : handle_(CreateFileW(path.wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}

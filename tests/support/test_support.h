@@ -46,6 +46,26 @@ public:
 #endif
 };
 
+// A small disk of the test's own, to be filled: an ext4 image mounted through a loop device (under
+// Wine seen through drive Z:). It needs root and a loop device; where it cannot be made, why() says
+// so and the test is to be skipped.
+class SmallDisk {
+public:
+    explicit SmallDisk(int mebibytes);
+    ~SmallDisk();
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    bool ready() const { return why_.empty(); }
+    const std::string& why() const { return why_; }
+    const std::filesystem::path& path() const { return path_; }
+    std::string Core() const;
+
+private:
+    std::string unix_;  // the mount point as Linux names it
+    std::filesystem::path path_;
+    std::string why_;
+};
+
 #ifdef _WIN32
 // Another program's handle on a file that shares nothing: every open of the file fails with a
 // sharing violation while it is held.
