@@ -20,8 +20,13 @@ Removal::Removal(platform::FileOps& files, const SyncOptions& options, RunView& 
                  std::string_view secondRoot)
     : files_(files), options_(options), view_(view) {
     if (options_.recycleBin) {
-        volumes_[0] = options_.recycleBin->Volume(firstRoot);
-        volumes_[1] = options_.recycleBin->Volume(secondRoot);
+        // The shell counts a whole bin to answer: that may take a second.
+        platform::RecycleBin& bin = *options_.recycleBin;
+        auto [first, second] = WhileAlive(view_, [&bin, a = std::string(firstRoot), b = std::string(secondRoot)] {
+            return std::pair{bin.Volume(a), bin.Volume(b)};
+        });
+        volumes_[0] = std::move(first);
+        volumes_[1] = std::move(second);
     }
 }
 
@@ -219,7 +224,8 @@ void Removal::Flush() {
     std::vector<RecycleRequest> requests;
     for (const Item& item : batch) requests.push_back({item.path, item.second});
     platform::FileTime from = platform::CurrentFileTime();
-    std::vector<platform::RecycleResult> results = RecycleVerified(files_, *options_.recycleBin, requests);
+    std::vector<platform::RecycleResult> results =
+        WhileAlive(view_, [&] { return RecycleVerified(files_, *options_.recycleBin, requests); });
     platform::FileTime until = platform::CurrentFileTime();
     for (size_t i = 0; i < batch.size(); ++i) {
         Item& item = batch[i];

@@ -32,6 +32,7 @@ public:
     void ProcessMessages() override {
         if (++messageCalls == stopAtMessageCall) stop = true;
     }
+    void KeepAlive() override {}  // no point of a step: not counted
     bool StopRequested() const override { return stop; }
     bool AskYesNo(std::string_view text, Default preferred) override {
         questions.emplace_back(text);
