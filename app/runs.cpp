@@ -7,6 +7,7 @@
 #include "app/sync_journal.h"
 #include "engine/delete.h"
 #include "engine/evaluate.h"
+#include "engine/memory_pass.h"
 #include "engine/file_helpers.h"
 #include "engine/removal.h"
 #include "engine/scan.h"
@@ -139,16 +140,15 @@ void Runs::Pass(const PairLists& pairs, size_t pairIndex) {
     state_.LocalFolder = platform::FullFolderPath(state_.LocalFolder);
     state_.RemoteFolder = platform::FullFolderPath(state_.RemoteFolder);
     CreateFolders();
-    std::string passedOver = ScanBoth();
+    engine::PassedOver passed = ScanBoth();
     state_.memory = settings_.usememory ? StartPlanMemory(state_.LocalFolder, state_.RemoteFolder) : nullptr;
-    engine::EvaluateFolders(state_.lists, settings_.mirrorlocal, state_.totals, host_, settings_.ignorehour,
-                            state_.memory ? &state_.memory->use : nullptr);
-    if (state_.memory) {
-        // What the memory planned stays told beside the run's result, as what the scan passed over does.
-        passedOver = WithNotice(passedOver, MemoryPanelText(*state_.memory));
-        if (!passedOver.empty()) host_.SetStatus(0, passedOver);
-    }
-    state_.plan = MainState::Plan{{state_.LocalFolder, state_.RemoteFolder}, std::move(passedOver)};
+    engine::EvaluateWithMemory(state_.lists, settings_.mirrorlocal, state_.totals, host_, settings_.ignorehour,
+                               state_.memory ? &state_.memory->use : nullptr, passed.notRead);
+    // What the scan passed over and what the memory planned stay told beside the run's result.
+    std::string notice = WithNotice(PassedOverText(passed.links, passed.caseTwins), NotReadText(passed.notRead));
+    if (state_.memory) notice = WithNotice(notice, MemoryPanelText(*state_.memory));
+    if (!notice.empty()) host_.SetStatus(0, notice);
+    state_.plan = MainState::Plan{{state_.LocalFolder, state_.RemoteFolder}, std::move(notice), std::move(passed.notRead)};
     host_.ListsChanged();
     // A pair found in step is remembered as it stands.
     if (Decide() && state_.memory && state_.memory->use.complete)
@@ -184,19 +184,19 @@ void Runs::CreateFolders() {
     }
 }
 
-std::string Runs::ScanBoth() {
+engine::PassedOver Runs::ScanBoth() {
     engine::PairPaths paths{state_.LocalFolder + "\\*.*", state_.LocalFolder, state_.RemoteFolder + "\\*.*",
                             state_.RemoteFolder};
     // The window stays responsive during a long scan; a Stop is acted on by the evaluation.
     engine::PassedOver passed = engine::ScanAndSortPair(files_, paths, engine::ScanOptionsFrom(settings_), state_.lists,
                                                         state_.totals, [this] { host_.ProcessMessages(); });
     // Why an item did not sync.
-    std::string notice = PassedOverText(passed.links, passed.caseTwins);
+    std::string notice = WithNotice(PassedOverText(passed.links, passed.caseTwins), NotReadText(passed.notRead));
     if (!notice.empty()) host_.SetStatus(0, notice);
     host_.SetItemCaptions("First Folder Items: " + std::to_string(state_.lists.lvLocal.size()),
                           "Second Folder Items: " + std::to_string(state_.lists.lvRemote.size()));
     host_.ListsChanged();
-    return notice;
+    return passed;
 }
 
 bool Runs::Decide() {
@@ -270,6 +270,7 @@ SyncTally Runs::RunSync(bool unattended) {
         if (!holder) holder.emplace(platform::CurrentLocalTime(), ReportFolder());
         report = &*holder;
         report->BeginPair(local, remote);
+        for (const std::string& note : NotReadReportLines(plan.notRead)) report->Note(note);
         if (state_.memory)
             for (const std::string& note : MemoryReportLines(*state_.memory)) report->Note(note);
     }

@@ -54,7 +54,7 @@ private:
     bool SkipWithoutFolders();
     void CreateFolders();
     // Returns what the scans passed over, as status panel 0 tells it.
-    std::string ScanBoth();
+    engine::PassedOver ScanBoth();
     // True when the pair is in step.
     bool Decide();
     void WriteStamp();

@@ -32,6 +32,7 @@
 #include "engine/delete.h"
 #include "engine/evaluate.h"
 #include "engine/lists.h"
+#include "engine/memory_pass.h"
 #include "engine/pair_memory.h"
 #include "engine/run_view.h"
 #include "engine/scan.h"
@@ -100,7 +101,7 @@ Phases Load(platform::FileOps& files, std::string_view first, std::string_view s
     phases.scan = SecondsSince(start);
     start = Clock::now();
     if (plan) *plan = app::StartPlanMemory(first, second);
-    engine::EvaluateFolders(lists, false, totals, view, false, plan ? &(*plan)->use : nullptr);
+    engine::EvaluateWithMemory(lists, false, totals, view, false, plan ? &(*plan)->use : nullptr);
     phases.evaluate = SecondsSince(start);
     return phases;
 }
