@@ -103,6 +103,10 @@ std::string MemoryPanelText(const PlanMemory& plan) {
         add(Counted(use.deletedChanged.size(), " item", " items") + " deleted on one side and changed on the other: copied back");
     if (!use.changedOlder.empty())
         add(Counted(use.changedOlder.size(), " item", " items") + " changed on one side to an older copy: copied across");
+    if (!use.moves.empty())
+        add(Counted(use.moves.size(), " item", " items") + " moved or renamed on one side: moved on the other too (see Add Items)");
+    if (!use.renamedBoth.empty())
+        add(Counted(use.renamedBoth.size(), " item", " items") + " renamed differently on both sides: see Ignore Items");
     if (plan.unreadable) add("the memory of the last Sync could not be read");
     if (plan.olderVersion) add("the memory of the last Sync is an older version's: planned without it");
     if (plan.otherVolume[0] || plan.otherVolume[1]) add(OtherVolumeText(plan) + ": planned without its memory");
@@ -124,6 +128,9 @@ std::vector<std::string> MemoryReportLines(const PlanMemory& plan) {
     for (const engine::MemoryUse::Kept& kept : plan.use.deletedChanged)
         lines.push_back("Deleted in the " + SideName(Other(kept.side)) + " and changed in the " + SideName(kept.side) +
                         " since the last Sync, copied back: " + kept.path);
+    for (const engine::MemoryUse::Move& renamed : plan.use.renamedBoth)
+        lines.push_back("Renamed differently on both sides since the last Sync, both left in Ignore Items: " + renamed.from +
+                        " in the First Folder, " + renamed.to + " in the Second Folder");
     for (const engine::MemoryUse::Kept& kept : plan.use.changedOlder)
         lines.push_back("Changed in the " + SideName(kept.side) + " alone since the last Sync, to an older copy than the " +
                         SideName(Other(kept.side)) + "'s, copied across: " + kept.path);

@@ -142,6 +142,17 @@ size_t CodedList::Add(Entry entry) {
     });
 }
 
+namespace {
+
+std::string WithOrigin(const std::string& text, const std::string& movedFrom) {
+    return movedFrom.empty() ? text : text + "    (moved from " + movedFrom + ")";
+}
+
+}  // namespace
+
+std::string ShownText(const ResultList& list, size_t i) { return WithOrigin(list[i].text, list[i].movedFrom); }
+std::string ShownText(const CodedList& list, size_t i) { return WithOrigin(list[i].text, list[i].movedFrom); }
+
 void SyncLists::Clear() {
     for (ItemList* l : {&lvLocal, &lvRemote}) l->Clear();
     for (ResultList* l : {&lFileAdd1, &rFileAdd1, &lUpdate1, &rUpdate1}) l->Clear();

@@ -100,10 +100,14 @@ private:
 };
 
 // An add or update entry: the source copy's path as found, its size (the hidden column) and its kind.
+// An add the pair's memory found to be a move made on the source side (a rename, or a move to another
+// folder) names where the item stands on the destination side: a Sync moves it from there instead of
+// copying it (its size is 0: nothing is copied). A folder's in brackets, as its text.
 struct ResultEntry {
     std::string text;
     ByteCount size = 0;
     bool folder = false;
+    std::string movedFrom = {};
 };
 
 // lFileAdd1, rFileAdd1, lUpdate1, rUpdate1: always sorted by text, case-sensitively.
@@ -119,6 +123,11 @@ public:
         ByteCount removed = 0;
         std::erase_if(entries_, [&](const ResultEntry& e) { return drop(e) && (removed += e.size, true); });
         return removed;
+    }
+    // Lets change see every entry; it may change anything but an entry's text, which keeps its place.
+    template <class Change>
+    void ChangeEach(Change change) {
+        for (ResultEntry& e : entries_) change(e);
     }
     size_t size() const { return entries_.size(); }
     bool empty() const { return entries_.empty(); }
@@ -137,11 +146,16 @@ public:
     struct Entry {
         std::string text;
         bool folder = false;
+        std::string movedFrom = {};  // an add entry's (ResultEntry), kept while it waits here
     };
     void Clear() { entries_.clear(); }
     size_t Add(Entry entry);
     size_t Add(std::string text, bool folder) { return Add(Entry{std::move(text), folder}); }
     void RemoveAt(size_t i) { entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(i)); }
+    template <class Drop>
+    void RemoveIf(Drop drop) {
+        std::erase_if(entries_, drop);
+    }
     // Rewrites an entry's text where it stands, kind kept; the list is not re-sorted.
     void ReplaceAt(size_t i, std::string text) { entries_[i].text = std::move(text); }
     size_t size() const { return entries_.size(); }
@@ -153,6 +167,11 @@ public:
 private:
     std::vector<Entry> entries_;
 };
+
+// What a list shows of an entry: its text; for a move, the place it moves from as well.
+std::string ShownText(const ResultList& list, size_t i);
+std::string ShownText(const CodedList& list, size_t i);
+inline std::string ShownText(const ItemList& list, size_t i) { return std::string(list.Caption(i)); }
 
 // All lists of the main window, under the names the window gives them.
 struct SyncLists {

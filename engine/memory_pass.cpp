@@ -1,6 +1,9 @@
 #include "engine/memory_pass.h"
 
+#include <algorithm>
+#include <map>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "engine/file_helpers.h"
@@ -15,6 +18,9 @@ constexpr const char* kFromFirstAdd = " 1";   // lFileAdd1
 constexpr const char* kFromSecondAdd = " 2";  // rFileAdd1
 constexpr const char* kFromFirstUpdate = " 5";
 constexpr const char* kFromSecondUpdate = " 6";
+
+constexpr int kFirst = 0, kSecond = 1;
+constexpr Side SideOf(int side) { return side == kFirst ? Side::First : Side::Second; }
 
 // The folders whose content a scan did not see, on either side.
 class Unseen {
@@ -40,14 +46,22 @@ private:
     std::unordered_set<std::string> keys_;
 };
 
-// A result entry as the pass names it for removal: its text, and its kind in the last character.
+// A result or coded entry as the pass names it: its text, and its kind in the last character.
 std::string EntryKey(std::string_view text, bool folder) { return std::string(text) + (folder ? '\1' : '\0'); }
+
+// The folders above a relative path, nearest first, each with the rest of the path below it:
+// Sub\Inner\a.txt gives (Sub\Inner, a.txt) and (Sub, Inner\a.txt).
+template <class Visit>
+void ForEachFolderAbove(std::string_view path, Visit visit) {
+    for (size_t cut = path.rfind('\\'); cut != std::string_view::npos && cut > 0; cut = path.rfind('\\', cut - 1))
+        if (!visit(path.substr(0, cut), path.substr(cut + 1))) return;
+}
 
 class Pass {
 public:
     Pass(SyncLists& lists, ByteTotals& totals, MemoryUse& use, const Unseen& unseen, bool mirrorLocal, bool ignoreHour)
-        : lists_(lists), local_(lists.lvLocal), remote_(lists.lvRemote), totals_(totals), use_(use),
-          memory_(use.memory), unseen_(unseen), mirror_(mirrorLocal), ignoreHour_(ignoreHour) {}
+        : lists_(lists), items_{&lists.lvLocal, &lists.lvRemote}, local_(lists.lvLocal), remote_(lists.lvRemote),
+          totals_(totals), use_(use), memory_(use.memory), unseen_(unseen), mirror_(mirrorLocal), ignoreHour_(ignoreHour) {}
 
     void Run(const Counterparts& matched) {
         memory_.BeginEvaluation();
@@ -60,19 +74,28 @@ public:
         } else {
             for (size_t r = 0; r < matched.remoteJudged; ++r) {
                 std::uint32_t l = matched.ofRemote[r];
-                if (l == Counterparts::kNone) SecondOnly(r);
+                if (l == Counterparts::kNone) OneSided(kSecond, r);
                 else Both(r, l);
             }
             if (matched.localJudged)
                 for (size_t l = 0; l < local_.size(); ++l)
-                    if (!matched.localMatched[l]) FirstOnly(l);
+                    if (!matched.localMatched[l]) OneSided(kFirst, l);
             use_.complete = matched.remoteJudged == remote_.size() && matched.localJudged;
+            for (int side : {kFirst, kSecond}) FindMoves(side);
+            FindRenamesOnBothSides();
         }
         Rewrite();
         memory_.Seal();
     }
 
 private:
+    // An item on one side only, and what its memory says of it.
+    struct Gone {
+        size_t index;  // where it still is
+        const PairMemory::Item* remembered;
+        bool taken = false;  // planned as the source of a move
+    };
+
     // What was remembered of an entry, kept for the memory the Sync leaves; null when nothing was.
     const PairMemory::Item* Remembered(const ItemList& list, size_t i) {
         const PairMemory::Item* m = memory_.Find(PairMemory::KeyOf(list.Caption(i), list.Folder(i)));
@@ -123,33 +146,202 @@ private:
         if (order < 0) dropRemoteUpdate_.insert(EntryKey(local_.PathAsFound(l), false));
     }
 
-    void SecondOnly(size_t r) {
-        const PairMemory::Item* m = Remembered(remote_, r);
-        if (!m) return;
-        // In step after the last Sync and as it was since: deleted in the First Folder meanwhile, unless a
-        // scan did not see where it would be.
-        std::string_view path = remote_.PathAsFound(r);
-        if (PairMemory::Unchanged(remote_, r, *m, ignoreHour_)) {
-            if (unseen_.Below(EntryPath(path, remote_.Folder(r))) || remote_.Link(r)) return;
-            if (!mirror_) dropLocalAdd_.insert(EntryKey(path, remote_.Folder(r)));
-            Code(lists_.rdelfile1, remote_, r, kFromFirstAdd);
-        } else if (!mirror_) {
-            use_.deletedChanged.push_back({Side::Second, std::string(path)});
+    // An entry found on one side only. In step after the last Sync and as it was since: deleted on the
+    // other side meanwhile, unless a scan did not see where it would be. Unknown to the memory: new, or
+    // moved there. A mirror copies back what the Second Folder lacks, as it copies everything there.
+    void OneSided(int side, size_t i) {
+        const ItemList& list = *items_[side];
+        const bool intoOther = side == kFirst || !mirror_;  // the evaluation planned it into the other side
+        const PairMemory::Item* m = Remembered(list, i);
+        std::string_view path = list.PathAsFound(i);
+        bool unseen = list.Link(i) || unseen_.Below(EntryPath(path, list.Folder(i)));
+        oneSided_[side].push_back(i);
+        if (!m) {
+            if (!unseen && intoOther) fresh_[side].push_back(i);
+            return;
+        }
+        if (side == kFirst && mirror_) return;
+        if (!PairMemory::Unchanged(list, i, *m, ignoreHour_)) {
+            if (intoOther) use_.deletedChanged.push_back({SideOf(side), std::string(path)});
+            return;
+        }
+        if (unseen) return;
+        if (intoOther) (side == kFirst ? dropRemoteAdd_ : dropLocalAdd_).insert(EntryKey(path, list.Folder(i)));
+        gone_[side].push_back({i, m});
+    }
+
+    // Moves made in side moved (the item gone from its remembered place there, its deletion carried over
+    // into the other side, and found new elsewhere in side moved with the same identity, size and time)
+    // become the same moves in the other side.
+    void FindMoves(int moved) {
+        const int kept = 1 - moved;  // where the item still stands at its old place, and is to be moved
+        std::vector<Gone>& gone = gone_[kept];
+        const ItemList& fresh = *items_[moved];
+        if (gone.empty() || fresh_[moved].empty()) return;
+        // By the identity the moved side's volume gives the file, where both are known.
+        std::unordered_map<std::uint32_t, size_t> byIdentity;
+        // Where either is unknown (FAT, a share): by name and size, and only where one candidate is left.
+        std::unordered_map<std::string, std::vector<size_t>> byName;
+        auto nameKey = [](std::string_view path, ByteCount size) {
+            return NameKey(NamePart(path)) + '\0' + std::to_string(size);
+        };
+        for (size_t g = 0; g < gone.size(); ++g) {
+            if (gone[g].remembered->size < 0) continue;  // folders: moved with their files, below
+            std::uint32_t identity = gone[g].remembered->identity[moved];
+            if (identity != 0) {
+                auto [at, added] = byIdentity.try_emplace(identity, g);
+                if (!added) at->second = kNone;  // a file of several names: no move by it
+            }
+            byName[nameKey(items_[kept]->PathAsFound(gone[g].index), gone[g].remembered->size)].push_back(g);
+        }
+        std::unordered_map<std::string, std::vector<size_t>> freshByName;
+        for (size_t q : fresh_[moved]) {
+            if (fresh.Folder(q)) continue;
+            auto at = fresh.Identity(q) == 0 ? byIdentity.end() : byIdentity.find(fresh.Identity(q));
+            if (at != byIdentity.end()) {
+                if (at->second != kNone && !gone[at->second].taken &&
+                    PairMemory::Unchanged(fresh, q, *gone[at->second].remembered, ignoreHour_))
+                    PlanMove(kept, gone[at->second], q);
+                continue;
+            }
+            freshByName[nameKey(fresh.PathAsFound(q), fresh.Size(q))].push_back(q);
+        }
+        for (const auto& [key, qs] : freshByName) {
+            auto candidates = byName.find(key);
+            if (candidates == byName.end()) continue;
+            // Each candidate that could be this file: unchanged, and not known by its identity to be another.
+            auto match = [&](size_t q, size_t g) {
+                std::uint32_t was = gone[g].remembered->identity[moved], now = fresh.Identity(q);
+                return !gone[g].taken && (was == 0 || now == 0 || was == now) &&
+                       PairMemory::Unchanged(fresh, q, *gone[g].remembered, ignoreHour_);
+            };
+            for (size_t q : qs) {
+                std::vector<size_t> its;
+                for (size_t g : candidates->second)
+                    if (match(q, g)) its.push_back(g);
+                if (its.size() != 1) continue;
+                if (std::count_if(qs.begin(), qs.end(), [&](size_t other) { return match(other, its[0]); }) == 1)
+                    PlanMove(kept, gone[its[0]], q);
+            }
+        }
+        // A file moved with its folder is told with the folder.
+        std::vector<std::string> folders = FindFolderMoves(kept);
+        for (const FileMove& move : fileMoves_[kept]) {
+            std::string from = NameKey(move.from);
+            if (std::none_of(folders.begin(), folders.end(), [&](const std::string& f) { return from.starts_with(f + "\\"); }))
+                use_.moves.push_back({SideOf(kept), move.from, move.to});
         }
     }
 
-    void FirstOnly(size_t l) {
-        const PairMemory::Item* m = Remembered(local_, l);
-        // A mirror copies it back, as it copies everything into the Second Folder.
-        if (!m || mirror_) return;
-        std::string_view path = local_.PathAsFound(l);
-        if (PairMemory::Unchanged(local_, l, *m, ignoreHour_)) {
-            if (unseen_.Below(EntryPath(path, local_.Folder(l))) || local_.Link(l)) return;
-            dropRemoteAdd_.insert(EntryKey(path, local_.Folder(l)));
-            Code(lists_.ldelfile1, local_, l, kFromSecondAdd);
-        } else {
-            use_.deletedChanged.push_back({Side::First, std::string(path)});
+    void PlanMove(int kept, Gone& gone, size_t q) {
+        gone.taken = true;
+        const ItemList& from = *items_[kept];
+        const ItemList& to = *items_[1 - kept];
+        std::string fromPath(from.PathAsFound(gone.index)), toPath(to.PathAsFound(q));
+        dropDelete_[kept].insert(EntryKey(fromPath + DeletionCode(kept), false));
+        moveTo_[kept][EntryKey(toPath, false)] = fromPath;
+        fileMoves_[kept].push_back({std::move(fromPath), std::move(toPath)});
+    }
+
+    // The code of a deletion carried over into side kept: the add list it would otherwise be in.
+    static const char* DeletionCode(int kept) { return kept == kFirst ? kFromSecondAdd : kFromFirstAdd; }
+
+    // A folder whose files all moved to one new folder, under the same names, is that folder renamed or
+    // moved: one move of the folder, with all it holds. Only where nothing else stands in the old folder.
+    // Returns the old folders so moved (name keys).
+    std::vector<std::string> FindFolderMoves(int kept) {
+        const int moved = 1 - kept;
+        const ItemList& old = *items_[kept];
+        const ItemList& now = *items_[moved];
+        // The old folders whose deletion is carried over, and the new folders in the moved side.
+        std::unordered_map<std::string, size_t> goneFolders, freshFolders;
+        for (const Gone& g : gone_[kept])
+            if (old.Folder(g.index)) goneFolders.emplace(NameKey(EntryPath(old.PathAsFound(g.index), true)), g.index);
+        for (size_t q : fresh_[moved])
+            if (now.Folder(q)) freshFolders.emplace(NameKey(EntryPath(now.PathAsFound(q), true)), q);
+        if (goneFolders.empty() || freshFolders.empty()) return {};
+        // (old folder, new folder) for every file moved from below the one to the same place below the other.
+        std::map<std::pair<std::string, std::string>, size_t> filesMoved;
+        for (const FileMove& move : fileMoves_[kept]) {
+            std::string from = NameKey(move.from), to = NameKey(move.to);
+            ForEachFolderAbove(from, [&](std::string_view a, std::string_view tail) {
+                if (!to.ends_with("\\" + std::string(tail)) || to.size() <= tail.size() + 1) return false;
+                std::string b = to.substr(0, to.size() - tail.size() - 1);
+                if (goneFolders.contains(std::string(a)) && freshFolders.contains(b)) ++filesMoved[{std::string(a), b}];
+                return true;
+            });
         }
+        if (filesMoved.empty()) return {};
+        // Everything on the kept side below each candidate old folder must go with it.
+        std::unordered_map<std::string, size_t> below;
+        std::unordered_set<std::string> candidates;
+        for (const auto& [pair, files] : filesMoved) candidates.insert(pair.first);
+        for (size_t i : oneSided_[kept])
+            ForEachFolderAbove(NameKey(EntryPath(old.PathAsFound(i), old.Folder(i))), [&](std::string_view a, std::string_view) {
+                if (candidates.contains(std::string(a))) ++below[std::string(a)];
+                return true;
+            });
+        // Outermost first: a folder moved with its parent is no move of its own.
+        std::vector<std::pair<std::string, std::string>> chosen;
+        for (const auto& [pair, files] : filesMoved) {
+            const auto& [a, b] = pair;
+            if (b.starts_with(a + "\\") || a.starts_with(b + "\\")) continue;
+            std::vector<std::string> subfolders;
+            size_t covered = files;
+            for (const auto& [key, index] : goneFolders)
+                if (key.starts_with(a + "\\")) {
+                    if (!freshFolders.contains(b + key.substr(a.size()))) covered = 0;
+                    subfolders.push_back(key);
+                }
+            if (covered == 0 || covered + subfolders.size() != below[a]) continue;
+            chosen.push_back(pair);
+        }
+        std::sort(chosen.begin(), chosen.end(), [](const auto& x, const auto& y) { return Depth(x.first) < Depth(y.first); });
+        std::vector<std::string> movedFolders;
+        for (const auto& [a, b] : chosen) {
+            if (std::any_of(movedFolders.begin(), movedFolders.end(), [&](const std::string& f) { return a.starts_with(f + "\\"); }))
+                continue;
+            movedFolders.push_back(a);
+            for (const auto& [key, index] : goneFolders) {
+                if (key != a && !key.starts_with(a + "\\")) continue;
+                std::string fromPath(old.PathAsFound(index));
+                std::string toPath(now.PathAsFound(freshFolders.at(b + key.substr(a.size()))));
+                dropDelete_[kept].insert(EntryKey(fromPath + DeletionCode(kept), true));
+                moveTo_[kept][EntryKey(toPath, true)] = fromPath;
+                if (key == a) use_.moves.push_back({SideOf(kept), fromPath, toPath});
+            }
+        }
+        return movedFolders;
+    }
+
+    // Remembered items gone from their place on both sides, renamed on each to a different new name (the
+    // same identity, size and time on each side): neither rename wins; both wait in the ignore lists, and
+    // the memory keeps the item for the next Load, which finds the same.
+    void FindRenamesOnBothSides() {
+        if (mirror_ || fresh_[kFirst].empty() || fresh_[kSecond].empty()) return;
+        std::unordered_map<std::uint32_t, size_t> byIdentity[2];
+        for (int side : {kFirst, kSecond})
+            for (size_t q : fresh_[side])
+                if (!items_[side]->Folder(q) && items_[side]->Identity(q) != 0)
+                    byIdentity[side].emplace(items_[side]->Identity(q), q);
+        if (byIdentity[kFirst].empty() || byIdentity[kSecond].empty()) return;
+        std::vector<const PairMemory::Item*> renamed;
+        memory_.ForEachUnkept([&](const PairMemory::Item& m) {
+            if (m.size < 0) return;
+            auto l = byIdentity[kFirst].find(m.identity[kFirst]), r = byIdentity[kSecond].find(m.identity[kSecond]);
+            if (l == byIdentity[kFirst].end() || r == byIdentity[kSecond].end()) return;
+            if (!PairMemory::Unchanged(local_, l->second, m, ignoreHour_) ||
+                !PairMemory::Unchanged(remote_, r->second, m, ignoreHour_))
+                return;
+            renamed.push_back(&m);
+            std::string first(local_.PathAsFound(l->second)), second(remote_.PathAsFound(r->second));
+            dropRemoteAdd_.insert(EntryKey(first, false));
+            dropLocalAdd_.insert(EntryKey(second, false));
+            Code(lists_.lignfile1, local_, l->second, kFromSecondAdd);
+            Code(lists_.rignfile1, remote_, r->second, kFromFirstAdd);
+            use_.renamedBoth.push_back({Side::First, std::move(first), std::move(second)});
+        });
+        for (const PairMemory::Item* m : renamed) memory_.Keep(m);
     }
 
     void Add(ResultList& list, ByteCount& total, const ItemList& items, size_t i) {
@@ -161,7 +353,9 @@ private:
         list.Add(std::string(items.PathAsFound(i)) + code, items.Folder(i));
     }
 
-    // The evaluation's entries that the memory replaced leave its lists, each list in one pass.
+    // The evaluation's entries that the memory replaced leave its lists, each list in one pass, the
+    // deletions carried over go to the delete lists (but those a move replaced), and the adds that are
+    // moves say so: nothing is copied for them.
     void Rewrite() {
         auto drop = [](ResultList& list, ByteCount& total, const std::unordered_set<std::string>& keys) {
             if (keys.empty()) return;
@@ -171,9 +365,32 @@ private:
         drop(lists_.rFileAdd1, totals_.remote.add, dropRemoteAdd_);
         drop(lists_.lUpdate1, totals_.local.update, dropLocalUpdate_);
         drop(lists_.rUpdate1, totals_.remote.update, dropRemoteUpdate_);
+        CodedList* deletions[] = {&lists_.ldelfile1, &lists_.rdelfile1};
+        ResultList* adds[] = {&lists_.lFileAdd1, &lists_.rFileAdd1};
+        ByteCount* addTotals[] = {&totals_.local.add, &totals_.remote.add};
+        for (int kept : {kFirst, kSecond}) {
+            for (const Gone& g : gone_[kept]) {
+                std::string text = std::string(items_[kept]->PathAsFound(g.index)) + DeletionCode(kept);
+                bool folder = items_[kept]->Folder(g.index);
+                if (!dropDelete_[kept].contains(EntryKey(text, folder))) deletions[kept]->Add(std::move(text), folder);
+            }
+            if (moveTo_[kept].empty()) continue;
+            adds[kept]->ChangeEach([&](ResultEntry& e) {
+                auto move = moveTo_[kept].find(EntryKey(e.text, e.folder));
+                if (move == moveTo_[kept].end()) return;
+                e.movedFrom = move->second;
+                *addTotals[kept] -= e.size;
+                e.size = 0;
+            });
+        }
     }
 
+    struct FileMove {
+        std::string from, to;  // paths as found: the kept side's old place, the moved side's new one
+    };
+
     SyncLists& lists_;
+    const ItemList* items_[2];
     const ItemList& local_;
     const ItemList& remote_;
     ByteTotals& totals_;
@@ -182,6 +399,13 @@ private:
     const Unseen& unseen_;
     bool mirror_, ignoreHour_;
     std::unordered_set<std::string> dropLocalAdd_, dropRemoteAdd_, dropLocalUpdate_, dropRemoteUpdate_;
+    // By side: the deletions carried over into it, what is new in it, and all it alone holds (what a
+    // scan saw), then the moves planned in it and the deletions those replace.
+    std::vector<Gone> gone_[2];
+    std::vector<size_t> fresh_[2], oneSided_[2];
+    std::vector<FileMove> fileMoves_[2];
+    std::unordered_map<std::string, std::string> moveTo_[2];  // add entry (EntryKey) -> moved from
+    std::unordered_set<std::string> dropDelete_[2];
 };
 
 }  // namespace

@@ -46,6 +46,13 @@ public:
     void BeginEvaluation();
     void Keep(const Item* remembered);
     void Remember(const Item& now);
+    // During an evaluation: each remembered item not kept nor remembered so far (what neither side holds
+    // at its place any more), in key order.
+    template <class Visit>
+    void ForEachUnkept(Visit visit) const {
+        for (size_t i = 0; i < sorted_; ++i)
+            if (evaluating_ && !seen_[i]) visit(items_[i]);
+    }
     // Whether entry i of the list is as remembered: a folder still a folder; a file of the same size
     // and, as the evaluation compares them, the same time.
     static bool Unchanged(const ItemList& list, size_t i, const Item& remembered, bool ignoreHour);
@@ -97,6 +104,15 @@ struct MemoryUse {
     // Changed on one side only (the side it is on), to an older time than the other side's copy: it goes
     // to the other side all the same, as the user left it.
     std::vector<Kept> changedOlder;
+    // Moved or renamed on one side since (a folder moved with all it holds counts once): planned as the
+    // same move on the other side (side: where it is moved), instead of a copy and a deletion.
+    struct Move {
+        Side side;
+        std::string from, to;  // paths as found, a folder's in brackets
+    };
+    std::vector<Move> moves;
+    // Renamed on both sides to different names since: both new names wait in the ignore lists.
+    std::vector<Move> renamedBoth;  // from: the First Folder's new name, to: the Second's
     bool complete = false;                    // the evaluation ran to its end: next may be stored
 };
 

@@ -55,6 +55,8 @@ public:
     std::function<bool(std::string_view folder)> breakEnumerate = [](std::string_view) { return false; };
     std::function<int(std::string_view folder)> breakListingAfter = [](std::string_view) { return -1; };
     std::function<void(std::string_view folder)> beforeEnumerate = [](std::string_view) {};
+    // A volume that keeps no lasting file identities (FAT): every listing gives 0.
+    bool noIdentities = false;
     // "copy <target>", "replace <to>", "rename <to>", "mkdir <path>", "rm <path>", "rmdir <path>"
     std::vector<std::string> log;
 
