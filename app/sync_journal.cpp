@@ -59,6 +59,23 @@ std::vector<std::string_view> Fields(std::string_view line) {
     }
 }
 
+// A move within a side: "move", whether it went with its folder, side, kind, state before and after,
+// the old path and the new one.
+std::string MoveLine(const engine::ItemRecord& r) {
+    return "move\t" + std::string(r.outcome == Outcome::MovedAlong ? "along" : "moved") + "\t" +
+           (r.side == engine::Side::First ? "1" : "2") + "\t" + (r.folder ? "D" : "F") + "\t" + State(r.before) + "\t" +
+           State(r.after) + "\t" + r.movedFrom + "\t" + r.path + "\r\n";
+}
+
+std::optional<engine::ItemRecord> ParseMoveLine(const std::vector<std::string_view>& f) {
+    if (f.size() != 8 || (f[1] != "moved" && f[1] != "along")) return std::nullopt;
+    engine::ItemRecord r(f[1] == "along" ? Outcome::MovedAlong : Outcome::Moved,
+                         f[2] == "1" ? engine::Side::First : engine::Side::Second, std::string(f[7]), f[3] == "D", false);
+    r.movedFrom = std::string(f[6]);
+    if (!ParseState(f[4], r.before) || !ParseState(f[5], r.after)) return std::nullopt;
+    return r;
+}
+
 }  // namespace
 
 std::string JournalStartLines(platform::FileTime started, const platform::LocalTime& t) {
@@ -73,6 +90,7 @@ std::string JournalPairLine(std::string_view first, std::string_view second) {
 }
 
 std::string JournalItemLine(const engine::ItemRecord& r) {
+    if (r.outcome == Outcome::Moved || r.outcome == Outcome::MovedAlong) return MoveLine(r);
     std::string_view word;
     for (const OutcomeWord& o : kOutcomes)
         if (o.outcome == r.outcome) word = o.word;
@@ -120,6 +138,8 @@ std::optional<Journal> ParseJournal(std::string_view text) {
                 continue;
             r.outcome = o->outcome;
             journal.pairs.back().items.push_back(std::move(r));
+        } else if (f[0] == "move" && !journal.pairs.empty()) {
+            if (auto r = ParseMoveLine(f)) journal.pairs.back().items.push_back(std::move(*r));
         } else if (f[0] == "ended" && f.size() == 2) {
             ParseNumber(f[1], journal.ended);
         }

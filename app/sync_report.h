@@ -56,7 +56,7 @@ private:
     platform::FileTime startedAt_;
     std::chrono::steady_clock::time_point startClock_, endClock_;
     std::vector<ReportPair> pairs_;
-    std::array<int, 11> counts_{};  // by engine::Outcome
+    std::array<int, 13> counts_{};  // by engine::Outcome
     platform::AppendFile report_, journal_;
 };
 
@@ -94,7 +94,7 @@ private:
     platform::LocalTime started_, ended_, syncStarted_;
     std::chrono::steady_clock::time_point startClock_, endClock_;
     std::vector<ReportPair> pairs_;
-    std::array<int, 7> counts_{};  // by engine::UndoOutcome
+    std::array<int, 8> counts_{};  // by engine::UndoOutcome
 };
 
 // Writes the undo's report ("Undo 2026-12-08 09-15-00.txt") beside the Syncs' reports.

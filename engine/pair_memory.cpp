@@ -165,6 +165,17 @@ void PairMemory::Apply(const std::vector<ItemRecord>& records) {
             }
             break;
         case Outcome::FolderCreated: d.now = Item{key, 0, -1, {0, 0}}; break;
+        case Outcome::Moved:
+        case Outcome::MovedAlong: {
+            // The same file on both sides, at its new place on both now: what was remembered of it
+            // there goes with it, and its old place holds nothing any more.
+            std::uint64_t old = KeyOfPath(r.movedFrom, r.folder);
+            const Item* before = Find(old);
+            d.now = Item{key, r.after.lastWrite, r.folder ? -1 : r.after.size, {0, 0}};
+            if (before) std::copy(std::begin(before->identity), std::end(before->identity), d.now->identity);
+            decisions[old].gone = true;
+            break;
+        }
         case Outcome::Recycled:
         case Outcome::Deleted:
             if (!r.extra) d.gone = true;

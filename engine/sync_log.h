@@ -27,6 +27,8 @@ enum class Outcome {
     Stopped,        // not reached: Stop, or the window was closed
     Kept,           // a folder to delete that still holds what no list names: it stays
     LeftInPlace,    // the Recycle Bin cannot take it (or its old copy) and the user did not say to delete for good
+    Moved,          // an add made a move within its side (a rename), from movedFrom, as in the other side
+    MovedAlong,     // an add that went with its folder's move
 };
 
 // A file or folder at its place: absent, or there with this size and last-write time.
@@ -56,6 +58,8 @@ struct ItemRecord {
     platform::FileTime recycledFrom = 0, recycledUntil = 0;
     // Not an item of the plan: a folder made for the files in it, or an old copy a cut-off Sync left.
     bool extra = false;
+    // Moved, MovedAlong: where it stood before, below the same side's folder.
+    std::string movedFrom;
 };
 
 class SyncLog {
@@ -75,7 +79,8 @@ struct SyncOptions {
 // Whether an outcome counts as done.
 constexpr bool Done(Outcome outcome) {
     return outcome == Outcome::Copied || outcome == Outcome::FolderCreated || outcome == Outcome::Replaced ||
-           outcome == Outcome::Recycled || outcome == Outcome::Deleted;
+           outcome == Outcome::Recycled || outcome == Outcome::Deleted || outcome == Outcome::Moved ||
+           outcome == Outcome::MovedAlong;
 }
 
 }  // namespace engine

@@ -2,10 +2,13 @@
 // review commands make of a move, and what a Sync does with it.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "engine/undo.h"
 #include "review/commands.h"
 #include "tests/engine/memory_fixture.h"
 
@@ -176,6 +179,75 @@ TEST_F(Moves, TheReviewCommandsOnAMove) {
     review::UndoEntries(lists, review::kldelfile1, {0}, platform::SystemFileOps(), first.Core(), second.Core());
     EXPECT_EQ(Planned(second), (Entries{"Docs\\renamed.txt"}));
     EXPECT_EQ(lists.rFileAdd1[0].size, static_cast<engine::ByteCount>(std::string("content of Docs/a.txt").size()));
+}
+
+// What the volume knows each file in a folder by.
+std::map<std::string, std::uint64_t> Identities(const fs::path& folder) {
+    std::map<std::string, std::uint64_t> ids;
+    platform::SystemFileOps().Enumerate(folder.string(), [&](const platform::FileInfo& e) { ids[e.name] = e.fileId; });
+    return ids;
+}
+
+class UndoRecords final : public engine::UndoLog {
+public:
+    void BeginPair(std::string_view, std::string_view) override {}
+    void Record(const engine::UndoRecord& r) override { records.push_back(r); }
+    std::vector<engine::UndoRecord> records;
+};
+
+// A folder renamed with all it holds is renamed in the other folder too, in one step: the same files
+// under the new name, nothing copied, nothing in the Recycle Bin; the undo renames it back.
+TEST_F(Moves, AFolderMoveIsOneRenameThatTheUndoTakesBack) {
+    InStep({"Photos 2025/a.jpg", "Photos 2025/b.jpg", "Photos 2025/Raw/c.dng", "Docs/d.txt"});
+    const auto before = Identities(second.path() / "Photos 2025");
+    Move(first, "Photos 2025", "2025 Photos");
+    Move(first, "Docs/d.txt", "Docs/renamed.txt");
+    Load();
+    EXPECT_EQ(Sync().failed, 0);
+    EXPECT_FALSE(second.Exists("Photos 2025"));
+    EXPECT_EQ(Identities(second.path() / "2025 Photos"), before);
+    EXPECT_EQ(second.Read("2025 Photos/Raw/c.dng"), "content of Photos 2025/Raw/c.dng");
+    EXPECT_EQ(second.Read("Docs/renamed.txt"), "content of Docs/d.txt");
+    EXPECT_FALSE(fs::exists(trash.folder() / "files") && !fs::is_empty(trash.folder() / "files"));
+    size_t moved = 0, along = 0;
+    for (const engine::ItemRecord& r : records) {
+        moved += r.outcome == engine::Outcome::Moved;
+        along += r.outcome == engine::Outcome::MovedAlong;
+        EXPECT_TRUE(engine::Done(r.outcome)) << r.path;
+    }
+    EXPECT_EQ(moved, 2u);  // the folder and the file
+    EXPECT_EQ(along, 4u);  // a.jpg, b.jpg, [Raw], Raw\c.dng
+    Load();  // remembered where they are now
+    EXPECT_TRUE(lists.lFileAdd1.empty() && lists.rFileAdd1.empty() && lists.ldelfile1.empty() && lists.rdelfile1.empty());
+
+    engine_testing::RecordingView view;
+    UndoRecords log;
+    engine::UndoCounts counts = engine::UndoSync(platform::SystemFileOps(), {{first.Core(), second.Core(), records}}, view,
+                                                 {&platform::SystemRecycleBin(), nullptr, true}, &log);
+    EXPECT_EQ(counts.notUndone, 0);
+    EXPECT_EQ(Identities(second.path() / "Photos 2025"), before);
+    EXPECT_FALSE(second.Exists("2025 Photos"));
+    EXPECT_TRUE(second.Exists("Docs/d.txt"));
+    ASSERT_EQ(log.records.size(), 2u);
+    EXPECT_EQ(log.records[0].outcome, engine::UndoOutcome::MovedBack);
+}
+
+// What does not check out at the Sync is copied as it would be without moves, and nothing is lost: a file
+// changed at its old place since the Load, or a folder that gained a file since.
+TEST_F(Moves, AMoveThatNoLongerChecksOutIsCopiedInstead) {
+    InStep({"Docs/a.txt", "Docs/b.txt", "Box/x.txt", "Box/y.txt"});
+    Move(first, "Docs/a.txt", "Docs/renamed.txt");
+    Move(first, "Box", "Crate");
+    Load();
+    second.Write("Docs/a.txt", "changed at its old place");
+    second.Write("Box/new since the Load.txt", "new");
+    EXPECT_EQ(Sync().failed, 0);
+    EXPECT_EQ(second.Read("Docs/a.txt"), "changed at its old place");
+    EXPECT_EQ(second.Read("Docs/renamed.txt"), "content of Docs/a.txt");  // copied
+    // The folder stays where it was with what it gained; its files were moved one by one.
+    EXPECT_TRUE(second.Exists("Box/new since the Load.txt"));
+    EXPECT_FALSE(second.Exists("Box/x.txt"));
+    EXPECT_EQ(second.Read("Crate/x.txt"), "content of Box/x.txt");
 }
 
 }  // namespace
