@@ -104,7 +104,7 @@ std::string MemoryPanelText(const PlanMemory& plan) {
     if (!use.changedOlder.empty())
         add(Counted(use.changedOlder.size(), " item", " items") + " changed on one side to an older copy: copied across");
     if (!use.moves.empty())
-        add(Counted(use.moves.size(), " item", " items") + " moved or renamed on one side: moved on the other too (see Add Items)");
+        add(Counted(use.moves.size(), " item", " items") + " moved or renamed: see Add Items");
     if (!use.renamedBoth.empty())
         add(Counted(use.renamedBoth.size(), " item", " items") + " renamed differently on both sides: see Ignore Items");
     if (plan.unreadable) add("the memory of the last Sync could not be read");

@@ -180,21 +180,17 @@ private:
         if (gone.empty() || fresh_[moved].empty()) return;
         // By the identity the moved side's volume gives the file, where both are known.
         std::unordered_map<std::uint32_t, size_t> byIdentity;
+        for (size_t g = 0; g < gone.size(); ++g) {
+            std::uint32_t identity = gone[g].remembered->identity[moved];
+            if (gone[g].remembered->size < 0 || identity == 0) continue;  // folders: moved with their files, below
+            auto [at, added] = byIdentity.try_emplace(identity, g);
+            if (!added) at->second = kNone;  // a file of several names: no move by it
+        }
         // Where either is unknown (FAT, a share): by name and size, and only where one candidate is left.
-        std::unordered_map<std::string, std::vector<size_t>> byName;
         auto nameKey = [](std::string_view path, ByteCount size) {
             return NameKey(NamePart(path)) + '\0' + std::to_string(size);
         };
-        for (size_t g = 0; g < gone.size(); ++g) {
-            if (gone[g].remembered->size < 0) continue;  // folders: moved with their files, below
-            std::uint32_t identity = gone[g].remembered->identity[moved];
-            if (identity != 0) {
-                auto [at, added] = byIdentity.try_emplace(identity, g);
-                if (!added) at->second = kNone;  // a file of several names: no move by it
-            }
-            byName[nameKey(items_[kept]->PathAsFound(gone[g].index), gone[g].remembered->size)].push_back(g);
-        }
-        std::unordered_map<std::string, std::vector<size_t>> freshByName;
+        std::unordered_map<std::string, std::vector<size_t>> freshByName, byName;
         for (size_t q : fresh_[moved]) {
             if (fresh.Folder(q)) continue;
             auto at = fresh.Identity(q) == 0 ? byIdentity.end() : byIdentity.find(fresh.Identity(q));
@@ -206,6 +202,10 @@ private:
             }
             freshByName[nameKey(fresh.PathAsFound(q), fresh.Size(q))].push_back(q);
         }
+        if (!freshByName.empty())
+            for (size_t g = 0; g < gone.size(); ++g)
+                if (gone[g].remembered->size >= 0 && !gone[g].taken)
+                    byName[nameKey(items_[kept]->PathAsFound(gone[g].index), gone[g].remembered->size)].push_back(g);
         for (const auto& [key, qs] : freshByName) {
             auto candidates = byName.find(key);
             if (candidates == byName.end()) continue;
