@@ -291,7 +291,7 @@ SyncTally Runs::RunSync(bool unattended) {
     tally.failed = removal.Counts().failed;
     if (remember) {
         // Only what is in step now: an item not done keeps what was remembered of it.
-        state_.memory->use.memory.Apply(kept.records);
+        state_.memory->use.memory.Apply(kept.records, l.lvLocal, l.lvRemote);
         WritePairMemory(local, remote, state_.memory->use.memory);
     }
     if (report) {

@@ -280,7 +280,7 @@ double SyncWithMemory(const std::string& first, const std::string& second) {
     engine::PrepareDeletion(lists, view, options);
     engine::DeleteItems(files, lists, first, second, view, removal);
     removal.Finish();
-    plan->use.memory.Apply(kept.records);
+    plan->use.memory.Apply(kept.records, lists.lvLocal, lists.lvRemote);
     app::WritePairMemory(first, second, plan->use.memory);
     return removal.Counts().failed == 0 ? SecondsSince(start) : -1;
 }

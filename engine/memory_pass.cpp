@@ -46,8 +46,19 @@ private:
     std::unordered_set<std::string> keys_;
 };
 
-// A result or coded entry as the pass names it: its text, and its kind in the last character.
-std::string EntryKey(std::string_view text, bool folder) { return std::string(text) + (folder ? '\1' : '\0'); }
+// Entries of the plan named by their text (a view into the item lists, which the pass does not change)
+// and their kind: a file may be named like a folder entry.
+template <class Value>
+struct ByEntry {
+    std::unordered_map<std::string_view, Value> kinds[2];  // files, folders
+    void Set(std::string_view text, bool folder, Value value) { kinds[folder][text] = value; }
+    const Value* Find(std::string_view text, bool folder) const {
+        auto at = kinds[folder].find(text);
+        return at == kinds[folder].end() ? nullptr : &at->second;
+    }
+    bool empty() const { return kinds[0].empty() && kinds[1].empty(); }
+};
+using Marked = ByEntry<bool>;
 
 // The folders above a relative path, nearest first, each with the rest of the path below it:
 // Sub\Inner\a.txt gives (Sub\Inner, a.txt) and (Sub, Inner\a.txt).
@@ -93,7 +104,7 @@ private:
     struct Gone {
         size_t index;  // where it still is
         const PairMemory::Item* remembered;
-        bool taken = false;  // planned as the source of a move
+        bool taken = false;  // the source of a move planned instead of its deletion
     };
 
     // What was remembered of an entry, kept for the memory the Sync leaves; null when nothing was.
@@ -142,8 +153,8 @@ private:
 
     // The update entry the evaluation made for the pair, if it made one.
     void DropUpdate(int order, size_t r, size_t l) {
-        if (order > 0 && !mirror_) dropLocalUpdate_.insert(EntryKey(remote_.PathAsFound(r), false));
-        if (order < 0) dropRemoteUpdate_.insert(EntryKey(local_.PathAsFound(l), false));
+        if (order > 0 && !mirror_) dropLocalUpdate_.Set(remote_.PathAsFound(r), false, true);
+        if (order < 0) dropRemoteUpdate_.Set(local_.PathAsFound(l), false, true);
     }
 
     // An entry found on one side only. In step after the last Sync and as it was since: deleted on the
@@ -166,7 +177,7 @@ private:
             return;
         }
         if (unseen) return;
-        if (intoOther) (side == kFirst ? dropRemoteAdd_ : dropLocalAdd_).insert(EntryKey(path, list.Folder(i)));
+        if (intoOther) (side == kFirst ? dropRemoteAdd_ : dropLocalAdd_).Set(path, list.Folder(i), true);
         gone_[side].push_back({i, m});
     }
 
@@ -195,8 +206,7 @@ private:
             if (fresh.Folder(q)) continue;
             auto at = fresh.Identity(q) == 0 ? byIdentity.end() : byIdentity.find(fresh.Identity(q));
             if (at != byIdentity.end()) {
-                if (at->second != kNone && !gone[at->second].taken &&
-                    PairMemory::Unchanged(fresh, q, *gone[at->second].remembered, ignoreHour_))
+                if (at->second != kNone && !gone[at->second].taken && Renamed(fresh, q, *gone[at->second].remembered))
                     PlanMove(kept, gone[at->second], q);
                 continue;
             }
@@ -229,18 +239,23 @@ private:
         for (const FileMove& move : fileMoves_[kept]) {
             std::string from = NameKey(move.from);
             if (std::none_of(folders.begin(), folders.end(), [&](const std::string& f) { return from.starts_with(f + "\\"); }))
-                use_.moves.push_back({SideOf(kept), move.from, move.to});
+                use_.moves.push_back({SideOf(kept), std::string(move.from), std::string(move.to)});
         }
+    }
+
+    // A file found by its identity is the remembered one renamed only with the very same size and
+    // last-write time: a new file given a deleted file's number by the volume is not.
+    static bool Renamed(const ItemList& list, size_t i, const PairMemory::Item& remembered) {
+        return !list.Folder(i) && list.Size(i) == remembered.size && list.LastWrite(i) == remembered.lastWrite;
     }
 
     void PlanMove(int kept, Gone& gone, size_t q) {
         gone.taken = true;
         const ItemList& from = *items_[kept];
         const ItemList& to = *items_[1 - kept];
-        std::string fromPath(from.PathAsFound(gone.index)), toPath(to.PathAsFound(q));
-        dropDelete_[kept].insert(EntryKey(fromPath + DeletionCode(kept), false));
-        moveTo_[kept][EntryKey(toPath, false)] = fromPath;
-        fileMoves_[kept].push_back({std::move(fromPath), std::move(toPath)});
+        std::string_view fromPath = from.PathAsFound(gone.index), toPath = to.PathAsFound(q);
+        moveTo_[kept].Set(toPath, false, fromPath);
+        fileMoves_[kept].push_back({fromPath, toPath});
     }
 
     // The code of a deletion carried over into side kept: the add list it would otherwise be in.
@@ -254,9 +269,10 @@ private:
         const ItemList& old = *items_[kept];
         const ItemList& now = *items_[moved];
         // The old folders whose deletion is carried over, and the new folders in the moved side.
-        std::unordered_map<std::string, size_t> goneFolders, freshFolders;
-        for (const Gone& g : gone_[kept])
-            if (old.Folder(g.index)) goneFolders.emplace(NameKey(EntryPath(old.PathAsFound(g.index), true)), g.index);
+        std::unordered_map<std::string, Gone*> goneFolders;
+        std::unordered_map<std::string, size_t> freshFolders;
+        for (Gone& g : gone_[kept])
+            if (old.Folder(g.index)) goneFolders.emplace(NameKey(EntryPath(old.PathAsFound(g.index), true)), &g);
         for (size_t q : fresh_[moved])
             if (now.Folder(q)) freshFolders.emplace(NameKey(EntryPath(now.PathAsFound(q), true)), q);
         if (goneFolders.empty() || freshFolders.empty()) return {};
@@ -265,8 +281,9 @@ private:
         for (const FileMove& move : fileMoves_[kept]) {
             std::string from = NameKey(move.from), to = NameKey(move.to);
             ForEachFolderAbove(from, [&](std::string_view a, std::string_view tail) {
-                if (!to.ends_with("\\" + std::string(tail)) || to.size() <= tail.size() + 1) return false;
-                std::string b = to.substr(0, to.size() - tail.size() - 1);
+                size_t cut = to.size() - std::min(to.size(), tail.size() + 1);
+                if (cut == 0 || to[cut] != '\\' || !to.ends_with(tail)) return false;
+                std::string b = to.substr(0, cut);
                 if (goneFolders.contains(std::string(a)) && freshFolders.contains(b)) ++filesMoved[{std::string(a), b}];
                 return true;
             });
@@ -288,7 +305,7 @@ private:
             if (b.starts_with(a + "\\") || a.starts_with(b + "\\")) continue;
             std::vector<std::string> subfolders;
             size_t covered = files;
-            for (const auto& [key, index] : goneFolders)
+            for (const auto& [key, gone] : goneFolders)
                 if (key.starts_with(a + "\\")) {
                     if (!freshFolders.contains(b + key.substr(a.size()))) covered = 0;
                     subfolders.push_back(key);
@@ -302,13 +319,13 @@ private:
             if (std::any_of(movedFolders.begin(), movedFolders.end(), [&](const std::string& f) { return a.starts_with(f + "\\"); }))
                 continue;
             movedFolders.push_back(a);
-            for (const auto& [key, index] : goneFolders) {
+            for (const auto& [key, gone] : goneFolders) {
                 if (key != a && !key.starts_with(a + "\\")) continue;
-                std::string fromPath(old.PathAsFound(index));
-                std::string toPath(now.PathAsFound(freshFolders.at(b + key.substr(a.size()))));
-                dropDelete_[kept].insert(EntryKey(fromPath + DeletionCode(kept), true));
-                moveTo_[kept][EntryKey(toPath, true)] = fromPath;
-                if (key == a) use_.moves.push_back({SideOf(kept), fromPath, toPath});
+                gone->taken = true;
+                std::string_view fromPath = old.PathAsFound(gone->index);
+                std::string_view toPath = now.PathAsFound(freshFolders.at(b + key.substr(a.size())));
+                moveTo_[kept].Set(toPath, true, fromPath);
+                if (key == a) use_.moves.push_back({SideOf(kept), std::string(fromPath), std::string(toPath)});
             }
         }
         return movedFolders;
@@ -330,13 +347,11 @@ private:
             if (m.size < 0) return;
             auto l = byIdentity[kFirst].find(m.identity[kFirst]), r = byIdentity[kSecond].find(m.identity[kSecond]);
             if (l == byIdentity[kFirst].end() || r == byIdentity[kSecond].end()) return;
-            if (!PairMemory::Unchanged(local_, l->second, m, ignoreHour_) ||
-                !PairMemory::Unchanged(remote_, r->second, m, ignoreHour_))
-                return;
+            if (!Renamed(local_, l->second, m) || !Renamed(remote_, r->second, m)) return;
             renamed.push_back(&m);
             std::string first(local_.PathAsFound(l->second)), second(remote_.PathAsFound(r->second));
-            dropRemoteAdd_.insert(EntryKey(first, false));
-            dropLocalAdd_.insert(EntryKey(second, false));
+            dropRemoteAdd_.Set(local_.PathAsFound(l->second), false, true);
+            dropLocalAdd_.Set(remote_.PathAsFound(r->second), false, true);
             Code(lists_.lignfile1, local_, l->second, kFromSecondAdd);
             Code(lists_.rignfile1, remote_, r->second, kFromFirstAdd);
             use_.renamedBoth.push_back({Side::First, std::move(first), std::move(second)});
@@ -357,9 +372,9 @@ private:
     // deletions carried over go to the delete lists (but those a move replaced), and the adds that are
     // moves say so: nothing is copied for them.
     void Rewrite() {
-        auto drop = [](ResultList& list, ByteCount& total, const std::unordered_set<std::string>& keys) {
-            if (keys.empty()) return;
-            total -= list.RemoveIf([&](const ResultEntry& e) { return keys.contains(EntryKey(e.text, e.folder)); });
+        auto drop = [](ResultList& list, ByteCount& total, const Marked& entries) {
+            if (entries.empty()) return;
+            total -= list.RemoveIf([&](const ResultEntry& e) { return entries.Find(e.text, e.folder) != nullptr; });
         };
         drop(lists_.lFileAdd1, totals_.local.add, dropLocalAdd_);
         drop(lists_.rFileAdd1, totals_.remote.add, dropRemoteAdd_);
@@ -369,16 +384,15 @@ private:
         ResultList* adds[] = {&lists_.lFileAdd1, &lists_.rFileAdd1};
         ByteCount* addTotals[] = {&totals_.local.add, &totals_.remote.add};
         for (int kept : {kFirst, kSecond}) {
-            for (const Gone& g : gone_[kept]) {
-                std::string text = std::string(items_[kept]->PathAsFound(g.index)) + DeletionCode(kept);
-                bool folder = items_[kept]->Folder(g.index);
-                if (!dropDelete_[kept].contains(EntryKey(text, folder))) deletions[kept]->Add(std::move(text), folder);
-            }
+            for (const Gone& g : gone_[kept])
+                if (!g.taken)
+                    deletions[kept]->Add(std::string(items_[kept]->PathAsFound(g.index)) + DeletionCode(kept),
+                                         items_[kept]->Folder(g.index));
             if (moveTo_[kept].empty()) continue;
             adds[kept]->ChangeEach([&](ResultEntry& e) {
-                auto move = moveTo_[kept].find(EntryKey(e.text, e.folder));
-                if (move == moveTo_[kept].end()) return;
-                e.movedFrom = move->second;
+                const std::string_view* from = moveTo_[kept].Find(e.text, e.folder);
+                if (!from) return;
+                e.movedFrom = *from;
                 *addTotals[kept] -= e.size;
                 e.size = 0;
             });
@@ -386,7 +400,7 @@ private:
     }
 
     struct FileMove {
-        std::string from, to;  // paths as found: the kept side's old place, the moved side's new one
+        std::string_view from, to;  // paths as found: the kept side's old place, the moved side's new one
     };
 
     SyncLists& lists_;
@@ -398,14 +412,13 @@ private:
     PairMemory& memory_;
     const Unseen& unseen_;
     bool mirror_, ignoreHour_;
-    std::unordered_set<std::string> dropLocalAdd_, dropRemoteAdd_, dropLocalUpdate_, dropRemoteUpdate_;
+    Marked dropLocalAdd_, dropRemoteAdd_, dropLocalUpdate_, dropRemoteUpdate_;
     // By side: the deletions carried over into it, what is new in it, and all it alone holds (what a
     // scan saw), then the moves planned in it and the deletions those replace.
     std::vector<Gone> gone_[2];
     std::vector<size_t> fresh_[2], oneSided_[2];
     std::vector<FileMove> fileMoves_[2];
-    std::unordered_map<std::string, std::string> moveTo_[2];  // add entry (EntryKey) -> moved from
-    std::unordered_set<std::string> dropDelete_[2];
+    ByEntry<std::string_view> moveTo_[2];  // add entry -> the path it moves from
 };
 
 }  // namespace

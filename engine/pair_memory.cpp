@@ -5,6 +5,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "engine/caption_index.h"
 #include "engine/evaluate.h"
 #include "engine/name_key.h"
 
@@ -143,10 +144,19 @@ void PairMemory::Seal() {
     sorted_ = items_.size();
 }
 
-void PairMemory::Apply(const std::vector<ItemRecord>& records) {
+void PairMemory::Apply(const std::vector<ItemRecord>& records, const ItemList& local, const ItemList& remote) {
     struct Decision {
         std::optional<Item> now;
         bool gone = false, notDone = false;
+    };
+    // The sources' identities, looked up by path once a copy asks.
+    std::optional<CaptionIndex> indexes[2];
+    auto sourceIdentity = [&](const ItemRecord& r) -> std::uint32_t {
+        int source = r.side == Side::First ? 1 : 0;
+        const ItemList& list = source == 0 ? local : remote;
+        if (!indexes[source]) indexes[source].emplace(list);
+        size_t i = indexes[source]->Find(NameKey(r.path), false);
+        return i == kNone ? 0 : list.Identity(i);
     };
     std::unordered_map<std::uint64_t, Decision> decisions;
     for (const ItemRecord& r : records) {
@@ -155,13 +165,10 @@ void PairMemory::Apply(const std::vector<ItemRecord>& records) {
         switch (r.outcome) {
         case Outcome::Copied:
         case Outcome::Replaced:
-            // The copy written is a new file; the source keeps its identity, as remembered where it was.
+            // The copy written is a new file; the source keeps its identity.
             if (r.after.present) {
                 d.now = Item{key, r.after.lastWrite, r.after.size, {0, 0}};
-                if (const Item* before = Find(key)) {
-                    int source = r.side == Side::First ? 1 : 0;
-                    d.now->identity[source] = before->identity[source];
-                }
+                d.now->identity[r.side == Side::First ? 1 : 0] = sourceIdentity(r);
             }
             break;
         case Outcome::FolderCreated: d.now = Item{key, 0, -1, {0, 0}}; break;

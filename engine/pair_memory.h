@@ -65,8 +65,11 @@ public:
     bool empty() const { return items_.empty(); }
 
     // What a Sync did to the memory the evaluation made: a copy, replacement or folder made is in step
-    // now, a deletion done leaves the item gone; an item not done keeps what was remembered of it.
-    void Apply(const std::vector<ItemRecord>& records);
+    // now, a deletion done leaves the item gone, a move takes what was remembered of the item to its new
+    // place; an item not done keeps what was remembered of it. local and remote are the item lists the
+    // Sync was planned from: a copy's source keeps the identity they give it (the copy's own is learnt at
+    // the next Load).
+    void Apply(const std::vector<ItemRecord>& records, const ItemList& local, const ItemList& remote);
 
     // The file's bytes: the two folders it belongs to, then the items, handed to write a piece at a time
     // (a memory of a million items is not copied whole); false as soon as write fails.

@@ -71,7 +71,7 @@ protected:
         engine::DeleteItems(platform::SystemFileOps(), lists, first.Core(), second.Core(), view, removal);
         removal.Finish();
         records = kept.records;
-        plan->use.memory.Apply(kept.records);
+        plan->use.memory.Apply(kept.records, lists.lvLocal, lists.lvRemote);
         EXPECT_TRUE(app::WritePairMemory(first.Core(), second.Core(), plan->use.memory));
         return removal.Counts();
     }

@@ -80,6 +80,17 @@ TEST_F(Moves, AFileRenamedOrMovedInOneFolderIsPlannedAsTheSameMoveInTheOther) {
     }
 }
 
+// A file the last Sync copied and then renamed where it came from: the copy's source is known by its
+// identity, so the rename is found though the name is all new.
+TEST_F(Moves, AFileCopiedByTheLastSyncThenRenamedWhereItCameFromIsAMove) {
+    first.Write("draft.txt", "draft");
+    Load();
+    Sync();
+    Move(first, "draft.txt", "final.txt");
+    Load();
+    EXPECT_EQ(Planned(second), (Entries{"final.txt <- draft.txt"}));
+}
+
 // A folder renamed, or moved under another one, with all it holds: one move of the folder.
 TEST_F(Moves, AFolderRenamedOrMovedWithItsFilesIsOneMoveOfTheFolder) {
     // A thousand files natively; under Wine, where making a file takes a few milliseconds, two hundred.
