@@ -48,6 +48,9 @@ struct MainState {
     // With the option to remember each Sync: the memory the plan was made with, for its Sync.
     std::unique_ptr<PlanMemory> memory;
     engine::ByteTotals totals;
+    // The last Sync of this process could not write its journal whole, nor mark itself so in the folder
+    // of the journals: Undo Last Sync must not take the Sync before it for the last one.
+    bool lastSyncNotUndoable = false;
     Countdown countdown;
 };
 

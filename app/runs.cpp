@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "app/folder_pair.h"
+#include "app/open_work.h"
 #include "app/sync_journal.h"
 #include "engine/delete.h"
 #include "engine/evaluate.h"
@@ -58,6 +59,7 @@ public:
         records.push_back(record);
         if (next_) next_->Record(record);
     }
+    int Intend(const engine::WorkIntent& intent) override { return next_ ? next_->Intend(intent) : 0; }
     std::vector<engine::ItemRecord> records;
 
 private:
@@ -69,6 +71,19 @@ bool SamePair(const PlanMemory& memory, std::string_view first, std::string_view
 }
 
 }  // namespace
+
+std::optional<Journal> Runs::ReadJournal(const std::string& path) {
+    std::string text;
+    if (platform::ReadWholeFile(path, text) != platform::ReadStatus::Ok) return std::nullopt;
+    return ParseJournal(text);
+}
+
+std::string Runs::UnwrittenText(const SyncReport& report, bool reportSaved) {
+    std::string text;
+    if (report.JournalFailed()) text = "the journal cannot be written: this Sync cannot be undone";
+    if (!reportSaved || report.ReportFailed()) text = WithNotice(text, "the report cannot be written");
+    return text;
+}
 
 std::string Runs::StampLine(const platform::LocalTime& now) {
     return "Synchronized on: " + platform::FormatShortDate(now) + " at " + platform::FormatLongTime(now) + "\r\n";
@@ -140,12 +155,21 @@ void Runs::Pass(const PairLists& pairs, size_t pairIndex) {
     state_.LocalFolder = platform::FullFolderPath(state_.LocalFolder);
     state_.RemoteFolder = platform::FullFolderPath(state_.RemoteFolder);
     CreateFolders();
-    engine::PassedOver passed = ScanBoth();
+    // What a cut-off Sync left half done in these folders is finished before they are read.
+    OpenWorkSummary open = SettleOpenWork(files_, ReportFolder(), {state_.LocalFolder, state_.RemoteFolder});
+    engine::PassedOver passed = ScanBoth(open.workFiles);
+    std::string keptAs;
+    if (!open.keptAs.empty())
+        keptAs = std::to_string(open.keptAs.size()) +
+                 (open.keptAs.size() == 1 ? " old copy a cut-off Sync left is kept as "
+                                          : " old copies a cut-off Sync left are kept as ") +
+                 std::string(engine::NamePart(open.keptAs.front())) + (open.keptAs.size() == 1 ? "" : " and others");
     state_.memory = settings_.usememory ? StartPlanMemory(state_.LocalFolder, state_.RemoteFolder) : nullptr;
     engine::EvaluateWithMemory(state_.lists, settings_.mirrorlocal, state_.totals, host_, settings_.ignorehour,
                                state_.memory ? &state_.memory->use : nullptr, passed.notRead);
     // What the scan passed over and what the memory planned stay told beside the run's result.
     std::string notice = WithNotice(PassedOverText(passed.links, passed.caseTwins), NotReadText(passed.notRead));
+    notice = WithNotice(notice, keptAs);
     if (state_.memory) notice = WithNotice(notice, MemoryPanelText(*state_.memory));
     if (!notice.empty()) host_.SetStatus(0, notice);
     state_.plan = MainState::Plan{{state_.LocalFolder, state_.RemoteFolder}, std::move(notice), std::move(passed.notRead)};
@@ -184,12 +208,14 @@ void Runs::CreateFolders() {
     }
 }
 
-engine::PassedOver Runs::ScanBoth() {
+engine::PassedOver Runs::ScanBoth(std::shared_ptr<const std::unordered_set<std::string>> workFiles) {
     engine::PairPaths paths{state_.LocalFolder + "\\*.*", state_.LocalFolder, state_.RemoteFolder + "\\*.*",
                             state_.RemoteFolder};
+    engine::ScanOptions options = engine::ScanOptionsFrom(settings_);
+    options.workFiles = std::move(workFiles);
     // The window stays responsive during a long scan; a Stop is acted on by the evaluation.
-    engine::PassedOver passed = engine::ScanAndSortPair(files_, paths, engine::ScanOptionsFrom(settings_), state_.lists,
-                                                        state_.totals, [this] { host_.ProcessMessages(); });
+    engine::PassedOver passed = engine::ScanAndSortPair(files_, paths, options, state_.lists, state_.totals,
+                                                        [this] { host_.ProcessMessages(); });
     // Why an item did not sync.
     std::string notice = WithNotice(PassedOverText(passed.links, passed.caseTwins), NotReadText(passed.notRead));
     if (!notice.empty()) host_.SetStatus(0, notice);
@@ -262,18 +288,18 @@ SyncTally Runs::RunSync(bool unattended) {
                      l.rdelfile1.size()})
         tally.planned += static_cast<int>(n);
     const std::string &local = plan.pair.first, &remote = plan.pair.second;
-    // The Syncs of one Load run share its report; a Sync on its own has one of its own.
+    // The Syncs of one Load run share its report and journal; a Sync on its own has its own. The journal
+    // is kept whether or not reports are on: Undo Last Sync reads it, and a cut-off Sync is finished from it.
     std::optional<SyncReport> own;
-    SyncReport* report = nullptr;
-    if (settings_.usereport) {
-        std::optional<SyncReport>& holder = state_.phases.LoadRunActive() ? runReport_ : own;
-        if (!holder) holder.emplace(platform::CurrentLocalTime(), ReportFolder());
-        report = &*holder;
-        report->BeginPair(local, remote);
-        for (const std::string& note : NotReadReportLines(plan.notRead)) report->Note(note);
-        if (state_.memory)
-            for (const std::string& note : MemoryReportLines(*state_.memory)) report->Note(note);
-    }
+    std::optional<SyncReport>& holder = state_.phases.LoadRunActive() ? runReport_ : own;
+    if (!holder) holder.emplace(platform::CurrentLocalTime(), ReportFolder(), settings_.usereport);
+    SyncReport* report = &*holder;
+    report->BeginPair(local, remote);
+    for (const std::string& note : NotReadReportLines(plan.notRead)) report->Note(note);
+    if (state_.memory)
+        for (const std::string& note : MemoryReportLines(*state_.memory)) report->Note(note);
+    std::string unwritten = UnwrittenText(*report);
+    if (!unwritten.empty()) host_.SetStatus(0, unwritten);
     // The pair's memory hears of every item, the report too.
     RecordKeeper kept(report);
     const bool remember = state_.memory && state_.memory->use.complete && SamePair(*state_.memory, local, remote);
@@ -294,14 +320,15 @@ SyncTally Runs::RunSync(bool unattended) {
         state_.memory->use.memory.Apply(kept.records, l.lvLocal, l.lvRemote);
         WritePairMemory(local, remote, state_.memory->use.memory);
     }
-    if (report) {
-        report->End(platform::CurrentLocalTime());
-        // A report that cannot be written costs the Sync nothing.
-        SaveReport(files_, ReportFolder(), *report);
-    }
+    report->End(platform::CurrentLocalTime());
+    // A report that cannot be written costs the Sync nothing but the word that says so.
+    bool saved = !settings_.usereport || SaveReport(files_, ReportFolder(), *report);
+    if (!settings_.usereport) PruneReports(files_, ReportFolder());
+    state_.lastSyncNotUndoable = report->JournalFailed();
+    unwritten = UnwrittenText(*report, saved);
     host_.ListsChanged();
     SyncTally shown = state_.phases.LoadRunActive() ? runTally_ += tally : tally;
-    host_.SetStatus(0, WithNotice(SyncResultText(shown), plan.passedOver));
+    host_.SetStatus(0, WithNotice(WithNotice(SyncResultText(shown), unwritten), plan.passedOver));
     host_.EnableButton(Button::Sync, false);
     // Started for one pair by the shell extension: the program ends once this Sync has returned.
     if (state_.firstArgument == "-wiz") RequestClose(CloseBy::WizardSync);
@@ -314,18 +341,19 @@ SyncTally Runs::RunSync(bool unattended) {
 }
 
 std::optional<engine::UndoCounts> Runs::UndoLastSync(bool ask) {
-    std::optional<std::string> reportPath = UndoableReport(files_, ReportFolder());
-    std::string text;
-    if (!reportPath || platform::ReadWholeFile(JournalPath(*reportPath), text) != platform::ReadStatus::Ok)
-        return std::nullopt;
-    std::optional<Journal> journal = ParseJournal(text);
+    if (state_.lastSyncNotUndoable) return std::nullopt;
+    std::optional<std::string> journalPath = UndoableJournal(files_, ReportFolder());
+    std::optional<Journal> journal = journalPath ? ReadJournal(*journalPath) : std::nullopt;
     if (!journal) return std::nullopt;
     if (ask) {
         std::string question = "Undo the Sync started " + platform::FormatDateTime(journal->startedLocal) + "?\r\n";
         for (const engine::PairRecords& pair : journal->pairs)
             question += "\r\nFirst Folder: " + pair.first + "\r\nSecond Folder: " + pair.second + "\r\n";
-        size_t items = engine::UndoableItems(journal->pairs);
+        size_t lost = engine::LostItems(journal->pairs), items = engine::UndoableItems(journal->pairs) - lost;
         question += "\r\nIt puts back " + std::to_string(items) + (items == 1 ? " item." : " items.");
+        if (lost > 0)
+            question += "\r\n" + std::to_string(lost) + (lost == 1 ? " item" : " items") +
+                        " the Sync deleted for good cannot be put back.";
         if (!host_.Ask("Undo Last Sync", question)) return std::nullopt;
     }
     RunPhases::Scope phase(state_.phases, Phase::Undo);
@@ -336,12 +364,22 @@ std::optional<engine::UndoCounts> Runs::UndoLastSync(bool ask) {
     host_.ShowButton(Button::Options, false);
     host_.SetStatus(0, "");
     host_.Repaint();
-    UndoReport report(platform::CurrentLocalTime(), journal->startedLocal);
-    // Nobody to ask at "-undo": what the Recycle Bin cannot take stays, as in an automatic Sync.
-    const engine::SyncOptions options{settings_.userecycle ? &platform::SystemRecycleBin() : nullptr, nullptr, !ask};
+    // What the Sync left half done, were it cut off, is finished first: its journal then tells all there is
+    // to reverse.
+    std::vector<std::string> roots;
+    for (const engine::PairRecords& pair : journal->pairs) roots.insert(roots.end(), {pair.first, pair.second});
+    if (!journal->open.empty()) {
+        SettleOpenWork(files_, ReportFolder(), roots);
+        if (std::optional<Journal> settled = ReadJournal(*journalPath)) journal = std::move(settled);
+    }
+    UndoReport report(platform::CurrentLocalTime(), journal->startedLocal, ReportFolder());
+    // What the Sync put in the Recycle Bin comes back from it, and what the undo removes goes there
+    // wherever one serves, with the option on or off. Nobody to ask at "-undo": what the bin cannot take
+    // stays, as in an automatic Sync.
+    const engine::SyncOptions options{&platform::SystemRecycleBin(), nullptr, !ask};
     engine::UndoCounts counts = engine::UndoSync(files_, journal->pairs, host_, options, &report);
     // Undone once: a second undo would only find everything changed since the Sync.
-    MarkUndone(*reportPath);
+    MarkUndone(*journalPath);
     // What a pair's memory says of that Sync is no longer so: a file it copied and the undo removed
     // would look deleted on one side and be deleted on the other. The pair starts afresh.
     for (const engine::PairRecords& pair : journal->pairs) ForgetPairMemory(pair.first, pair.second);

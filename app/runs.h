@@ -1,12 +1,15 @@
 #pragma once
 // The Load and Sync runs: one pass per folder pair (scan, evaluate, decide), the copies and
 // deletions of a Sync, and the steps the Load and Sync buttons add around them.
+#include <memory>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "app/main_state.h"
 #include "app/run_host.h"
+#include "app/sync_journal.h"
 #include "app/sync_report.h"
 #include "engine/undo.h"
 #include "platform/file_ops.h"
@@ -53,8 +56,12 @@ private:
     void EndRun();
     bool SkipWithoutFolders();
     void CreateFolders();
-    // Returns what the scans passed over, as status panel 0 tells it.
-    engine::PassedOver ScanBoth();
+    // Returns what the scans passed over, as status panel 0 tells it. workFiles: what the scans pass over
+    // as this program's own.
+    engine::PassedOver ScanBoth(std::shared_ptr<const std::unordered_set<std::string>> workFiles);
+    static std::optional<Journal> ReadJournal(const std::string& path);
+    // What of the journal and the report could not be written, as panel 0 tells it ("" when all was).
+    static std::string UnwrittenText(const SyncReport& report, bool reportSaved = true);
     // True when the pair is in step.
     bool Decide();
     void WriteStamp();

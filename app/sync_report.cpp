@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 
-#include "app/sync_journal.h"
 #include "engine/file_helpers.h"
 #include "platform/file_system.h"
 #include "platform/recycle_bin.h"
@@ -56,44 +56,84 @@ std::string Line(const engine::ItemRecord& r) {
     return what + ": " + path + (reason.empty() ? "" : " (" + reason + ")");
 }
 
-bool IsReportName(std::string_view name) {
-    return (name.starts_with(kPrefix) || name.starts_with(kUndoPrefix)) && name.ends_with(kSuffix);
+// A run's files share one base name: "Sync <start>" or "Undo <start>", then one of these endings.
+constexpr std::string_view kJournal = ".journal", kUndone = ".undone", kUnjournaled = ".unjournaled",
+                           kOpen = ".journal.open";
+
+// The start in UTC, as a name's stamp: "2026-12-07 15-30-01 UTC".
+std::string UtcStamp(platform::FileTime t) {
+    std::int64_t seconds = t / 10'000'000 - 11'644'473'600;
+    std::int64_t days = seconds / 86400 - (seconds % 86400 < 0), rest = seconds - days * 86400;
+    // Days since 1970-01-01 to the civil date.
+    std::int64_t z = days + 719468, era = (z >= 0 ? z : z - 146096) / 146097, doe = z - era * 146097;
+    std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365, doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    std::int64_t mp = (5 * doy + 2) / 153, day = doy - (153 * mp + 2) / 5 + 1, month = mp < 10 ? mp + 3 : mp - 9;
+    std::int64_t year = yoe + era * 400 + (month <= 2);
+    char text[96];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d-%02d-%02d UTC", static_cast<int>(year), static_cast<int>(month),
+                  static_cast<int>(day), static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60),
+                  static_cast<int>(rest % 60));
+    return text;
 }
 
-std::vector<std::string> ReportNames(platform::FileOps& files, std::string_view folder) {
-    std::vector<std::string> names;
+struct RunName {
+    std::string base, ending;
+};
+
+// The base and ending of a file of a run; nullopt for any other file.
+std::optional<RunName> RunNameOf(std::string_view name) {
+    if (!name.starts_with(kPrefix) && !name.starts_with(kUndoPrefix)) return std::nullopt;
+    for (std::string_view ending : {kOpen, kJournal, kSuffix, kUndone, kUnjournaled})
+        if (name.ends_with(ending) && name.size() > kPrefix.size() + ending.size())
+            return RunName{std::string(name.substr(0, name.size() - ending.size())), std::string(ending)};
+    return std::nullopt;
+}
+
+// Bases named by the start in UTC came after every base named by local time (an earlier version's).
+bool Earlier(const std::string& a, const std::string& b) {
+    bool utcA = a.find(" UTC") != std::string::npos, utcB = b.find(" UTC") != std::string::npos;
+    if (utcA != utcB) return utcB;
+    return a.compare(kPrefix.size(), std::string::npos, b, kPrefix.size(), std::string::npos) < 0;
+}
+
+// The runs in the folder, oldest first: each base with the endings of its files.
+std::vector<std::pair<std::string, std::vector<std::string>>> RunsIn(platform::FileOps& files, std::string_view folder) {
+    std::map<std::string, std::vector<std::string>> bases;
     files.Enumerate(folder, [&](const platform::FileInfo& e) {
-        if (!e.directory && IsReportName(e.name)) names.push_back(e.name);
+        if (e.directory) return;
+        if (auto run = RunNameOf(e.name)) bases[run->base].push_back(run->ending);
     });
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return a.compare(kPrefix.size(), std::string::npos, b, kPrefix.size(), std::string::npos) < 0;
-    });
-    return names;
+    std::vector<std::pair<std::string, std::vector<std::string>>> runs(bases.begin(), bases.end());
+    std::sort(runs.begin(), runs.end(), [](const auto& a, const auto& b) { return Earlier(a.first, b.first); });
+    return runs;
+}
+
+bool Has(const std::vector<std::string>& endings, std::string_view ending) {
+    return std::find(endings.begin(), endings.end(), ending) != endings.end();
 }
 
 std::string Without(std::string_view path, std::string_view suffix) {
     return std::string(path.substr(0, path.size() - suffix.size()));
 }
 
-// A free path in the folder for a report of that name. Two reports within one second: the later one
-// gets a number, which sorts after the first.
+// A free path in the folder for a report of that name: no file of a run has its base. Two runs within
+// one second: the later one gets a number, which sorts after the first.
 std::string FreeReportPath(platform::FileOps& files, std::string_view folder, const std::string& name) {
     std::string base = Without(name, kSuffix);
-    std::string path = std::string(folder) + "\\" + name;
-    for (int n = 2; files.Find(path) && n < 100; ++n)
-        path = std::string(folder) + "\\" + base + (n < 10 ? "_0" : "_") + std::to_string(n) + std::string(kSuffix);
-    return path;
+    auto taken = [&](const std::string& b) {
+        std::string path = std::string(folder) + "\\" + b;
+        return files.Find(path + std::string(kSuffix)) || files.Find(path + std::string(kJournal));
+    };
+    std::string chosen = base;
+    for (int n = 2; taken(chosen) && n < 100; ++n) chosen = base + (n < 10 ? "_0" : "_") + std::to_string(n);
+    return std::string(folder) + "\\" + chosen + std::string(kSuffix);
 }
 
-// Writes a whole report and keeps the newest `keep` reports (with what belongs to them) in the folder.
+// Writes a whole report and keeps the newest `keep` runs in the folder.
 bool WriteReport(platform::FileOps& files, std::string_view folder, const std::string& path, const std::string& text,
                  size_t keep) {
     if (!platform::WriteWholeFile(path, "\xEF\xBB\xBF" + text)) return false;
-    std::vector<std::string> names = ReportNames(files, folder);
-    for (size_t i = 0; i + keep < names.size(); ++i) {
-        std::string old = std::string(folder) + "\\" + names[i];
-        for (const std::string& file : {old, JournalPath(old), Without(old, kSuffix) + ".undone"}) files.RemoveFile(file);
-    }
+    PruneReports(files, folder, keep);
     return true;
 }
 
@@ -119,56 +159,82 @@ std::string PairsText(const std::vector<ReportPair>& pairs) {
 
 }  // namespace
 
-SyncReport::SyncReport(const platform::LocalTime& started, std::string folder)
-    : started_(started), ended_(started), startedAt_(platform::CurrentFileTime()),
-      startClock_(std::chrono::steady_clock::now()), endClock_(startClock_) {
+void PruneReports(platform::FileOps& files, std::string_view folder, size_t keep) {
+    auto runs = RunsIn(files, folder);
+    for (size_t i = 0; i + keep < runs.size(); ++i) {
+        const auto& [base, endings] = runs[i];
+        if (Has(endings, kOpen)) continue;  // its work may be unfinished: the next run settles it
+        for (const std::string& ending : endings) files.RemoveFile(std::string(folder) + "\\" + base + ending);
+    }
+}
+
+SyncReport::SyncReport(const platform::LocalTime& started, std::string folder, bool report, platform::FileTime startedAt)
+    : started_(started), ended_(started), startedAt_(startedAt), startClock_(std::chrono::steady_clock::now()),
+      endClock_(startClock_), writeReport_(report) {
     if (folder.empty()) return;
     platform::FileOps& files = platform::SystemFileOps();
     engine::CreateFolderChain(files, folder);
     Name(files, folder);
+    journal_.Open(JournalPath(savedPath), startedAt_, started_);
+    CheckJournal();
     // A report that cannot be written costs the Sync nothing: it is then only saved at the end.
-    if (report_.Open(savedPath, true) && journal_.Open(JournalPath(savedPath), true)) {
-        Append("\xEF\xBB\xBFThe Mirravel 98: report of a Sync\r\nStarted: " + Stamp(started_, ':') + "\r\n",
-               JournalStartLines(startedAt_, started_));
-    }
+    reportFailed_ = writeReport_ && !report_.Open(savedPath, true);
+    if (writeReport_)
+        AppendReport("\xEF\xBB\xBFThe Mirravel 98: report of a Sync\r\nStarted: " + Stamp(started_, ':') + "\r\n");
 }
 
 void SyncReport::Name(platform::FileOps& files, std::string_view folder) {
     if (savedPath.empty()) savedPath = FreeReportPath(files, folder, FileName());
 }
 
-void SyncReport::Append(std::string_view reportLines, std::string_view journalLines) {
-    report_.Append(reportLines);
-    journal_.Append(journalLines);
+void SyncReport::AppendReport(std::string_view lines) {
+    if (writeReport_ && !reportFailed_ && !report_.Append(lines)) reportFailed_ = true;
+}
+
+void SyncReport::CheckJournal() {
+    if (journalFailed_ || !journal_.Failed() || savedPath.empty()) return;
+    journalFailed_ = true;
+    // The newest Sync is this one, and it cannot be undone: no older one is undone in its place.
+    platform::WriteWholeFile(Without(savedPath, kSuffix) + std::string(kUnjournaled), "");
 }
 
 void SyncReport::BeginPair(std::string_view first, std::string_view second) {
     if (!pairs_.empty() && pairs_.back().first == first && pairs_.back().second == second) return;
     pairs_.push_back({std::string(first), std::string(second), {}});
-    Append("\r\nFirst Folder: " + std::string(first) + "\r\nSecond Folder: " + std::string(second) + "\r\n",
-           JournalPairLine(first, second));
+    AppendReport("\r\nFirst Folder: " + std::string(first) + "\r\nSecond Folder: " + std::string(second) + "\r\n");
+    journal_.Pair(first, second);
+    CheckJournal();
 }
 
 void SyncReport::Record(const engine::ItemRecord& record) {
     if (pairs_.empty()) BeginPair("", "");
     ++counts_[static_cast<size_t>(record.outcome)];
     // What moved with its folder is told with the folder; the journal holds each item.
-    if (record.outcome == Outcome::MovedAlong) return Append({}, JournalItemLine(record));
-    pairs_.back().lines.push_back(Line(record));
-    Append(pairs_.back().lines.back() + "\r\n", JournalItemLine(record));
+    if (record.outcome != Outcome::MovedAlong) {
+        pairs_.back().lines.push_back(Line(record));
+        AppendReport(pairs_.back().lines.back() + "\r\n");
+    }
+    journal_.Record(record);
+    CheckJournal();
+}
+
+int SyncReport::Intend(const engine::WorkIntent& intent) {
+    int id = journal_.Intend(intent);
+    CheckJournal();
+    return id;
 }
 
 void SyncReport::Note(std::string_view line) {
     if (pairs_.empty()) BeginPair("", "");
     pairs_.back().lines.emplace_back(line);
-    Append(std::string(line) + "\r\n", {});
+    AppendReport(std::string(line) + "\r\n");
 }
 
 void SyncReport::End(const platform::LocalTime& ended) {
     ended_ = ended;
     endClock_ = std::chrono::steady_clock::now();
-    journal_.Append(JournalEndLine(platform::CurrentFileTime()));
-    journal_.Flush();
+    journal_.End(platform::CurrentFileTime());
+    CheckJournal();
 }
 
 std::string SyncReport::Text() const {
@@ -193,9 +259,9 @@ std::string SyncReport::Text() const {
     return text + PairsText(pairs_);
 }
 
-std::string SyncReport::FileName() const { return std::string(kPrefix) + Stamp(started_, '-') + std::string(kSuffix); }
+std::string SyncReport::FileName() const { return std::string(kPrefix) + UtcStamp(startedAt_) + std::string(kSuffix); }
 
-std::string JournalPath(std::string_view reportPath) { return Without(reportPath, kSuffix) + ".journal"; }
+std::string JournalPath(std::string_view reportPath) { return Without(reportPath, kSuffix) + std::string(kJournal); }
 
 std::string ReportFolder() { return platform::LocalDataFolder() + "\\Mirravel\\Reports"; }
 
@@ -210,35 +276,53 @@ bool SaveReport(platform::FileOps& files, std::string_view folder, SyncReport& r
 }
 
 std::optional<std::string> NewestReport(platform::FileOps& files, std::string_view folder) {
-    std::vector<std::string> names = ReportNames(files, folder);
-    if (names.empty()) return std::nullopt;
-    return std::string(folder) + "\\" + names.back();
+    auto runs = RunsIn(files, folder);
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run)
+        if (Has(run->second, kSuffix)) return std::string(folder) + "\\" + run->first + std::string(kSuffix);
+    return std::nullopt;
 }
 
-}  // namespace app
-
-namespace app {
-
-std::optional<std::string> UndoableReport(platform::FileOps& files, std::string_view folder) {
-    std::optional<std::string> newest = NewestReport(files, folder);
-    if (!newest) return std::nullopt;
-    std::string name = newest->substr(newest->find_last_of('\\') + 1);
-    if (!name.starts_with(kPrefix) || !files.Find(JournalPath(*newest)) || files.Find(Without(*newest, kSuffix) + ".undone"))
-        return std::nullopt;
-    return newest;
+std::optional<std::string> UndoableJournal(platform::FileOps& files, std::string_view folder) {
+    auto runs = RunsIn(files, folder);
+    // The newest Sync alone: after an undo, or after a Sync whose journal could not be written whole,
+    // there is nothing to undo.
+    auto sync = std::find_if(runs.rbegin(), runs.rend(), [](const auto& run) { return run.first.starts_with(kPrefix); });
+    if (sync == runs.rend()) return std::nullopt;
+    const auto& [base, endings] = *sync;
+    if (!Has(endings, kJournal) || Has(endings, kUndone) || Has(endings, kUnjournaled)) return std::nullopt;
+    return std::string(folder) + "\\" + base + std::string(kJournal);
 }
 
-bool MarkUndone(std::string_view reportPath) {
-    return platform::WriteWholeFile(Without(reportPath, kSuffix) + ".undone", "");
+bool MarkUndone(std::string_view journalPath) {
+    return platform::WriteWholeFile(Without(journalPath, kJournal) + std::string(kUndone), "");
 }
 
-UndoReport::UndoReport(const platform::LocalTime& started, const platform::LocalTime& syncStarted)
-    : started_(started), ended_(started), syncStarted_(syncStarted), startClock_(std::chrono::steady_clock::now()),
-      endClock_(startClock_) {}
+std::vector<std::string> OpenJournals(platform::FileOps& files, std::string_view folder) {
+    std::vector<std::string> journals;
+    for (const auto& [base, endings] : RunsIn(files, folder))
+        if (Has(endings, kOpen) && Has(endings, kJournal)) journals.push_back(std::string(folder) + "\\" + base + std::string(kJournal));
+    return journals;
+}
+
+UndoReport::UndoReport(const platform::LocalTime& started, const platform::LocalTime& syncStarted, std::string folder,
+                       platform::FileTime startedAt)
+    : started_(started), ended_(started), syncStarted_(syncStarted), startedAt_(startedAt),
+      startClock_(std::chrono::steady_clock::now()), endClock_(startClock_) {
+    if (folder.empty()) return;
+    platform::FileOps& files = platform::SystemFileOps();
+    engine::CreateFolderChain(files, folder);
+    savedPath = FreeReportPath(files, folder, std::string(kUndoPrefix) + UtcStamp(startedAt_) + std::string(kSuffix));
+    journal_.Open(JournalPath(savedPath), startedAt_, started_);
+}
 
 void UndoReport::BeginPair(std::string_view first, std::string_view second) {
     pairs_.push_back({std::string(first), std::string(second), {}});
+    journal_.Pair(first, second);
 }
+
+int UndoReport::Intend(const engine::WorkIntent& intent) { return journal_.Intend(intent); }
+
+void UndoReport::Settled(int intent) { journal_.Done(intent); }
 
 void UndoReport::Record(const engine::UndoRecord& r) {
     using engine::UndoOutcome;
@@ -264,6 +348,7 @@ void UndoReport::Record(const engine::UndoRecord& r) {
 void UndoReport::End(const platform::LocalTime& ended) {
     ended_ = ended;
     endClock_ = std::chrono::steady_clock::now();
+    journal_.End(platform::CurrentFileTime());
 }
 
 std::string UndoReport::Text() const {
@@ -291,7 +376,7 @@ std::string UndoReport::Text() const {
 bool SaveUndoReport(platform::FileOps& files, std::string_view folder, UndoReport& report, size_t keep) {
     engine::CreateFolderChain(files, folder);
     if (report.savedPath.empty())
-        report.savedPath = FreeReportPath(files, folder, std::string(kUndoPrefix) + Stamp(report.started_, '-') +
+        report.savedPath = FreeReportPath(files, folder, std::string(kUndoPrefix) + UtcStamp(report.startedAt_) +
                                                              std::string(kSuffix));
     return WriteReport(files, folder, report.savedPath, report.Text(), keep);
 }

@@ -6,6 +6,10 @@
 //                                       the same with the pair's memory of its last Sync read before
 //                                       the evaluation and written after it (XDG_DATA_HOME's folder)
 //   mirv_bench sync FIRST SECOND        the same, then carry out the add and update lists
+//   mirv_bench sync-journal FIRST SECOND REPORTS
+//                                       the same with the journal the program keeps written into REPORTS
+//   mirv_bench sync-recycle FIRST SECOND REPORTS
+//                                       the same with the old copies to the Recycle Bin as well
 //   mirv_bench sync-delete FIRST SECOND REPORTS
 //                                       the same with every one-sided item on a delete list instead,
 //                                       old copies and deleted files to the Recycle Bin, a journal
@@ -57,7 +61,7 @@ public:
     void SetProgress(int) override {}
     void ProcessMessages() override {}
     bool StopRequested() const override { return false; }
-    bool AskYesNo(std::string_view) override {
+    bool AskYesNo(std::string_view, Default) override {
         ++questions;
         return true;
     }
@@ -147,7 +151,8 @@ int ScanEvalMemory(std::string_view first, std::string_view second) {
 }
 
 // recycle: old copies go to the platform's Recycle Bin (natively the desktop trash under XDG_DATA_HOME).
-int Sync(std::string_view first, std::string_view second, bool recycle) {
+// reports: where the journal goes, as the program writes it ("" for none).
+int Sync(std::string_view first, std::string_view second, bool recycle, const std::string& reports = {}) {
     engine::SyncLists lists;
     engine::ByteTotals totals;
     QuietView view;
@@ -155,8 +160,14 @@ int Sync(std::string_view first, std::string_view second, bool recycle) {
     const auto start = Clock::now();
     const Phases phases = Load(files, first, second, lists, totals, view);
     const auto copyStart = Clock::now();
-    const engine::SyncOptions options{recycle ? &platform::SystemRecycleBin() : nullptr, nullptr};
+    std::optional<app::SyncReport> journal;
+    if (!reports.empty()) {
+        journal.emplace(platform::CurrentLocalTime(), reports, false);
+        journal->BeginPair(first, second);
+    }
+    const engine::SyncOptions options{recycle ? &platform::SystemRecycleBin() : nullptr, journal ? &*journal : nullptr};
     const int notDone = engine::UpdateItems(files, lists, first, second, view, options).failed;
+    if (journal) journal->End(platform::CurrentLocalTime());
     const double copySeconds = SecondsSince(copyStart);
     const double seconds = SecondsSince(start);
     PrintCounts(lists);
@@ -204,9 +215,9 @@ int Undo(const std::string& reports) {
     platform::FileOps& files = platform::SystemFileOps();
     QuietView view;
     const auto start = Clock::now();
-    std::optional<std::string> report = app::UndoableReport(files, reports);
+    std::optional<std::string> journalPath = app::UndoableJournal(files, reports);
     std::string text;
-    if (!report || platform::ReadWholeFile(app::JournalPath(*report), text) != platform::ReadStatus::Ok) return 1;
+    if (!journalPath || platform::ReadWholeFile(*journalPath, text) != platform::ReadStatus::Ok) return 1;
     std::optional<app::Journal> journal = app::ParseJournal(text);
     if (!journal) return 1;
     engine::UndoCounts counts =
@@ -307,7 +318,8 @@ int RenameSync(const std::string& work, int count) {
 }
 
 int Usage() {
-    std::cerr << "usage: mirv_bench scan-eval FIRST SECOND | scan-eval-memory FIRST SECOND | sync FIRST SECOND | sync-recycle FIRST SECOND | "
+    std::cerr << "usage: mirv_bench scan-eval FIRST SECOND | scan-eval-memory FIRST SECOND | sync FIRST SECOND | sync-journal FIRST SECOND REPORTS | "
+                 "sync-recycle FIRST SECOND REPORTS | "
                  "sync-delete FIRST SECOND REPORTS | undo REPORTS | eval-synthetic N | rename-sync WORK N\n";
     return 2;
 }
@@ -320,7 +332,8 @@ int main(int argc, char** argv) {
     if (mode == "scan-eval" && argc == 4) return ScanEval(argv[2], argv[3]);
     if (mode == "scan-eval-memory" && argc == 4) return ScanEvalMemory(argv[2], argv[3]);
     if (mode == "sync" && argc == 4) return Sync(argv[2], argv[3], false);
-    if (mode == "sync-recycle" && argc == 4) return Sync(argv[2], argv[3], true);
+    if (mode == "sync-journal" && argc == 5) return Sync(argv[2], argv[3], false, argv[4]);
+    if (mode == "sync-recycle" && argc == 5) return Sync(argv[2], argv[3], true, argv[4]);
     if (mode == "sync-delete" && argc == 5) return SyncDelete(argv[2], argv[3], argv[4]);
     if (mode == "undo" && argc == 3) return Undo(argv[2]);
     if (mode == "rename-sync" && argc == 4) {

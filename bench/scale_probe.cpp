@@ -58,7 +58,7 @@ void Check(bool ok, const char* what) {
 class PrintingPrompter final : public ui::Prompter {
 public:
     void ShowError(HWND, std::string_view text) override { Note("error", text); }
-    bool AskYesNo(HWND, std::string_view text) override {
+    bool AskYesNo(HWND, std::string_view text, bool) override {
         Note("question", text);
         return true;
     }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "engine/removal.h"
+#include "platform/recycle_bin.h"
 #include "platform/work_names.h"
 
 namespace engine {
@@ -44,40 +44,28 @@ void CreateFolderChain(platform::FileOps& files, std::string_view path, std::vec
     if (files.CreateFolder(path) && created) created->emplace_back(path);
 }
 
-namespace {
-
-// Gives the destination the new content in the place of its old one, which takes the name aside. A
-// swap that fails half-way puts the old content back under its name.
-bool Swap(platform::FileOps& files, const std::string& temporary, std::string_view destination, CopyPlacement& placement) {
-    if (!files.CanReplace(destination) || !files.Rename(destination, placement.aside)) return false;
-    if (files.Rename(temporary, destination)) {
-        placement.swapped = true;
-        return true;
-    }
-    std::string error = platform::LastErrorText();
-    if (!files.Rename(placement.aside, destination)) {
-        // The name stays empty only if the old content cannot return either: then it waits under its
-        // own name, which the next Sync into the folder recycles.
-        error += "; the old content is kept as " + std::string(NamePart(placement.aside));
-    }
-    placement.error = error;
-    return false;
+std::string TemporaryBeside(std::string_view path) {
+    return std::string(FolderPart(path)) + platform::TemporaryCopyName();
 }
 
-}  // namespace
-
-bool CopyItemFile(platform::FileOps& files, std::string_view source, std::string_view destination,
-                  const std::function<bool()>& mayReplace, CopyPlacement* placement) {
-    std::string temporary = std::string(FolderPart(destination)) + platform::TemporaryCopyName();
-    auto place = [&] {
-        if (!placement || placement->aside.empty() || !files.Find(destination)) return files.MoveReplacing(temporary, destination);
-        return Swap(files, temporary, destination, *placement);
-    };
-    if (files.CopyToFile(source, temporary) && (!mayReplace || mayReplace()) && place()) return true;
-    if (placement && placement->error.empty()) placement->error = platform::LastErrorText();
+bool CopyToTemporary(platform::FileOps& files, std::string_view source, const std::string& temporary,
+                     std::string* error) {
+    if (files.CopyToFile(source, temporary)) return true;
+    if (error) *error = platform::LastErrorText();
     // The copy may carry a read-only attribute from its source.
     files.SetArchiveOnly(temporary);
     files.RemoveFile(temporary);
+    return false;
+}
+
+bool CopyItemFile(platform::FileOps& files, std::string_view source, std::string_view destination,
+                  const std::function<bool()>& mayReplace, std::string* error, const std::string& temporary) {
+    const std::string copy = temporary.empty() ? TemporaryBeside(destination) : temporary;
+    if (!CopyToTemporary(files, source, copy, error)) return false;
+    if ((!mayReplace || mayReplace()) && files.MoveReplacing(copy, destination)) return true;
+    if (error) *error = platform::LastErrorText();
+    files.SetArchiveOnly(copy);
+    files.RemoveFile(copy);
     return false;
 }
 
@@ -94,33 +82,6 @@ std::optional<ItemState> LoadedSide::Loaded(std::string_view relative, bool fold
     size_t i = index_->Find(NameKey(folder ? "[" + std::string(relative) + "]" : std::string(relative)), folder);
     if (i == kNone) return std::nullopt;
     return ItemState{true, folder, folder ? 0 : items_.Size(i), folder ? 0 : items_.LastWrite(i)};
-}
-
-void LoadedSide::RemoveLeftovers(platform::FileOps& files, std::string_view root, std::string_view folder,
-                                 Removal* removal, Side side) {
-    if (items_.WorkFiles().empty()) return;
-    if (!leftovers_) {
-        leftovers_.emplace();
-        for (const std::string& path : items_.WorkFiles()) {
-            size_t cut = path.find_last_of('\\');
-            (*leftovers_)[NameKey(cut == std::string::npos ? std::string() : path.substr(0, cut))].push_back(path);
-        }
-    }
-    auto here = leftovers_->find(NameKey(folder));
-    if (here == leftovers_->end()) return;
-    for (const std::string& path : here->second) {
-        std::string name(NamePart(path));
-        if (platform::WriterMayRun(name)) continue;
-        std::string full = std::string(root) + "\\" + path;
-        if (platform::WorkFileKind(name) == platform::WorkFile::OldCopy) {
-            if (removal) removal->RemoveLeftover(side, path, full);
-            continue;
-        }
-        // Half a copy: it may carry a read-only attribute from its source.
-        files.SetArchiveOnly(full);
-        files.RemoveFile(full);
-    }
-    leftovers_->erase(here);
 }
 
 ItemState ItemStateOf(platform::FileOps& files, std::string_view path) {

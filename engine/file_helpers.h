@@ -4,7 +4,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "engine/caption_index.h"
@@ -13,8 +12,6 @@
 #include "platform/file_ops.h"
 
 namespace engine {
-
-class Removal;
 
 // An entry's relative path: a folder entry's text without its brackets ("[Sub\Inner]" is Sub\Inner), a
 // file entry's text as it is. The kind comes from the scan, never from the brackets: a file may be
@@ -27,7 +24,8 @@ std::string_view FolderPart(std::string_view path);
 std::string_view NamePart(std::string_view path);
 // How many folders down a relative path lies ("Sub\Inner\a.txt": 2).
 size_t Depth(std::string_view relative);
-// A fresh name beside the file at path for its old content on its way to the Recycle Bin.
+// A fresh name beside the file at path for a second name of its content while the shell moves it to
+// the Recycle Bin.
 std::string OldCopyBeside(std::string_view path);
 
 // True when a folder between the root and root\relative is a folder link (a junction, a symbolic link,
@@ -38,22 +36,23 @@ bool BehindLink(platform::FileOps& files, std::string_view root, std::string_vie
 // created, when given, receives each folder made, the topmost first.
 void CreateFolderChain(platform::FileOps& files, std::string_view path, std::vector<std::string>* created = nullptr);
 
+// A name beside path that no other file of this or another process has, for a copy on its way there.
+std::string TemporaryBeside(std::string_view path);
+
+// Copies source to temporary (a fresh name beside where the copy is to go) with the source's contents,
+// last-write time and attributes. A failure leaves nothing at temporary; error, when given, receives the
+// system's words.
+bool CopyToTemporary(platform::FileOps& files, std::string_view source, const std::string& temporary,
+                     std::string* error = nullptr);
+
 // Copies over an existing destination, keeping the source's last-write time and attributes. The copy
-// goes to a temporary file beside the destination first, so a failure leaves the old destination as it
-// was and no temporary file behind. A read-only destination fails, and on Windows a hidden one, as the
-// Windows file copy refuses them. mayReplace, when given, is asked once the copy is complete, just
-// before it takes the destination's place; false fails the copy.
-// placement, when given, may name an aside: an existing destination's old content then takes that name
-// in the swap that gives the destination its new content (the new file keeps the source's attributes).
-// A swap that fails half-way puts the old content back, so the name never stands empty. placement
-// receives whether the old content stands aside now, and the system's words when the copy fails.
-struct CopyPlacement {
-    std::string aside;
-    bool swapped = false;
-    std::string error;
-};
+// goes to a temporary file beside the destination first (temporary, or a fresh name), so a failure
+// leaves the old destination as it was and no temporary file behind. A read-only destination fails, and
+// on Windows a hidden one, as the Windows file copy refuses them. mayReplace, when given, is asked once
+// the copy is complete, just before it takes the destination's place; false fails the copy.
 bool CopyItemFile(platform::FileOps& files, std::string_view source, std::string_view destination,
-                  const std::function<bool()>& mayReplace = {}, CopyPlacement* placement = nullptr);
+                  const std::function<bool()>& mayReplace = {}, std::string* error = nullptr,
+                  const std::string& temporary = {});
 
 // What the Load saw of one side, and which of its folders a Sync has tidied. A Sync writes over or
 // deletes a file only while it is as the Load saw it: content written there since (or a file that has
@@ -69,18 +68,11 @@ public:
     bool ChangedSinceLoad(platform::FileOps& files, std::string_view relative, std::string_view path);
     // The item as the Load saw it; nullopt when the Load did not list it.
     std::optional<ItemState> Loaded(std::string_view relative, bool folder);
-    // Removes from the folder (relative below root) the work files that the Load found there, left by
-    // Syncs that were cut off: only those whose process has ended, so no running Sync loses its file.
-    // Half copies go for good; old contents go to removal, for the Recycle Bin. Once per folder and Sync.
-    void RemoveLeftovers(platform::FileOps& files, std::string_view root, std::string_view folder,
-                         Removal* removal = nullptr, Side side = Side::First);
 
 private:
     const ItemList& items_;
     std::function<void()> meanwhile_;
     std::optional<CaptionIndex> index_;  // built at the first question
-    // The Load's work files not yet removed, by the name key of their folder.
-    std::optional<std::unordered_map<std::string, std::vector<std::string>>> leftovers_;
 };
 
 // The file or folder at path as it stands now.

@@ -30,7 +30,6 @@ constexpr size_t kFirstBlockSize = 4096, kLargestBlockSize = 1 << 20;
 void ItemList::Clear() {
     records_.clear();
     blocks_.clear();
-    workFiles_.clear();
     placed_ = 0;
 }
 
@@ -94,7 +93,7 @@ void ItemList::Append(const ItemEntry& entry) {
 
 void ItemList::Append(std::string_view pathAsFound, bool folder, std::uint32_t time, platform::FileTime lastWrite,
                       ByteCount size, bool link, std::uint64_t fileId) {
-    Add(pathAsFound, pathAsFound, folder, link, time, lastWrite, size, FoldedIdentity(fileId), true);
+    Add(pathAsFound, pathAsFound, folder, link, time, lastWrite, size, FoldedIdentity(fileId, lastWrite), true);
 }
 
 ItemEntry ItemList::operator[](size_t i) const {

@@ -11,11 +11,13 @@ namespace engine {
 
 using ByteCount = std::int64_t;
 
-// A file's identity on its volume (platform::FileInfo::fileId) folded into 32 bits, as lists and the
-// pair's memory keep it; 0 for none known.
-constexpr std::uint32_t FoldedIdentity(std::uint64_t fileId) {
+// A file's identity on its volume (platform::FileInfo::fileId) with its exact last-write time there,
+// folded into 32 bits, as lists and the pair's memory keep it; 0 for none known. A rename keeps both; a
+// new file the volume gives a deleted one's number (Linux does, NTFS counts them apart) has another time.
+constexpr std::uint32_t FoldedIdentity(std::uint64_t fileId, platform::FileTime lastWrite) {
     if (fileId == 0) return 0;
-    std::uint32_t folded = static_cast<std::uint32_t>(fileId ^ (fileId >> 32));
+    std::uint64_t mixed = fileId ^ (static_cast<std::uint64_t>(lastWrite) * 0x9E3779B97F4A7C15ull);
+    std::uint32_t folded = static_cast<std::uint32_t>(mixed ^ (mixed >> 32));
     return folded == 0 ? 1 : folded;
 }
 
@@ -29,7 +31,7 @@ struct ItemEntry {
     bool folder = false;
     platform::FileTime lastWrite = 0;  // as the file system gave it; 0 for a folder
     bool link = false;                 // a folder link: listed, never entered
-    std::uint32_t identity = 0;        // FoldedIdentity of the file's id
+    std::uint32_t identity = 0;        // FoldedIdentity of the file's id and time
 };
 
 // An item list: unsorted while a first scan appends, sorted by caption from then on.
@@ -51,11 +53,6 @@ public:
     bool empty() const { return records_.empty(); }
     ItemEntry operator[](size_t i) const;
     std::string Text(size_t i) const { return std::string(Caption(i)); }
-    // The work files of cut-off Syncs that the scan passed over (relative paths, rare): half copies and
-    // old contents on their way to the Recycle Bin, so a Sync can finish them without reading the
-    // folders again.
-    void NoteWorkFile(std::string_view path) { workFiles_.emplace_back(path); }
-    const std::vector<std::string>& WorkFiles() const { return workFiles_; }
 
     std::string_view Caption(size_t i) const { return CaptionOf(At(i)); }
     std::string_view PathAsFound(size_t i) const {
@@ -95,7 +92,6 @@ private:
     mutable std::vector<Record> records_;
     mutable size_t placed_ = 0;  // records_ from here on still wait for their sorted place
     std::vector<std::string> blocks_;  // addressed by index, so a block may move
-    std::vector<std::string> workFiles_;
     bool sorted_ = false;
 };
 

@@ -243,10 +243,10 @@ private:
         }
     }
 
-    // A file found by its identity is the remembered one renamed only with the very same size and
-    // last-write time: a new file given a deleted file's number by the volume is not.
-    static bool Renamed(const ItemList& list, size_t i, const PairMemory::Item& remembered) {
-        return !list.Folder(i) && list.Size(i) == remembered.size && list.LastWrite(i) == remembered.lastWrite;
+    // A file found by its identity (which holds its exact time on its side) is the remembered one renamed
+    // when its size and its time, as the evaluation compares them, are as remembered.
+    bool Renamed(const ItemList& list, size_t i, const PairMemory::Item& remembered) const {
+        return PairMemory::Unchanged(list, i, remembered, ignoreHour_);
     }
 
     void PlanMove(int kept, Gone& gone, size_t q) {

@@ -4,8 +4,8 @@
 // file new on the other, and a file changed on both sides from one changed on one side.
 //
 // An item is remembered by a 64-bit key of its name (as Windows compares names, folders apart from
-// files), its last-write time, its size and its identity on each side's volume (folded, so that a move
-// within a side is known): 32 bytes, so a memory of a million items fits in 32 MB. The memory also holds
+// files), its last-write time, its size and its identity on each side's volume (folded with its exact
+// time there, so that a move within a side is known): 32 bytes, so a memory of a million items fits in 32 MB. The memory also holds
 // which volume each folder was on, so that another drive under the same name is not taken for it.
 #include <cstdint>
 #include <functional>

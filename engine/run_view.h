@@ -11,8 +11,9 @@ public:
     virtual void SetProgress(int percent) = 0;                  // pb1, 0 to 100
     virtual void ProcessMessages() = 0;                         // let pending window messages run
     virtual bool StopRequested() const = 0;
-    // A warning message box with Yes and No; true for Yes.
-    virtual bool AskYesNo(std::string_view text) = 0;
+    // A warning message box with Yes and No, the button preferred taking Enter; true for Yes.
+    enum class Default { Yes, No };
+    virtual bool AskYesNo(std::string_view text, Default preferred) = 0;
     // A warning message box with OK.
     virtual void Warn(std::string_view text) = 0;
 };

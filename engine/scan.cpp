@@ -110,8 +110,8 @@ bool Holds(const std::vector<std::string>& keys, std::string_view part) {
 class Scanner {
 public:
     Scanner(platform::FileOps& files, const ScanOptions& options, ItemList& list, ByteCount& itemTotal, Side side)
-        : files_(files), filter_(options), subfolders_(options.useSubfolders), list_(list), total_(itemTotal),
-          side_(side) {}
+        : files_(files), filter_(options), subfolders_(options.useSubfolders), workFiles_(options.workFiles.get()),
+          list_(list), total_(itemTotal), side_(side) {}
 
     // folder ends with a backslash; prefix is its path below the root, with a trailing backslash
     // unless it is the root itself.
@@ -138,8 +138,8 @@ public:
                 } else {
                     Walk(folder + e.name + "\\", path + "\\");
                 }
-            } else if (platform::WorkFileKind(e.name) != platform::WorkFile::None) {
-                list_.NoteWorkFile(path);
+            } else if (IsWorkFile(folder, e.name)) {
+                return;
             } else if (filter_.Passes(e.name)) {
                 AddScannedItem(list_, total_, path, false, platform::PackFileTime(e.lastWrite), e.lastWrite, e.size,
                                false, e.fileId);
@@ -154,9 +154,15 @@ public:
     const PassedOver& Passed() const { return passedOver_; }
 
 private:
+    bool IsWorkFile(const std::string& folder, const std::string& name) const {
+        return workFiles_ && platform::WorkFileKind(name) != platform::WorkFile::None &&
+               workFiles_->contains(NameKey(folder + name));
+    }
+
     platform::FileOps& files_;
     ItemFilter filter_;
     bool subfolders_;
+    const std::unordered_set<std::string>* workFiles_;
     ItemList& list_;
     ByteCount& total_;
     Side side_;
@@ -167,7 +173,7 @@ private:
 
 ScanOptions ScanOptionsFrom(const settings::Settings& settings) {
     return ScanOptions{settings.usesubs, settings.filterMode, settings.excludedExts, settings.excludedNames,
-                       settings.onlyExts};
+                       settings.onlyExts, {}};
 }
 
 NameParts SplitName(std::string_view name) {

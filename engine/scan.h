@@ -2,8 +2,10 @@
 // The folder scan: one item entry per file and subfolder, under the filters and "Use Subdirectories".
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/lists.h"
@@ -23,6 +25,9 @@ struct ScanOptions {
     // The lists' entries one by one: extensions with their dot (".tmp"); names with or without their
     // extension ("readme", "thumbs.db"), or with the wildcards * and ? ("~$*").
     std::vector<std::string> excludedExts, excludedNames, onlyExts;
+    // The files this program's runs have left beside the items, or a run still at work is making there
+    // (name keys of full paths), passed over: no user file. A file that only looks like one is listed.
+    std::shared_ptr<const std::unordered_set<std::string>> workFiles;
 };
 
 ScanOptions ScanOptionsFrom(const settings::Settings& settings);

@@ -56,16 +56,37 @@ struct ItemRecord {
     // recycled from (an old copy's own name beside the item) and when.
     std::string binPath;
     platform::FileTime recycledFrom = 0, recycledUntil = 0;
-    // Not an item of the plan: a folder made for the files in it, or an old copy a cut-off Sync left.
+    // Not an item of the plan: a folder made for the files in it, or what a cut-off run left.
     bool extra = false;
+    // The work announced for the item (WorkIntent), settled by this record; 0 for none.
+    int intent = 0;
     // Moved, MovedAlong: where it stood before, below the same side's folder.
     std::string movedFrom;
+};
+
+// Work about to leave files under names of this program's own beside an item, told before it starts, so
+// that whatever point a run is cut off at, every content stays findable and the next run can finish or
+// undo the work. Names are of files in the item's folder ("" for none).
+struct WorkIntent {
+    enum class Kind {
+        Copy,     // a copy to temporary, then into the item's place
+        Replace,  // a copy to temporary; the old content to the Recycle Bin (held by second), or overwritten
+        Remove,   // the item to the Recycle Bin, held by second meanwhile
+    };
+    Kind kind;
+    Side side;
+    std::string path;  // below the side's folder
+    std::string temporary, second;
+    ItemState before;  // the item as it stands
+    ItemState copy;    // the temporary copy once complete
 };
 
 class SyncLog {
 public:
     virtual ~SyncLog() = default;
     virtual void Record(const ItemRecord& record) = 0;
+    // Told before the work starts; the number the record that ends it carries (0: nobody keeps it).
+    virtual int Intend(const WorkIntent&) { return 0; }
 };
 
 // How a Sync treats what it removes or replaces, and whom it tells what it did.

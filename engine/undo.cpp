@@ -1,6 +1,7 @@
 #include "engine/undo.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 #include "engine/file_helpers.h"
@@ -21,6 +22,8 @@ bool AsLeft(const ItemState& now, const ItemState& left) {
 }
 
 std::string WhyChanged(const ItemState& now) { return now.present ? "changed since the Sync" : "gone since the Sync"; }
+
+constexpr const char* kForGood = "deleted for good by the Sync: cannot be put back";
 
 class Undoer final : public SyncLog {
 public:
@@ -44,7 +47,7 @@ public:
         MakeFoldersAgain(of([](const ItemRecord& r) { return r.outcome == Outcome::Deleted && r.folder; }));
         MoveBack(of([](const ItemRecord& r) { return r.outcome == Outcome::Moved; }));
         PutBack(of([](const ItemRecord& r) { return !r.folder && (r.outcome == Outcome::Recycled || r.outcome == Outcome::Deleted); }));
-        Revert(of([](const ItemRecord& r) { return r.outcome == Outcome::Replaced; }), removal);
+        Revert(of([](const ItemRecord& r) { return r.outcome == Outcome::Replaced; }), pair);
         RemoveCopies(of([](const ItemRecord& r) { return r.outcome == Outcome::Copied; }), removal);
         // The folders are judged once the files in them have left.
         removal.Flush();
@@ -77,18 +80,21 @@ private:
         if (log_) log_->Record({outcome, r.side, r.path, r.folder, std::move(detail)});
     }
 
+    int Intend(const WorkIntent& intent) override { return log_ ? log_->Intend(intent) : 0; }
+
     // What the removal owner did with what the undo gave it.
     void Record(const ItemRecord& r) override {
+        if (log_ && r.intent) log_->Settled(r.intent);
+        if (collect_) {
+            collect_->push_back(r);
+            return;
+        }
         if (r.deletion) {  // a file the Sync copied new
             if (r.outcome == Outcome::Recycled) Tell(UndoOutcome::Removed, r, "to the Recycle Bin");
             else if (r.outcome == Outcome::Deleted) Tell(UndoOutcome::Removed, r, "deleted for good " + r.detail);
             else Tell(UndoOutcome::NotUndone, r, r.detail);
-        } else if (r.outcome == Outcome::Replaced) {  // the newer copy of a file put back
-            Tell(UndoOutcome::Reverted, r, r.binPath.empty() ? "the newer copy: " + r.detail
-                                                             : "the newer copy is in the Recycle Bin");
         } else {
-            Tell(UndoOutcome::NotUndone, r, r.outcome == Outcome::LeftInPlace ? "the Recycle Bin cannot take the newer copy"
-                                                                              : r.detail);
+            Tell(UndoOutcome::NotUndone, r, r.detail);
         }
     }
 
@@ -137,17 +143,19 @@ private:
         }
     }
 
-    // Asks the bin for the files recycled from where the records say, in one reading of it.
-    std::vector<bool> FromTheBin(const std::vector<const ItemRecord*>& records) {
-        std::vector<platform::RecycleBin::Request> requests;
-        for (const ItemRecord* r : records)
-            requests.push_back({r->binPath, r->recycledFrom, r->recycledUntil});
-        if (requests.empty() || !options_.recycleBin) return std::vector<bool>(requests.size(), false);
-        return options_.recycleBin->Restore(requests, [&] {
+    // Asks the bin for the items the records name (each recycled from its place, in its window, of the
+    // size it had there), in one reading of it.
+    std::vector<bool> FromTheBin(const std::vector<platform::BinItem>& items) {
+        if (items.empty() || !options_.recycleBin) return std::vector<bool>(items.size(), false);
+        return options_.recycleBin->Restore(items, [&] {
             view_.ProcessMessages();
             stopped_ = stopped_ || view_.StopRequested();
             return !stopped_;
         });
+    }
+
+    static platform::BinItem InTheBin(const ItemRecord& r) {
+        return {r.binPath, r.recycledFrom, r.recycledUntil, r.before.size, r.before.lastWrite};
     }
 
     void NotBack(const ItemRecord& r, std::string_view what) {
@@ -160,7 +168,7 @@ private:
         for (const ItemRecord* r : files) {
             if (!Reached(*r)) continue;
             if (r->outcome == Outcome::Deleted) {
-                Tell(UndoOutcome::NotUndone, *r, "the Sync deleted it for good" + (r->detail.empty() ? "" : ": " + r->detail));
+                Tell(UndoOutcome::NotUndone, *r, kForGood);
                 continue;
             }
             // Nothing the user put there since is overwritten.
@@ -170,7 +178,9 @@ private:
             }
             asked.push_back(r);
         }
-        std::vector<bool> back = FromTheBin(asked);
+        std::vector<platform::BinItem> items;
+        for (const ItemRecord* r : asked) items.push_back(InTheBin(*r));
+        std::vector<bool> back = FromTheBin(items);
         for (size_t i = 0; i < asked.size(); ++i) {
             const ItemRecord& r = *asked[i];
             if (!back[i]) NotBack(r, "it");
@@ -179,45 +189,71 @@ private:
         }
     }
 
-    void Revert(const std::vector<const ItemRecord*>& replaced, Removal& removal) {
+    // The newer copy leaves by its own name, into the bin, as the old one left in the Sync; then the old
+    // one comes back from the bin into its place. An old copy that cannot come back brings the newer one
+    // back, so the file is never left empty.
+    void Revert(const std::vector<const ItemRecord*>& replaced, const PairRecords& pair) {
         std::vector<const ItemRecord*> asked;
         for (const ItemRecord* r : replaced) {
             if (!Reached(*r)) continue;
             ItemState now = ItemStateOf(files_, Full(*r));
             if (!AsLeft(now, r->after)) Tell(UndoOutcome::NotUndone, *r, WhyChanged(now));
-            else if (r->binPath.empty()) Tell(UndoOutcome::NotUndone, *r, "its old copy was not kept: " + r->detail);
+            else if (r->binPath.empty()) Tell(UndoOutcome::NotUndone, *r, kForGood);
             else asked.push_back(r);
         }
-        std::vector<bool> back = FromTheBin(asked);
-        for (size_t i = 0; i < asked.size(); ++i) {
-            const ItemRecord& r = *asked[i];
-            std::string path = Full(r), old = r.binPath;
-            if (!back[i]) {
-                NotBack(r, "its old copy");
+        if (asked.empty()) return;
+        std::vector<ItemRecord> newer;
+        {
+            // Nobody is asked about a newer copy the bin will not take: the old one then stays out.
+            SyncOptions quiet = options_;
+            quiet.unattended = true;
+            Removal removal(files_, quiet, view_, pair.first, pair.second);
+            collect_ = &newer;
+            for (const ItemRecord* r : asked) {
+                ItemRecord removing(Outcome::Deleted, r->side, r->path, false, true);
+                removing.before = removing.after = r->after;
+                removal.RemoveFile(std::move(removing), Full(*r), r->after.size);
+            }
+            removal.Finish();
+            collect_ = nullptr;
+        }
+        // Told in the order the bin settled them, not asked.
+        std::map<std::pair<Side, std::string>, const ItemRecord*> fate;
+        for (const ItemRecord& n : newer) fate[{n.side, NameKey(n.path)}] = &n;
+        std::vector<const ItemRecord*> inBin, newerInBin;
+        std::vector<platform::BinItem> olds;
+        for (const ItemRecord* r : asked) {
+            auto n = fate.find({r->side, NameKey(r->path)});
+            if (n != fate.end() && n->second->outcome == Outcome::Recycled) {
+                inBin.push_back(r);
+                newerInBin.push_back(n->second);
+                olds.push_back(InTheBin(*r));
+            } else {
+                Tell(UndoOutcome::NotUndone, *r,
+                     n == fate.end() ? "stopped"
+                     : n->second->outcome == Outcome::LeftInPlace ? "the Recycle Bin cannot take the newer copy"
+                                                                  : n->second->detail);
+            }
+        }
+        std::vector<bool> back = FromTheBin(olds);
+        std::vector<platform::BinItem> again;
+        std::vector<const ItemRecord*> lost;
+        for (size_t i = 0; i < inBin.size(); ++i) {
+            const ItemRecord& r = *inBin[i];
+            if (back[i] && AsLeft(ItemStateOf(files_, Full(r)), r.before)) {
+                Tell(UndoOutcome::Reverted, r, "the newer copy is in the Recycle Bin");
                 continue;
             }
-            ItemState now = ItemStateOf(files_, path);
-            if (!AsLeft(ItemStateOf(files_, old), r.before) || !AsLeft(now, r.after)) {
-                // It waits under its own name, which the next Sync into the folder recycles.
-                Tell(UndoOutcome::NotUndone, r, "the copies changed while the undo ran");
-                continue;
-            }
-            // The newer content leaves the name in the same way the old one left it in the Sync.
-            std::string newer = OldCopyBeside(path);
-            if (!files_.Rename(path, newer)) {
-                Tell(UndoOutcome::NotUndone, r, platform::LastErrorText());
-                continue;
-            }
-            if (!files_.Rename(old, path)) {
-                std::string error = platform::LastErrorText();
-                files_.Rename(newer, path);
-                Tell(UndoOutcome::NotUndone, r, error);
-                continue;
-            }
-            ItemRecord reverting(Outcome::Replaced, r.side, r.path, false, false);
-            reverting.before = r.before;  // what stands there now, should the newer copy have to come back
-            reverting.after = now;
-            removal.KeepOldCopy(std::move(reverting), newer, path);
+            lost.push_back(&r);
+            const ItemRecord& n = *newerInBin[i];
+            again.push_back({n.binPath, n.recycledFrom, n.recycledUntil, r.after.size, r.after.lastWrite});
+        }
+        std::vector<bool> newerBack = FromTheBin(again);
+        for (size_t i = 0; i < lost.size(); ++i) {
+            if (stopped_) Tell(UndoOutcome::Stopped, *lost[i], "stopped");
+            else Tell(UndoOutcome::NotUndone, *lost[i],
+                      std::string("its old copy is no longer in the Recycle Bin: ") +
+                          (newerBack[i] ? "the newer copy is back" : "the newer copy is in the Recycle Bin"));
         }
     }
 
@@ -259,6 +295,7 @@ private:
     SyncOptions options_;
     UndoLog* log_;
     const PairRecords* pair_ = nullptr;
+    std::vector<ItemRecord>* collect_ = nullptr;  // while set, what the removal owner tells goes there
     size_t total_, done_ = 0;
     bool stopped_ = false;
 };
@@ -280,6 +317,15 @@ bool Undoable(const ItemRecord& r) {
 size_t UndoableItems(const std::vector<PairRecords>& pairs) {
     size_t n = 0;
     for (const PairRecords& pair : pairs) n += static_cast<size_t>(std::count_if(pair.items.begin(), pair.items.end(), Undoable));
+    return n;
+}
+
+size_t LostItems(const std::vector<PairRecords>& pairs) {
+    size_t n = 0;
+    for (const PairRecords& pair : pairs)
+        for (const ItemRecord& r : pair.items)
+            n += Undoable(r) && !r.folder &&
+                 ((r.outcome == Outcome::Deleted) || (r.outcome == Outcome::Replaced && r.binPath.empty()));
     return n;
 }
 

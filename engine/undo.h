@@ -43,19 +43,25 @@ public:
     // The pair the next records belong to.
     virtual void BeginPair(std::string_view first, std::string_view second) = 0;
     virtual void Record(const UndoRecord& record) = 0;
+    // The undo's own work beside the items, told before it starts and when it is over, as a Sync's is.
+    virtual int Intend(const WorkIntent&) { return 0; }
+    virtual void Settled(int) {}
 };
 
 // Whether the record is of something the Sync did that an undo reverses.
 bool Undoable(const ItemRecord& record);
 size_t UndoableItems(const std::vector<PairRecords>& pairs);
+// Of those, what the Sync deleted for good (its option off, a drive without a bin): no undo brings it back.
+size_t LostItems(const std::vector<PairRecords>& pairs);
 
 struct UndoCounts {
     int undone = 0;
     int notUndone = 0;  // stopped ones too
 };
 
-// options: the Recycle Bin (what the undo removes goes there, as in a Sync), whether anybody is there
-// to ask about what it cannot take; options.log is not used, log hears of every item.
+// options: the Recycle Bin (what the undo removes goes there, as in a Sync, and what the Sync put there
+// comes back from it), whether anybody is there to ask about what it cannot take; options.log is not
+// used, log hears of every item.
 UndoCounts UndoSync(platform::FileOps& files, const std::vector<PairRecords>& pairs, RunView& view,
                     const SyncOptions& options, UndoLog* log);
 

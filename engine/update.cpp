@@ -19,11 +19,12 @@ std::string Join(std::string_view root, std::string_view relative) {
 
 constexpr const char* kBehindLink = "behind a folder link, outside the pair";
 
-// One pass's direction: from one root to the other, the destination side as the Load saw it, and the
-// folders this Sync has made there.
+// One pass's direction: from one root to the other, both sides as the Load saw them, and the folders
+// this Sync has made at the destination.
 struct Direction {
     std::string_view from, to;
     LoadedSide& loaded;
+    LoadedSide& source;
     Side side;
     std::unordered_set<std::string>& made;  // name keys of full paths
     Mover* mover = nullptr;                 // the adds planned as moves within the destination side
@@ -55,15 +56,16 @@ public:
         auto unchanged = [&] { return !d.loaded.ChangedSinceLoad(files_, path, destination); };
         if (!unchanged()) return LeftBecauseChanged(std::move(record), destination);
         std::string source = Join(d.from, path);
-        CopyPlacement placement;
-        bool copied = CopyInto(d, source, path, destination, unchanged, placement);
+        std::string temporary = TemporaryBeside(destination), error;
+        record.intent = Announce(WorkIntent::Kind::Copy, record, temporary, {}, d.source.Loaded(path, false));
+        bool copied = CopyItemFile(files_, source, destination, unchanged, &error, temporary);
         if (!copied) {
             MakeFolders(d, FolderPart(destination));
-            copied = CopyItemFile(files_, source, destination, unchanged, &placement);
+            copied = CopyItemFile(files_, source, destination, unchanged, &error, temporary);
         }
         if (!copied) {
             if (!unchanged()) return LeftBecauseChanged(std::move(record), destination);
-            return Fail(std::move(record), placement.error);
+            return Fail(std::move(record), error);
         }
         record.outcome = Outcome::Copied;
         record.after = ItemStateOf(files_, destination);
@@ -72,7 +74,8 @@ public:
 
     // An update entry: a failed copy asks whether to clear the destination's attributes and force it.
     // A destination that changed since the Load, or lies behind a folder link, is left as it is, without
-    // a question. The old content leaves as the removal owner says.
+    // a question. The new content is complete beside the file before the old one leaves, as the
+    // removal owner says.
     void Update(std::string_view entry, Direction& d, ItemRecord record) {
         if (BehindLink(files_, d.to, entry)) return Fail(std::move(record), kBehindLink);
         std::string source = Join(d.from, entry), destination = Join(d.to, entry);
@@ -86,36 +89,54 @@ public:
             record.after = record.before;
             return removal_.Tell(std::move(record));
         }
-        CopyPlacement placement{way.how == Removal::OldContent::Keep ? way.aside : std::string(), false, {}};
-        if (CopyInto(d, source, entry, destination, unchanged, placement))
-            return Replaced(std::move(record), destination, placement, way);
+        std::string temporary = TemporaryBeside(destination), error;
+        std::string second = way.how == Removal::OldContent::Recycle ? OldCopyBeside(destination) : std::string();
+        record.intent = Announce(WorkIntent::Kind::Replace, record, temporary, second, d.source.Loaded(entry, false));
+        // Overwritten, the copy takes the place at once; otherwise it is complete beside the file, which is
+        // unchanged since the Load and may be replaced, and the removal owner does the rest.
+        auto ready = [&] {
+            if (way.how == Removal::OldContent::Overwrite)
+                return CopyItemFile(files_, source, destination, unchanged, &error, temporary);
+            if (!CopyToTemporary(files_, source, temporary, &error)) return false;
+            if (unchanged() && files_.CanReplace(destination)) return true;
+            error = platform::LastErrorText();
+            files_.SetArchiveOnly(temporary);
+            files_.RemoveFile(temporary);
+            return false;
+        };
+        auto placed = [&] {
+            if (way.how != Removal::OldContent::Overwrite)
+                return removal_.Replace(std::move(record), temporary, second, destination, way);
+            record.outcome = Outcome::Replaced;
+            record.detail = way.why;
+            record.after = ItemStateOf(files_, destination);
+            removal_.Tell(std::move(record));
+        };
+        if (ready()) return placed();
         if (!unchanged()) return LeftBecauseChanged(std::move(record), destination);  // nothing to force
         std::string paths = "From: " + source + "\r" + "To  : " + destination + "\r";
-        if (!view_.AskYesNo(paths + "Copy Failed, Force Update?")) {
+        if (!view_.AskYesNo(paths + "Copy Failed, Force Update?", RunView::Default::Yes)) {
             record.outcome = Outcome::Declined;
             record.after = record.before;
             return removal_.Tell(std::move(record));
         }
         files_.SetArchiveOnly(destination);
-        placement.error.clear();
-        if (CopyItemFile(files_, source, destination, unchanged, &placement))
-            return Replaced(std::move(record), destination, placement, way);
+        if (ready()) return placed();
         if (!unchanged()) return LeftBecauseChanged(std::move(record), destination);
         view_.Warn(paths + "Copy still failed");
-        Fail(std::move(record), placement.error);
+        Fail(std::move(record), error);
     }
 
     void MakeFoldersAbove(Direction& d, std::string_view folder) { MakeFolders(d, folder); }
 
 private:
-    // Copies to to\relative. Before the first copy into a folder, the work files that cut-off Syncs
-    // left there are finished.
-    bool CopyInto(Direction& d, std::string_view source, std::string_view relative, const std::string& destination,
-                  const std::function<bool()>& mayReplace, CopyPlacement& placement) {
-        size_t cut = relative.find_last_of('\\');
-        d.loaded.RemoveLeftovers(files_, d.to, cut == std::string_view::npos ? std::string_view() : relative.substr(0, cut),
-                                 &removal_, d.side);
-        return CopyItemFile(files_, source, destination, mayReplace, &placement);
+    // Tells the journal of the work before any file of it is made; copy is the source as the Load saw it,
+    // what the temporary copy is once complete.
+    int Announce(WorkIntent::Kind kind, const ItemRecord& record, const std::string& temporary,
+                 const std::string& second, const std::optional<ItemState>& copy) {
+        WorkIntent intent{kind, record.side, record.path, std::string(NamePart(temporary)), std::string(NamePart(second)),
+                          record.before, copy.value_or(ItemState{})};
+        return removal_.Intend(intent);
     }
 
     // Creates the folder chain; each folder made is told (but the entry's own), so that an undo knows
@@ -131,15 +152,6 @@ private:
             record.extra = true;
             removal_.Tell(std::move(record));
         }
-    }
-
-    void Replaced(ItemRecord record, const std::string& destination, const CopyPlacement& placement,
-                  const Removal::Replacement& way) {
-        record.outcome = Outcome::Replaced;
-        record.after = ItemStateOf(files_, destination);
-        if (placement.swapped) return removal_.KeepOldCopy(std::move(record), placement.aside, destination);
-        record.detail = way.why;
-        removal_.Tell(std::move(record));
     }
 
     void LeftBecauseChanged(ItemRecord record, std::string_view destination) {
@@ -172,8 +184,8 @@ void UpdateItems(platform::FileOps& files, const SyncLists& lists, std::string_v
     auto pump = [&] { view.ProcessMessages(); };
     LoadedSide local(lists.lvLocal, pump), remote(lists.lvRemote, pump);
     std::unordered_set<std::string> madeLocal, madeRemote;
-    Direction toLocal{remoteRoot, localRoot, local, Side::First, madeLocal};
-    Direction toRemote{localRoot, remoteRoot, remote, Side::Second, madeRemote};
+    Direction toLocal{remoteRoot, localRoot, local, remote, Side::First, madeLocal};
+    Direction toRemote{localRoot, remoteRoot, remote, local, Side::Second, madeRemote};
     const Pass passes[] = {
         {lists.lFileAdd1, toLocal, true},
         {lists.rFileAdd1, toRemote, true},

@@ -36,6 +36,13 @@ struct FileInfo {
     std::uint64_t fileId = 0;
 };
 
+// Which file a name leads to, and how many names the file has.
+struct FileIdentity {
+    std::uint64_t volume = 0, index = 0;
+    std::uint32_t links = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 class FileOps {
 public:
     virtual ~FileOps() = default;
@@ -58,6 +65,13 @@ public:
     // Gives the file at from the name to, in the same folder; fails when to exists.
     virtual bool Rename(std::string_view from, std::string_view to) = 0;
     virtual bool RemoveFile(std::string_view path) = 0;
+    // Gives the file at existing a second name, in the same folder; false where the file system has
+    // no such names (FAT, a share) or name is taken.
+    virtual bool Link(std::string_view existing, std::string_view name) = 0;
+    // Takes one name of a file away, even a read-only one, leaving its other names and its attributes
+    // as they are.
+    virtual bool RemoveName(std::string_view path) = 0;
+    virtual std::optional<FileIdentity> Identity(std::string_view path) = 0;
     // Creates one folder; its parent must exist.
     virtual bool CreateFolder(std::string_view path) = 0;
     // Removes a folder only when it is empty; a folder link goes alone, whatever its target holds.

@@ -1,7 +1,6 @@
 #include "platform/work_names.h"
 
 #include <atomic>
-#include <charconv>
 #include <cstdint>
 
 #include "platform/process.h"
@@ -70,15 +69,6 @@ std::string OldCopyName(std::string_view name) {
     std::string kept = std::string(Head(stem, kKeptName - extension.size())) + std::string(extension);
     std::string result = Numbered() + std::string(kOldMark);
     return kept.empty() ? result : result + " " + kept;
-}
-
-bool WriterMayRun(std::string_view name) {
-    if (!name.starts_with(kPrefix)) return false;
-    std::string_view digits = name.substr(kPrefix.size());
-    std::uint32_t id = 0;
-    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), id);
-    if (error != std::errc() || end == digits.data() + digits.size() || *end != '-') return false;
-    return id == CurrentProcessId() || ProcessRunning(id);
 }
 
 }  // namespace platform

@@ -14,8 +14,8 @@ int Box(HWND owner, std::string_view text, UINT type) {
 
 void MessageBoxPrompter::ShowError(HWND owner, std::string_view text) { Box(owner, text, MB_OK | MB_ICONERROR); }
 
-bool MessageBoxPrompter::AskYesNo(HWND owner, std::string_view text) {
-    return Box(owner, text, MB_YESNO | MB_ICONWARNING) == IDYES;
+bool MessageBoxPrompter::AskYesNo(HWND owner, std::string_view text, bool defaultNo) {
+    return Box(owner, text, MB_YESNO | MB_ICONWARNING | (defaultNo ? MB_DEFBUTTON2 : MB_DEFBUTTON1)) == IDYES;
 }
 
 void MessageBoxPrompter::Warn(HWND owner, std::string_view text) { Box(owner, text, MB_OK | MB_ICONWARNING); }

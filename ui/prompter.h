@@ -12,8 +12,8 @@ public:
     virtual ~Prompter() = default;
     // The application's error handler: an error that ends a handler.
     virtual void ShowError(HWND owner, std::string_view text) = 0;
-    // A warning with Yes and No; true for Yes.
-    virtual bool AskYesNo(HWND owner, std::string_view text) = 0;
+    // A warning with Yes and No; true for Yes. defaultNo: No takes Enter, for a question whose Yes loses data.
+    virtual bool AskYesNo(HWND owner, std::string_view text, bool defaultNo) = 0;
     // A warning with OK.
     virtual void Warn(HWND owner, std::string_view text) = 0;
     // A confirmation with OK and Cancel; true for OK.
@@ -28,7 +28,7 @@ public:
 class MessageBoxPrompter final : public Prompter {
 public:
     void ShowError(HWND owner, std::string_view text) override;
-    bool AskYesNo(HWND owner, std::string_view text) override;
+    bool AskYesNo(HWND owner, std::string_view text, bool defaultNo) override;
     void Warn(HWND owner, std::string_view text) override;
     bool Confirm(HWND owner, std::string_view text) override;
     bool Ask(HWND owner, std::string_view caption, std::string_view text) override;

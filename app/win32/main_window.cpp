@@ -634,7 +634,9 @@ void TfMirv95::PumpNow() {
     ui::ProcessPendingMessages(hwnd());
 }
 
-bool TfMirv95::AskYesNo(std::string_view text) { return prompter().AskYesNo(hwnd(), text); }
+bool TfMirv95::AskYesNo(std::string_view text, Default preferred) {
+    return prompter().AskYesNo(hwnd(), text, preferred == Default::No);
+}
 
 void TfMirv95::Warn(std::string_view text) { prompter().Warn(hwnd(), text); }
 
@@ -698,7 +700,8 @@ void TfMirv95::OnMenuOpening(HMENU menu) {
         EnableMenuItem(menu, id, MF_BYCOMMAND | (state_.phases.May(command) ? MF_ENABLED : MF_GRAYED));
     bool report = NewestReport(platform::SystemFileOps(), ReportFolder()).has_value();
     EnableMenuItem(menu, ids::LastReport1, MF_BYCOMMAND | (report ? MF_ENABLED : MF_GRAYED));
-    bool undoable = state_.phases.May(Command::Load) && UndoableReport(platform::SystemFileOps(), ReportFolder());
+    bool undoable = state_.phases.May(Command::Load) && !state_.lastSyncNotUndoable &&
+                    UndoableJournal(platform::SystemFileOps(), ReportFolder());
     EnableMenuItem(menu, ids::UndoLastSync1, MF_BYCOMMAND | (undoable ? MF_ENABLED : MF_GRAYED));
 }
 

@@ -99,7 +99,7 @@ public:
     void SetProgress(int percent) override;
     void ProcessMessages() override;
     bool StopRequested() const override { return state_.stopRequested; }
-    bool AskYesNo(std::string_view text) override;
+    bool AskYesNo(std::string_view text, Default preferred) override;
     void Warn(std::string_view text) override;
     bool Ask(std::string_view caption, std::string_view text) override;
     void EnableButton(Button button, bool enabled) override;

@@ -158,6 +158,20 @@ public:
         return ::unlink(p.c_str()) == 0;
     }
 
+    bool Link(std::string_view existing, std::string_view name) override {
+        return ::link(PosixPath(existing).c_str(), PosixPath(name).c_str()) == 0;
+    }
+
+    // The mode stays with the file: only the name goes.
+    bool RemoveName(std::string_view path) override { return ::unlink(PosixPath(path).c_str()) == 0; }
+
+    std::optional<FileIdentity> Identity(std::string_view path) override {
+        struct stat st {};
+        if (stat(PosixPath(path).c_str(), &st) != 0) return std::nullopt;
+        return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+                            static_cast<std::uint32_t>(st.st_nlink)};
+    }
+
     bool CreateFolder(std::string_view path) override { return ::mkdir(PosixPath(path).c_str(), 0777) == 0; }
 
     bool RemoveFolder(std::string_view path) override {

@@ -25,6 +25,63 @@ namespace {
 
 std::string TrashFolder() { return LocalDataFolder() + "/Trash"; }
 
+struct Note {
+    std::string path, name;  // where it came from; its name in the trash
+    std::time_t deleted;
+    std::int64_t size;
+    FileTime lastWrite;
+};
+using Notes = std::unordered_map<std::string, std::vector<Note>>;  // by the path each came from
+
+// The trash's notes, each with its file's size.
+Notes ReadNotes() {
+    Notes notes;
+    std::string info = TrashFolder() + "/info";
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(info.c_str()), closedir);
+    if (!dir) return notes;
+    while (dirent* e = readdir(dir.get())) {
+        std::string name = e->d_name;
+        if (!name.ends_with(".trashinfo")) continue;
+        std::ifstream in(info + "/" + name);
+        std::string path;
+        std::time_t deleted = 0;
+        for (std::string line; std::getline(in, line);) {
+            if (line.starts_with("Path=")) path = line.substr(5);
+            std::tm tm{};
+            if (line.starts_with("DeletionDate=") && strptime(line.c_str() + 13, "%Y-%m-%dT%H:%M:%S", &tm)) {
+                tm.tm_isdst = -1;
+                deleted = std::mktime(&tm);
+            }
+        }
+        name.resize(name.size() - 10);
+        struct stat st {};
+        if (stat((TrashFolder() + "/files/" + name).c_str(), &st) != 0) continue;
+        FileTime lastWrite = (static_cast<FileTime>(st.st_mtim.tv_sec) + 11'644'473'600) * 10'000'000 + st.st_mtim.tv_nsec / 100;
+        notes[path].push_back({path, name, deleted, static_cast<std::int64_t>(st.st_size), lastWrite});
+    }
+    return notes;
+}
+
+// The newest note of the item described: from its path, of its size, within its window (the note keeps
+// the second, in local time).
+const Note* Find(const Notes& notes, const BinItem& item) {
+    std::string path = PosixPath(item.path);
+    size_t cut = path.find_last_of('/');
+    char* parent = ::realpath(path.substr(0, cut).c_str(), nullptr);
+    std::string resolved = parent ? std::string(parent) + path.substr(cut) : path;
+    std::free(parent);
+    auto found = notes.find(resolved);
+    if (found == notes.end()) return nullptr;
+    auto seconds = [](FileTime t) { return static_cast<std::time_t>(t / 10'000'000 - 11'644'473'600); };
+    const Note* newest = nullptr;
+    for (const Note& note : found->second)
+        if (note.size == item.size && (item.lastWrite == 0 || note.lastWrite == item.lastWrite) &&
+            note.deleted >= seconds(item.from) - 1 && note.deleted <= seconds(item.until) + 1 &&
+            (!newest || note.deleted >= newest->deleted))
+            newest = &note;
+    return newest;
+}
+
 class DesktopTrash final : public RecycleBin {
 public:
     BinVolume Volume(std::string_view path) override {
@@ -48,64 +105,33 @@ public:
 
     std::string PathRefusal(std::string_view) override { return {}; }
 
-    std::vector<RecycleResult> Recycle(const std::vector<std::string>& paths) override {
-        std::vector<RecycleResult> results(paths.size());
-        if (!MakeTrash()) return results;
-        // A rename either moves the file or leaves it: each result is the system's own.
-        for (size_t i = 0; i < paths.size(); ++i) {
-            if (MoveToTrash(PosixPath(paths[i]))) results[i] = {Recycled::InBin, {}};
-            else results[i] = {errno == EBUSY || errno == ETXTBSY ? Recycled::InUse : Recycled::Failed, LastErrorText()};
-        }
-        return results;
+    void MoveToBin(const std::vector<std::string>& paths) override {
+        if (!MakeTrash()) return;
+        for (const std::string& path : paths) MoveToTrash(PosixPath(path));
     }
 
-    std::vector<bool> Restore(const std::vector<Request>& requests, const std::function<bool()>& goOn) override {
-        std::vector<bool> back(requests.size(), false);
-        std::string info = TrashFolder() + "/info";
-        std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(info.c_str()), closedir);
-        if (!dir) return back;
-        struct Note {
-            std::string name;
-            std::time_t deleted;
-        };
-        std::unordered_map<std::string, std::vector<Note>> notes;  // by the path each came from
-        while (dirent* e = readdir(dir.get())) {
-            std::string name = e->d_name;
-            if (!name.ends_with(".trashinfo")) continue;
-            std::ifstream in(info + "/" + name);
-            std::string path;
-            std::time_t deleted = 0;
-            for (std::string line; std::getline(in, line);) {
-                if (line.starts_with("Path=")) path = line.substr(5);
-                std::tm tm{};
-                if (line.starts_with("DeletionDate=") && strptime(line.c_str() + 13, "%Y-%m-%dT%H:%M:%S", &tm)) {
-                    tm.tm_isdst = -1;
-                    deleted = std::mktime(&tm);
-                }
-            }
-            notes[path].push_back({name.substr(0, name.size() - 10), deleted});
-        }
-        // The note keeps the second, in local time; the window is in file times.
-        auto seconds = [](FileTime t) { return static_cast<std::time_t>(t / 10'000'000 - 11'644'473'600); };
-        for (size_t i = 0; i < requests.size(); ++i) {
+    // A rename into the trash either moves the file or leaves it whole.
+    RecycleResult WhyStillThere(const std::string&) override { return {Recycled::Refused, {}}; }
+
+    std::vector<bool> Holds(const std::vector<BinItem>& items) override {
+        Notes notes = ReadNotes();
+        std::vector<bool> held(items.size());
+        for (size_t i = 0; i < items.size(); ++i) held[i] = Find(notes, items[i]) != nullptr;
+        return held;
+    }
+
+    std::vector<bool> Restore(const std::vector<BinItem>& items, const std::function<bool()>& goOn) override {
+        std::vector<bool> back(items.size(), false);
+        Notes notes = ReadNotes();
+        for (size_t i = 0; i < items.size(); ++i) {
             if (i > 0 && i % 100 == 0 && goOn && !goOn()) break;
-            const Request& r = requests[i];
-            std::string path = PosixPath(r.path);
-            size_t cut = path.find_last_of('/');
-            char* parent = ::realpath(path.substr(0, cut).c_str(), nullptr);
-            std::string resolved = parent ? std::string(parent) + path.substr(cut) : path;
-            std::free(parent);
-            auto found = notes.find(resolved);
-            if (found == notes.end()) continue;
-            for (auto note = found->second.rbegin(); note != found->second.rend(); ++note) {
-                if (note->deleted < seconds(r.from) - 1 || note->deleted > seconds(r.until) + 1) continue;
-                std::string file = TrashFolder() + "/files/" + note->name;
-                if (::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
-                    ::unlink((info + "/" + note->name + ".trashinfo").c_str());
-                    back[i] = true;
-                    found->second.erase(std::next(note).base());
-                }
-                break;
+            const Note* note = Find(notes, items[i]);
+            if (!note) continue;
+            std::string file = TrashFolder() + "/files/" + note->name;
+            if (::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, PosixPath(items[i].path).c_str(), RENAME_NOREPLACE) == 0) {
+                ::unlink((TrashFolder() + "/info/" + note->name + ".trashinfo").c_str());
+                back[i] = true;
+                notes[note->path].erase(notes[note->path].begin() + (note - notes[note->path].data()));
             }
         }
         return back;

@@ -111,10 +111,15 @@ public:
     bool CanReplace(std::string_view path) override {
         // As CopyFileW refuses a hidden or read-only destination.
         DWORD attributes = Attributes(path);
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN))) {
+        if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+        if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) {
             SetLastError(ERROR_ACCESS_DENIED);
             return false;
         }
+        // Nor can a file be replaced that another program holds without letting it go.
+        ScopedFileHandle f(CreateFileW(LongPath(path).c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!f.valid() && GetLastError() == ERROR_SHARING_VIOLATION) return false;
         return true;
     }
 
@@ -123,6 +128,43 @@ public:
     }
 
     bool RemoveFile(std::string_view path) override { return DeleteFileW(LongPath(path).c_str()) != 0; }
+
+    bool Link(std::string_view existing, std::string_view name) override {
+        return CreateHardLinkW(LongPath(name).c_str(), LongPath(existing).c_str(), nullptr) != 0;
+    }
+
+    bool RemoveName(std::string_view path) override {
+        std::wstring p = LongPath(path);
+        if (DeleteFileW(p.c_str())) return true;
+        DWORD attributes = GetFileAttributesW(p.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) return false;
+        // The attributes belong to the file, not to its name: taken off for the removal through the
+        // name's own handle, then put back, so the file's other names keep them.
+        ScopedFileHandle f(CreateFileW(p.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        FILE_BASIC_INFO basic{};
+        if (!f.valid() || !GetFileInformationByHandleEx(f.get(), FileBasicInfo, &basic, sizeof basic)) return false;
+        FILE_BASIC_INFO writable = basic;
+        writable.FileAttributes &= ~FILE_ATTRIBUTE_READONLY;
+        if (writable.FileAttributes == 0) writable.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        FILE_DISPOSITION_INFO gone{TRUE};
+        if (!SetFileInformationByHandle(f.get(), FileBasicInfo, &writable, sizeof writable)) return false;
+        bool removed = SetFileInformationByHandle(f.get(), FileDispositionInfo, &gone, sizeof gone) != 0;
+        SetFileInformationByHandle(f.get(), FileBasicInfo, &basic, sizeof basic);
+        return removed;
+    }
+
+    std::optional<FileIdentity> Identity(std::string_view path) override {
+        ScopedFileHandle f(CreateFileW(LongPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!f.valid() || !GetFileInformationByHandle(f.get(), &info)) return std::nullopt;
+        return FileIdentity{info.dwVolumeSerialNumber,
+                            (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
+                            info.nNumberOfLinks};
+    }
 
     bool CreateFolder(std::string_view path) override { return CreateDirectoryW(LongPath(path).c_str(), nullptr) != 0; }
 

@@ -6,6 +6,7 @@
 #include <wrl/client.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <set>
@@ -15,7 +16,6 @@
 #include "platform/recycle_bin.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/wide.h"
-#include "platform/work_names.h"
 
 namespace platform {
 
@@ -60,13 +60,13 @@ std::optional<DWORD> ReadDword(HKEY root, const wchar_t* key, const wchar_t* nam
     return value;
 }
 
-// The bin's own settings for the volume at root, where Windows keeps them.
+// The bin's own settings for the volume at root, where Windows keeps them. A bin the user turned off,
+// by the policy or for the volume, makes it a drive without a bin, as Explorer treats it.
 void ReadBinSettings(const wchar_t* root, BinVolume& volume) {
-    if (ReadDword(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer",
-                  L"NoRecycleFiles")
-            .value_or(0)) {
-        volume.kind = BinVolume::Kind::Refuses;
-        volume.refusal = "the Recycle Bin is turned off by policy";
+    constexpr const wchar_t* kPolicy = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
+    if (ReadDword(HKEY_CURRENT_USER, kPolicy, L"NoRecycleFiles").value_or(0) ||
+        ReadDword(HKEY_LOCAL_MACHINE, kPolicy, L"NoRecycleFiles").value_or(0)) {
+        volume.kind = BinVolume::Kind::None;
         return;
     }
     wchar_t name[64] = {};
@@ -78,8 +78,7 @@ void ReadBinSettings(const wchar_t* root, BinVolume& volume) {
     std::wstring key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\BitBucket\\Volume\\" +
                        guid.substr(open, close - open + 1);
     if (ReadDword(HKEY_CURRENT_USER, key.c_str(), L"NukeOnDelete").value_or(0)) {
-        volume.kind = BinVolume::Kind::Refuses;
-        volume.refusal = "its Recycle Bin is set to remove files at once";
+        volume.kind = BinVolume::Kind::None;
         return;
     }
     if (auto megabytes = ReadDword(HKEY_CURRENT_USER, key.c_str(), L"MaxCapacity"))
@@ -92,20 +91,24 @@ std::wstring WithoutDirectionMarks(std::wstring text) {
     return text;
 }
 
-// The date-deleted column gives minutes in the user's formats; each minute of the window, so written.
+// A time as the bin's date columns show it: the minute, in the user's formats.
+std::wstring MinuteText(FileTime t) {
+    FILETIME utc{static_cast<DWORD>(t & 0xFFFFFFFF), static_cast<DWORD>(static_cast<std::uint64_t>(t) >> 32)}, local{};
+    SYSTEMTIME st{};
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st)) return {};
+    wchar_t date[80] = {}, time[80] = {};
+    if (!GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, 80) ||
+        !GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &st, nullptr, time, 80))
+        return {};
+    return WithoutDirectionMarks(std::wstring(date) + L" " + time);
+}
+
+// Each minute of the window, so written.
 std::set<std::wstring> MinuteTexts(FileTime from, FileTime until) {
     constexpr FileTime kMinute = 600'000'000;
     std::set<std::wstring> texts;
-    for (FileTime t = from - kMinute; t <= until + kMinute; t += kMinute) {
-        FILETIME utc{static_cast<DWORD>(t & 0xFFFFFFFF), static_cast<DWORD>(static_cast<std::uint64_t>(t) >> 32)}, local{};
-        SYSTEMTIME st{};
-        if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st)) continue;
-        wchar_t date[80] = {}, time[80] = {};
-        if (!GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, 80) ||
-            !GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &st, nullptr, time, 80))
-            continue;
-        texts.insert(WithoutDirectionMarks(std::wstring(date) + L" " + time));
-    }
+    for (FileTime t = from - kMinute; t <= until + kMinute; t += kMinute)
+        if (std::wstring text = MinuteText(t); !text.empty()) texts.insert(text);
     return texts;
 }
 
@@ -117,12 +120,62 @@ std::wstring Column(IShellFolder2& bin, PCUITEMID_CHILD child, UINT column) {
     return text.text ? text.text : L"";
 }
 
-// The shell's Recycle Bin folder, read through once: every item's original folder, name and date
-// deleted, as the folder shows them, with the item's own id for the folder's commands.
+std::wstring ParsingName(IShellFolder2& bin, PCUITEMID_CHILD child) {
+    STRRET name{};
+    CoTaskText text;
+    if (FAILED(bin.GetDisplayNameOf(child, SHGDN_FORPARSING, &name)) || FAILED(StrRetToStrW(&name, child, &text.text)))
+        return {};
+    return text.text ? text.text : L"";
+}
+
+// What Windows keeps of a recycled file beside it: "$I..." holds the original path, the size and the
+// moment of deletion, exactly, for the "$R..." that holds the content.
+struct DeletionRecord {
+    std::wstring path;
+    std::int64_t size = 0;
+    FileTime deleted = 0;
+};
+
+std::optional<DeletionRecord> ReadDeletionRecord(const std::wstring& content) {
+    size_t cut = content.find_last_of(L'\\');
+    if (cut == std::wstring::npos || content.compare(cut + 1, 2, L"$R") != 0) return std::nullopt;
+    std::wstring info = content;
+    info[cut + 2] = L'I';
+    ScopedFileHandle f(CreateFileW(info.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!f.valid()) return std::nullopt;
+    char bytes[1024] = {};
+    DWORD got = 0;
+    if (!ReadFile(f.get(), bytes, sizeof bytes, &got, nullptr) || got < 28) return std::nullopt;
+    std::int64_t version = 0;
+    DeletionRecord record;
+    std::memcpy(&version, bytes, 8);
+    std::memcpy(&record.size, bytes + 8, 8);
+    std::memcpy(&record.deleted, bytes + 16, 8);
+    // Version 1 holds the path in 260 characters; version 2 says how many there are.
+    size_t at = 24, chars = MAX_PATH;
+    if (version == 2) {
+        std::uint32_t n = 0;
+        std::memcpy(&n, bytes + 24, 4);
+        at = 28;
+        chars = n;
+    } else if (version != 1) {
+        return std::nullopt;
+    }
+    chars = std::min<size_t>(chars, (got - at) / 2);
+    record.path.assign(reinterpret_cast<const wchar_t*>(bytes + at), chars);
+    record.path.resize(wcsnlen(record.path.c_str(), record.path.size()));
+    return record;
+}
+
+// The shell's Recycle Bin folder, read through once: every item's original folder and name, when it was
+// deleted and its size (exactly where the system keeps them, else as the folder shows them: the minute,
+// the size in kilobytes), with the item's own id for the folder's commands.
 class BinListing {
 public:
     struct Entry {
-        std::wstring folder, name, deleted;
+        std::wstring folder, name, deletedText, sizeText, modifiedText;
+        std::optional<DeletionRecord> exact;
         PITEMID_CHILD id;
     };
 
@@ -139,9 +192,11 @@ public:
             bin_->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, &children) != S_OK)
             return;
         PITEMID_CHILD child = nullptr;
+        IShellFolder2& bin = *bin_.Get();
         while (children->Next(1, &child, nullptr) == S_OK)
-            entries_.push_back({Column(*bin_.Get(), child, 1), Column(*bin_.Get(), child, 0),
-                                WithoutDirectionMarks(Column(*bin_.Get(), child, 2)), child});
+            entries_.push_back({Column(bin, child, 1), Column(bin, child, 0), WithoutDirectionMarks(Column(bin, child, 2)),
+                                Column(bin, child, 3), WithoutDirectionMarks(Column(bin, child, 5)),
+                                ReadDeletionRecord(ParsingName(bin, child)), child});
     }
     ~BinListing() {
         for (Entry& e : entries_) CoTaskMemFree(e.id);
@@ -149,21 +204,29 @@ public:
     BinListing(const BinListing&) = delete;
     BinListing& operator=(const BinListing&) = delete;
 
-    // The item recycled from path within the minutes given, if there is one. The name column may
-    // leave out a known extension, as Explorer shows names.
-    const Entry* Find(std::string_view path, const std::set<std::wstring>& minutes) const {
-        std::wstring full = FullPath(path);
+    // The newest item that is the one described, if the bin holds it. Never by a name without its
+    // extension: another file of the same stem is another file. Where the bin shows no more than minutes
+    // and kilobytes, the file's own last-write time tells two contents of one name apart.
+    const Entry* Find(const BinItem& item, const std::set<std::wstring>* minutes) const {
+        std::wstring full = FullPath(item.path);
         size_t cut = full.find_last_of(L'\\');
         if (cut == std::wstring::npos) return nullptr;
         std::wstring folder = full.substr(0, cut), name = full.substr(cut + 1);
         if (folder.size() == 2) folder += L'\\';  // a drive's root is shown as "C:\"
-        size_t dot = name.rfind(L'.');
-        std::wstring stem = dot == std::wstring::npos ? name : name.substr(0, dot);
-        for (auto e = entries_.rbegin(); e != entries_.rend(); ++e)
-            if (lstrcmpiW(e->folder.c_str(), folder.c_str()) == 0 &&
-                (lstrcmpiW(e->name.c_str(), name.c_str()) == 0 || lstrcmpiW(e->name.c_str(), stem.c_str()) == 0) &&
-                minutes.contains(e->deleted))
+        constexpr FileTime kSlack = 20'000'000;    // two seconds: the clock's steps and the file system's
+        wchar_t size[64] = {};
+        StrFormatKBSizeW(item.size, size, 64);
+        for (auto e = entries_.rbegin(); e != entries_.rend(); ++e) {
+            if (e->exact) {
+                if (lstrcmpiW(e->exact->path.c_str(), full.c_str()) == 0 && e->exact->size == item.size &&
+                    e->exact->deleted >= item.from - kSlack && e->exact->deleted <= item.until + kSlack)
+                    return &*e;
+            } else if (lstrcmpiW(e->folder.c_str(), folder.c_str()) == 0 && lstrcmpiW(e->name.c_str(), name.c_str()) == 0 &&
+                       (!minutes || minutes->contains(e->deletedText)) && e->sizeText == size &&
+                       (item.lastWrite == 0 || e->modifiedText.empty() || e->modifiedText == MinuteText(item.lastWrite))) {
                 return &*e;
+            }
+        }
         return nullptr;
     }
 
@@ -215,23 +278,21 @@ private:
     std::vector<Entry> entries_;
 };
 
-DWORD LinkCount(const std::string& path) {
-    ScopedFileHandle f(CreateFileW(LongPath(path).c_str(), FILE_READ_ATTRIBUTES,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!f.valid() || !GetFileInformationByHandle(f.get(), &info)) return 0;
-    return info.nNumberOfLinks;
-}
+// The minutes each item's window may show as, made once per window; none for a window of days (the
+// work of a run cut off long ago), which the other marks of the item alone tell.
+class MinuteCache {
+public:
+    const std::set<std::wstring>* Of(const BinItem& item) {
+        constexpr FileTime kDay = 864'000'000'000;
+        if (item.until - item.from > kDay) return nullptr;
+        auto window = minutes_.try_emplace({item.from, item.until}).first;
+        if (window->second.empty()) window->second = MinuteTexts(item.from, item.until);
+        return &window->second;
+    }
 
-// Why a file still at its place after the shell was asked to recycle it is there.
-RecycleResult StillThere(const std::string& path) {
-    ScopedFileHandle f(CreateFileW(LongPath(path).c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (f.valid()) return {Recycled::Refused, {}};
-    if (GetLastError() == ERROR_SHARING_VIOLATION) return {Recycled::InUse, {}};
-    return {Recycled::Failed, LastErrorText()};
-}
+private:
+    std::map<std::pair<FileTime, FileTime>, std::set<std::wstring>> minutes_;
+};
 
 class ShellRecycleBin final : public RecycleBin {
 public:
@@ -268,113 +329,57 @@ public:
         return {};
     }
 
-    std::vector<RecycleResult> Recycle(const std::vector<std::string>& paths) override {
+    void MoveToBin(const std::vector<std::string>& paths) override {
+        if (paths.empty()) return;
         ComScope com;
-        std::vector<RecycleResult> results(paths.size());
-        std::vector<size_t> all(paths.size());
-        for (size_t i = 0; i < all.size(); ++i) all[i] = i;
-        // A batch the shell refuses as a whole (one path it cannot take, one file in use) must not keep
-        // the others out of the bin: what is still in place goes again, one at a time.
-        std::vector<size_t> left = RecycleOnce(paths, all, results);
-        if (all.size() > 1)
-            for (size_t i : left) RecycleOnce(paths, {i}, results);
-        for (size_t i = 0; i < paths.size(); ++i)
-            if (Exists(paths[i]) && results[i].result == Recycled::Failed && results[i].error.empty())
-                results[i] = StillThere(paths[i]);
-        return results;
-    }
-
-    std::vector<bool> Restore(const std::vector<Request>& requests, const std::function<bool()>& goOn) override {
-        std::vector<bool> back(requests.size(), false);
-        ComScope com;
-        BinListing listing;
-        std::map<std::pair<FileTime, FileTime>, std::set<std::wstring>> minutes;
-        constexpr size_t kChunk = 100;
-        for (size_t start = 0; start < requests.size(); start += kChunk) {
-            if (start > 0 && goOn && !goOn()) break;
-            size_t end = std::min(requests.size(), start + kChunk);
-            std::vector<PCUITEMID_CHILD> ids;
-            for (size_t i = start; i < end; ++i) {
-                const Request& r = requests[i];
-                // Never over a file that is there: the shell would ask, or replace it.
-                if (Exists(r.path)) continue;
-                auto window = minutes.try_emplace({r.from, r.until}).first;
-                if (window->second.empty()) window->second = MinuteTexts(r.from, r.until);
-                const BinListing::Entry* entry = listing.Find(r.path, window->second);
-                if (entry && std::find(ids.begin(), ids.end(), entry->id) == ids.end()) ids.push_back(entry->id);
-            }
-            listing.Restore(std::move(ids));
-            for (size_t i = start; i < end; ++i) back[i] = Exists(requests[i].path);
-        }
-        return back;
-    }
-
-private:
-    // Recycles the paths of which; returns those still at their places.
-    std::vector<size_t> RecycleOnce(const std::vector<std::string>& paths, const std::vector<size_t>& which,
-                                    std::vector<RecycleResult>& results) {
-        FileTime started = CurrentFileTime();
-        // A second name for each file: what the shell deletes for good instead of moving (a bin that
-        // fails, a file too big for it) can then be put back. Where no second name can be made (FAT),
-        // the bin's listing alone tells.
-        std::vector<std::string> keeps(paths.size());
         std::wstring list;
-        for (size_t i : which) {
-            std::string keep = Sibling(paths[i], OldCopyName(Name(paths[i])));
-            // A read-only file's second name could not be taken away without touching its attributes.
-            DWORD attributes = GetFileAttributesW(LongPath(paths[i]).c_str());
-            if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_READONLY) &&
-                CreateHardLinkW(LongPath(keep).c_str(), LongPath(paths[i]).c_str(), nullptr))
-                keeps[i] = keep;
-            list += FullPath(paths[i]) + L'\0';
-        }
+        for (const std::string& path : paths) list += FullPath(path) + L'\0';
         list += L'\0';
         SHFILEOPSTRUCTW op{};
         op.wFunc = FO_DELETE;
         op.pFrom = list.c_str();
         op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
         SHFileOperationW(&op);
+    }
 
-        std::optional<BinListing> listing;
-        std::set<std::wstring> minutes;
-        auto inListing = [&](const std::string& path) {
-            if (!listing) {
-                listing.emplace();
-                minutes = MinuteTexts(started, CurrentFileTime());
+    RecycleResult WhyStillThere(const std::string& path) override {
+        ScopedFileHandle f(CreateFileW(LongPath(path).c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (f.valid()) return {Recycled::Refused, {}};
+        if (GetLastError() == ERROR_SHARING_VIOLATION) return {Recycled::InUse, {}};
+        return {Recycled::Failed, LastErrorText()};
+    }
+
+    std::vector<bool> Holds(const std::vector<BinItem>& items) override {
+        ComScope com;
+        BinListing listing;
+        MinuteCache minutes;
+        std::vector<bool> held(items.size());
+        for (size_t i = 0; i < items.size(); ++i) held[i] = listing.Find(items[i], minutes.Of(items[i])) != nullptr;
+        return held;
+    }
+
+    std::vector<bool> Restore(const std::vector<BinItem>& items, const std::function<bool()>& goOn) override {
+        std::vector<bool> back(items.size(), false);
+        ComScope com;
+        BinListing listing;
+        MinuteCache minutes;
+        constexpr size_t kChunk = 100;
+        for (size_t start = 0; start < items.size(); start += kChunk) {
+            if (start > 0 && goOn && !goOn()) break;
+            size_t end = std::min(items.size(), start + kChunk);
+            std::vector<PCUITEMID_CHILD> ids;
+            for (size_t i = start; i < end; ++i) {
+                // Never over a file that is there: the shell would ask, or replace it.
+                if (Exists(items[i].path)) continue;
+                const BinListing::Entry* entry = listing.Find(items[i], minutes.Of(items[i]));
+                if (entry && std::find(ids.begin(), ids.end(), entry->id) == ids.end()) ids.push_back(entry->id);
             }
-            return listing->Find(path, minutes) != nullptr;
-        };
-        std::vector<size_t> left;
-        for (size_t i : which) {
-            const std::string& path = paths[i];
-            const std::string& keep = keeps[i];
-            if (Exists(path)) {
-                left.push_back(i);
-                if (!keep.empty()) RemoveName(keep);
-                continue;
-            }
-            // Moved into the bin, the file keeps both its names; deleted, only the second one is left.
-            bool inBin = (!keep.empty() && LinkCount(keep) > 1) || inListing(path);
-            if (inBin) {
-                results[i] = {Recycled::InBin, {}};
-                if (!keep.empty()) RemoveName(keep);
-            } else if (keep.empty()) {
-                results[i] = {Recycled::Destroyed, {}};
-            } else if (MoveFileExW(LongPath(keep).c_str(), LongPath(path).c_str(), 0)) {
-                results[i] = {Recycled::Refused, {}};
-            } else {
-                results[i] = {Recycled::Failed, "kept as " + Name(keep) + ": " + LastErrorText()};
-            }
+            listing.Restore(std::move(ids));
+            for (size_t i = start; i < end; ++i) back[i] = Exists(items[i].path);
         }
-        return left;
+        return back;
     }
-
-    static std::string Name(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
-    static std::string Sibling(const std::string& path, const std::string& name) {
-        return path.substr(0, path.find_last_of('\\') + 1) + name;
-    }
-    // Takes away a second name; the content stays under its other one.
-    static void RemoveName(const std::string& path) { DeleteFileW(LongPath(path).c_str()); }
 };
 
 }  // namespace

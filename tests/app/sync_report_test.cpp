@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "app/sync_journal.h"
 #include "app/sync_report.h"
 #include "platform/file_system.h"
@@ -12,8 +14,16 @@ using engine::Side;
 
 platform::LocalTime At(int minute) { return {2026, 12, 7, 16, minute, 1}; }
 
+// The file time of a moment in UTC.
+platform::FileTime Utc(int year, unsigned month, unsigned day, int hour, int minute, int second = 0) {
+    using namespace std::chrono;
+    auto days = sys_days{std::chrono::year{year} / month / day}.time_since_epoch();
+    std::int64_t seconds = duration_cast<std::chrono::seconds>(days).count() + hour * 3600 + minute * 60 + second;
+    return (seconds + 11'644'473'600) * 10'000'000;
+}
+
 TEST(SyncReport, TotalsAtTheTopThenALinePerItemUnderItsPair) {
-    app::SyncReport report(At(30));
+    app::SyncReport report(At(30), {}, true, Utc(2026, 12, 7, 15, 30, 1));
     report.BeginPair("C:\\Work", "D:\\Backup");
     report.Record({Outcome::Copied, Side::Second, "Sub\\b.txt", false, false, ""});
     report.Record({Outcome::Replaced, Side::First, "d.txt", false, false, "old copy in the Recycle Bin"});
@@ -35,7 +45,7 @@ TEST(SyncReport, TotalsAtTheTopThenALinePerItemUnderItsPair) {
                              "Not deleted from the Second Folder: e.txt (stopped)\r\n"})
         EXPECT_NE(text.find(line), std::string::npos) << line;
     EXPECT_LT(text.find("Done:"), text.find("Copied to"));
-    EXPECT_EQ(report.FileName(), "Sync 2026-12-07 16-30-01.txt");
+    EXPECT_EQ(report.FileName(), "Sync 2026-12-07 15-30-01 UTC.txt");
 }
 
 TEST(SyncReport, SavedWithAByteOrderMarkAndOnlyTheNewestFiftyKept) {
@@ -44,20 +54,21 @@ TEST(SyncReport, SavedWithAByteOrderMarkAndOnlyTheNewestFiftyKept) {
     std::string reports = folder.Core("Mirravel\\Reports");
     EXPECT_FALSE(app::NewestReport(files, reports));
     for (int i = 0; i < 51; ++i) {
-        app::SyncReport report({2026, 1 + i / 28, 1 + i % 28, 9, 0, 0});
+        app::SyncReport report({2026, 1 + i / 28, 1 + i % 28, 9, 0, 0}, {}, true,
+                               Utc(2026, 1 + i / 28, 1 + i % 28, 8, 0));
         ASSERT_TRUE(app::SaveReport(files, reports, report));
     }
     int count = 0;
     files.Enumerate(reports, [&](const platform::FileInfo&) { ++count; });
     EXPECT_EQ(count, 50);
-    EXPECT_FALSE(folder.Exists("Mirravel/Reports/Sync 2026-01-01 09-00-00.txt"));  // the oldest went
-    EXPECT_EQ(app::NewestReport(files, reports), reports + "\\Sync 2026-02-23 09-00-00.txt");
-    EXPECT_EQ(folder.Read("Mirravel/Reports/Sync 2026-02-23 09-00-00.txt").substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_FALSE(folder.Exists("Mirravel/Reports/Sync 2026-01-01 08-00-00 UTC.txt"));  // the oldest went
+    EXPECT_EQ(app::NewestReport(files, reports), reports + "\\Sync 2026-02-23 08-00-00 UTC.txt");
+    EXPECT_EQ(folder.Read("Mirravel/Reports/Sync 2026-02-23 08-00-00 UTC.txt").substr(0, 3), "\xEF\xBB\xBF");
 
     // A second report started in the same second does not replace the first.
-    app::SyncReport again({2026, 2, 23, 9, 0, 0});
+    app::SyncReport again({2026, 2, 23, 9, 0, 0}, {}, true, Utc(2026, 2, 23, 8, 0));
     ASSERT_TRUE(app::SaveReport(files, reports, again));
-    EXPECT_EQ(again.savedPath, reports + "\\Sync 2026-02-23 09-00-00_02.txt");
+    EXPECT_EQ(again.savedPath, reports + "\\Sync 2026-02-23 08-00-00 UTC_02.txt");
     EXPECT_EQ(app::NewestReport(files, reports), again.savedPath);
 }
 
@@ -73,7 +84,12 @@ TEST(SyncReport, WrittenAsTheSyncGoesWithAJournalThatReadsBackEveryItem) {
     replaced.binPath = "D:\\Backup\\Sub\\~mirv98-1-2-old a b.txt";
     replaced.recycledFrom = 135;
     replaced.recycledUntil = 136;
+    engine::WorkIntent intent{engine::WorkIntent::Kind::Replace, Side::Second, "Sub\\a b.txt", "~mirv98-1-3.tmp",
+                              "~mirv98-1-4-old a b.txt", replaced.before, replaced.after};
+    replaced.intent = report.Intend(intent);
     report.Record(replaced);
+    intent.path = "c.txt";
+    const int cutOff = report.Intend(intent);  // its record never comes
     engine::ItemRecord made(Outcome::FolderCreated, Side::First, "New", true, false);
     made.after = {true, true, 0, 0};
     made.extra = true;
@@ -101,6 +117,13 @@ TEST(SyncReport, WrittenAsTheSyncGoesWithAJournalThatReadsBackEveryItem) {
     EXPECT_EQ(back.binPath, replaced.binPath);
     EXPECT_EQ(back.recycledUntil, 136);
     EXPECT_TRUE(journal->pairs[0].items[1].extra && journal->pairs[0].items[1].after.folder);
+    // The work announced and never ended is what a cut-off run left: its files by name.
+    ASSERT_EQ(journal->open.size(), 1u);
+    EXPECT_EQ(journal->open[0].id, cutOff);
+    EXPECT_EQ(journal->open[0].intent.path, "c.txt");
+    EXPECT_EQ(journal->open[0].intent.second, "~mirv98-1-4-old a b.txt");
+    EXPECT_EQ(journal->open[0].intent.copy, replaced.after);
+    EXPECT_EQ(app::OpenJournals(platform::SystemFileOps(), reports), std::vector<std::string>{app::JournalPath(report.savedPath)});
 
     report.End(At(31));
     ASSERT_TRUE(app::SaveReport(platform::SystemFileOps(), reports, report));
@@ -108,6 +131,39 @@ TEST(SyncReport, WrittenAsTheSyncGoesWithAJournalThatReadsBackEveryItem) {
     EXPECT_LT(text.find("Done: 2"), text.find("Replaced in"));
     ASSERT_EQ(platform::ReadWholeFile(app::JournalPath(report.savedPath), journalText), platform::ReadStatus::Ok);
     EXPECT_NE(app::ParseJournal(journalText)->ended, 0);
+}
+
+TEST(SyncReport, NamedByUtcSoTheRepeatedHourAndAnEarlierVersionsLocalNamesSortRight) {
+    testing_support::TempFolder folder;
+    platform::FileOps& files = platform::SystemFileOps();
+    std::string reports = folder.Core("Reports");
+    // An earlier version's report, named by local time "later" in the day than the new ones.
+    folder.Write("Reports/Sync 2026-10-25 23-59-00.txt", "an earlier version's report");
+    folder.Write("Reports/Sync 2026-10-25 23-59-00.journal", "mirravel journal\t1\r\n");
+    // In autumn's repeated hour: 02:30 local summer time, then 02:10 local winter time, 40 minutes later.
+    app::SyncReport first({2026, 10, 25, 2, 30, 0}, reports, false, Utc(2026, 10, 25, 0, 30));
+    first.End({2026, 10, 25, 2, 31, 0});
+    app::SyncReport second({2026, 10, 25, 2, 10, 0}, reports, false, Utc(2026, 10, 25, 1, 10));
+    second.End({2026, 10, 25, 2, 11, 0});
+    // The journal is kept with reports off; Undo Last Sync finds the newest one.
+    EXPECT_FALSE(folder.Exists("Reports/Sync 2026-10-25 01-10-00 UTC.txt"));
+    EXPECT_EQ(app::UndoableJournal(files, reports), reports + "\\Sync 2026-10-25 01-10-00 UTC.journal");
+    EXPECT_EQ(app::NewestReport(files, reports), reports + "\\Sync 2026-10-25 23-59-00.txt");
+}
+
+TEST(SyncReport, AJournalThatCannotBeWrittenLeavesNoOlderSyncToUndo) {
+    testing_support::TempFolder folder;
+    platform::FileOps& files = platform::SystemFileOps();
+    std::string reports = folder.Core("Reports");
+    app::SyncReport older(At(10), reports, false, Utc(2026, 12, 7, 15, 10));
+    older.End(At(11));
+    ASSERT_TRUE(app::UndoableJournal(files, reports));
+    // Where the next journal's mark would go stands a folder: the journal cannot be kept.
+    folder.Write("Reports/Sync 2026-12-07 15-20-00 UTC.journal.open/x", "in the way");
+    app::SyncReport failing(At(20), reports, false, Utc(2026, 12, 7, 15, 20));
+    failing.BeginPair("C:\\Work", "D:\\Backup");
+    EXPECT_TRUE(failing.JournalFailed());
+    EXPECT_FALSE(app::UndoableJournal(files, reports));
 }
 
 // A folder moved with its files is one line of the report; the journal holds each item, to be undone.

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,28 @@ protected:
     // environment, when given, replaces or adds variables ("NAME=value") of this process's own.
     bool RunsToItsEnd(const std::vector<std::string>& arguments, DWORD seconds = 60,
                       const std::vector<std::wstring>& environment = {}, DWORD* exitCode = nullptr) {
+        PROCESS_INFORMATION pi = Launch(arguments, environment);
+        if (!pi.hProcess) return false;
+        bool ended = WaitForSingleObject(pi.hProcess, seconds * 1000) == WAIT_OBJECT_0;
+        if (!ended) TerminateProcess(pi.hProcess, 1);
+        if (exitCode) GetExitCodeProcess(pi.hProcess, exitCode);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        return ended;
+    }
+    // Starts it and kills it, as a crash or a power cut would end it, the given time after started()
+    // first says yes (asked every few milliseconds).
+    void KilledAfter(const std::vector<std::string>& arguments, const std::function<bool()>& started, DWORD milliseconds) {
+        PROCESS_INFORMATION pi = Launch(arguments, {});
+        ASSERT_TRUE(pi.hProcess);
+        while (!started() && WaitForSingleObject(pi.hProcess, 5) == WAIT_TIMEOUT) {
+        }
+        if (WaitForSingleObject(pi.hProcess, milliseconds) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 9);
+        WaitForSingleObject(pi.hProcess, INFINITE);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    PROCESS_INFORMATION Launch(const std::vector<std::string>& arguments, const std::vector<std::wstring>& environment) {
         std::wstring program = platform::Widen(install.Core("mirv98.exe"));
         std::wstring line = L"\"" + program + L"\"";
         for (const std::string& a : arguments)
@@ -64,13 +88,8 @@ protected:
         }
         if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
                             block.empty() ? nullptr : block.data(), nullptr, &si, &pi))
-            return false;
-        bool ended = WaitForSingleObject(pi.hProcess, seconds * 1000) == WAIT_OBJECT_0;
-        if (!ended) TerminateProcess(pi.hProcess, 1);
-        if (exitCode) GetExitCodeProcess(pi.hProcess, exitCode);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-        return ended;
+            return {};
+        return pi;
     }
     void ExpectInStep(const testing_support::TempFolder& a, const testing_support::TempFolder& b,
                       const std::string& prefix = {}) {
@@ -268,6 +287,69 @@ TEST_F(Program, AnUnattendedSyncWithAnUnusableRecycleBinKeepsTheOldContent) {
                         "working Recycle Bin)"),
               std::string::npos)
         << text;
+}
+
+// The program killed at moments of an automatic Sync that replaces files into the Recycle Bin: every
+// content is findable afterwards (in its place, in the bin, or under a name its journal holds), and the
+// next run finishes the work and syncs the rest, leaving no file of its own behind.
+TEST_F(Program, AProgramKilledMidSyncLosesNothingAndTheNextRunFinishesTheWork) {
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (!data || !*data) GTEST_SKIP() << "XDG_DATA_HOME names no trash of the test run";
+    const fs::path trash = fs::path("Z:" + std::string(data)) / "Trash" / "files";
+    Set("autodortdata", "true");
+    constexpr int kFiles = 100;
+    // Started as the shell extension starts it: the pair handed over, the program closing after its Sync.
+    auto handOver = [&] {
+        Set("slocal", first.Core());
+        Set("sremote", second.Core());
+    };
+    auto contents = [&] {
+        std::multiset<std::string> all;
+        for (const fs::path& root : {second.path(), trash}) {
+            std::error_code error;
+            for (const auto& e : fs::recursive_directory_iterator(root, error)) {
+                if (!e.is_regular_file()) continue;
+                std::ifstream in(e.path(), std::ios::binary);
+                all.insert(std::string((std::istreambuf_iterator<char>(in)), {}));
+            }
+        }
+        return all;
+    };
+    // The Sync has begun once its first work file stands in the Second Folder.
+    auto syncing = [&] {
+        for (const auto& e : fs::directory_iterator(second.path()))
+            if (e.path().filename().string().starts_with("~mirv98-")) return true;
+        return false;
+    };
+    for (DWORD at : {0u, 300u, 700u}) {
+        SCOPED_TRACE("killed after " + std::to_string(at) + " ms");
+        const std::string tag = std::to_string(at) + "-" + std::to_string(GetCurrentProcessId());
+        for (int i = 0; i < kFiles; ++i) {
+            std::string name = "u" + std::to_string(i) + ".txt";
+            second.Write(name, "old " + tag + " " + name);
+            fs::last_write_time(second.path() / name, fs::file_time_type::clock::now() - std::chrono::hours(48));
+            first.Write(name, "new " + tag + " " + name);
+        }
+        handOver();
+        KilledAfter({"-wiz"}, syncing, at);
+        std::multiset<std::string> cutOff = contents();
+        for (int i = 0; i < kFiles; ++i) {
+            std::string name = "u" + std::to_string(i) + ".txt";
+            EXPECT_TRUE(cutOff.contains("old " + tag + " " + name)) << name;
+        }
+        // Something new to sync, so the run closes after its Sync even where the cut-off one had done all.
+        first.Write("new " + tag + ".txt", "new");
+        handOver();
+        ASSERT_TRUE(RunsToItsEnd({"-wiz"}));
+        std::multiset<std::string> after = contents();
+        for (int i = 0; i < kFiles; ++i) {
+            std::string name = "u" + std::to_string(i) + ".txt";
+            EXPECT_EQ(second.Read(name), "new " + tag + " " + name);
+            EXPECT_TRUE(after.contains("old " + tag + " " + name)) << name;
+        }
+        for (const auto& e : fs::directory_iterator(second.path()))
+            EXPECT_FALSE(e.path().filename().string().starts_with("~mirv98-")) << e.path().filename().string();
+    }
 }
 
 }  // namespace

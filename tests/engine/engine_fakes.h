@@ -20,6 +20,7 @@ public:
     std::vector<std::string> captions;
     std::vector<int> progress;
     std::vector<std::string> questions, warnings;
+    std::vector<bool> noByDefault;
     std::deque<bool> answers;
     int messageCalls = 0;
     int stopAtMessageCall = 0;  // 0: never
@@ -31,8 +32,9 @@ public:
         if (++messageCalls == stopAtMessageCall) stop = true;
     }
     bool StopRequested() const override { return stop; }
-    bool AskYesNo(std::string_view text) override {
+    bool AskYesNo(std::string_view text, Default preferred) override {
         questions.emplace_back(text);
+        noByDefault.push_back(preferred == Default::No);
         if (answers.empty()) return false;
         bool answer = answers.front();
         answers.pop_front();
@@ -57,7 +59,8 @@ public:
     std::function<void(std::string_view folder)> beforeEnumerate = [](std::string_view) {};
     // A volume that keeps no lasting file identities (FAT): every listing gives 0.
     bool noIdentities = false;
-    // "copy <target>", "replace <to>", "rename <to>", "mkdir <path>", "rm <path>", "rmdir <path>"
+    // "copy <target>", "replace <to>", "rename <to>", "link <name>", "unlink <path>", "mkdir <path>",
+    // "rm <path>", "rmdir <path>"
     std::vector<std::string> log;
 
     bool Enumerate(std::string_view folder, const std::function<void(const platform::FileInfo&)>& visit) override;
@@ -76,6 +79,15 @@ public:
         log.push_back("rm " + std::string(path));
         return !breakRemove(path) && real.RemoveFile(path);
     }
+    bool Link(std::string_view existing, std::string_view name) override {
+        log.push_back("link " + std::string(name));
+        return real.Link(existing, name);
+    }
+    bool RemoveName(std::string_view path) override {
+        log.push_back("unlink " + std::string(path));
+        return real.RemoveName(path);
+    }
+    std::optional<platform::FileIdentity> Identity(std::string_view path) override { return real.Identity(path); }
     bool CreateFolder(std::string_view path) override {
         log.push_back("mkdir " + std::string(path));
         return real.CreateFolder(path);

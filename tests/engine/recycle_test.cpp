@@ -7,10 +7,12 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "app/sync_report.h"
 #include "engine/delete.h"
+#include "engine/removal.h"
 #include "engine/update.h"
 #include "platform/file_system.h"
 #include "platform/recycle_bin.h"
@@ -28,27 +30,35 @@ namespace fs = std::filesystem;
 using engine_testing::RecordingView;
 using testing_support::TempFolder;
 
-// The system's Recycle Bin, its operations counted; or one for a drive that has none, or one whose bin
-// takes nothing.
+// The system's Recycle Bin, its moves counted; or one for a drive that has none, or one whose bin takes
+// nothing; or a shell that deletes for good what it is given and says nothing, as Windows' does with
+// what its bin will not keep.
 class CountingBin final : public platform::RecycleBin {
 public:
     platform::BinVolume Volume(std::string_view path) override {
         platform::BinVolume volume = real.Volume(path);
-        if (kind) volume.kind = *kind;
+        if (kindOf) volume.kind = kindOf(path);
+        else if (kind) volume.kind = *kind;
         if (volume.kind == platform::BinVolume::Kind::Refuses && volume.refusal.empty()) volume.refusal = "it is full";
+        if (kindOf) volume.drive = std::string(path.substr(path.find_last_of("\\/") + 1));
         return volume;
     }
     std::string PathRefusal(std::string_view path) override { return real.PathRefusal(path); }
-    std::vector<platform::RecycleResult> Recycle(const std::vector<std::string>& paths) override {
+    void MoveToBin(const std::vector<std::string>& paths) override {
         ++calls;
-        return real.Recycle(paths);
+        if (!destroys) return real.MoveToBin(paths);
+        for (const std::string& path : paths) platform::SystemFileOps().RemoveName(path);
     }
-    std::vector<bool> Restore(const std::vector<Request>& requests, const std::function<bool()>& goOn) override {
-        return real.Restore(requests, goOn);
+    platform::RecycleResult WhyStillThere(const std::string& path) override { return real.WhyStillThere(path); }
+    std::vector<bool> Holds(const std::vector<platform::BinItem>& items) override { return real.Holds(items); }
+    std::vector<bool> Restore(const std::vector<platform::BinItem>& items, const std::function<bool()>& goOn) override {
+        return real.Restore(items, goOn);
     }
     platform::RecycleBin& real = platform::SystemRecycleBin();
     int calls = 0;
     std::optional<platform::BinVolume::Kind> kind;
+    std::function<platform::BinVolume::Kind(std::string_view root)> kindOf;  // a drive a root
+    bool destroys = false;
 };
 
 class RecycleTest : public ::testing::Test {
@@ -57,12 +67,25 @@ protected:
         if (!testTrash_.usable()) GTEST_SKIP() << "XDG_DATA_HOME names no trash of the test run";
         trash_ = testTrash_.folder();
         before_ = TrashContents();
+        notesBefore_ = Notes();
     }
     void TearDown() override {
         if (!away_.empty()) {
             fs::remove(trash_ / "files");
             fs::rename(away_, trash_ / "files");
         }
+    }
+    // The names the trash shows for what reached it since the test began: where each came from, as its
+    // note says (the name of its file in the trash may be another one).
+    std::multiset<std::string> NewNamesInTrash() {
+        std::multiset<std::string> names;
+        for (const std::string& note : Notes()) {
+            if (notesBefore_.contains(note)) continue;
+            std::ifstream in(trash_ / "info" / note);
+            for (std::string line; std::getline(in, line);)
+                if (line.starts_with("Path=")) names.insert(Decoded(line.substr(line.find_last_of('/') + 1)));
+        }
+        return names;
     }
     // The contents of what reached the trash since the test began.
     std::map<std::string, size_t> NewInTrash() {
@@ -123,6 +146,25 @@ protected:
     engine::StepCounts counts;
 
 private:
+    std::set<std::string> Notes() {
+        std::set<std::string> notes;
+        std::error_code error;
+        for (const auto& e : fs::directory_iterator(trash_ / "info", error)) notes.insert(e.path().filename().string());
+        return notes;
+    }
+    // A note's path escapes what a URL may not hold ("%20" for a blank).
+    static std::string Decoded(const std::string& text) {
+        std::string out;
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '%' && i + 2 < text.size()) {
+                out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+                i += 2;
+            } else {
+                out += text[i];
+            }
+        }
+        return out;
+    }
     std::map<std::string, size_t> TrashContents() {
         std::map<std::string, size_t> contents;
         std::error_code error;
@@ -137,6 +179,7 @@ private:
     engine_testing::TestTrash testTrash_;
     fs::path trash_, away_;
     std::map<std::string, size_t> before_;
+    std::set<std::string> notesBefore_;
 };
 
 bool HasWorkFiles(const fs::path& folder) {
@@ -161,6 +204,8 @@ TEST_F(RecycleTest, UpdatesAndDeletionsLeaveTheOldContentsInTheRecycleBinOnlyWhe
         EXPECT_FALSE(HasWorkFiles(remote.path()));
     }
     EXPECT_EQ(NewInTrash(), (std::map<std::string, size_t>{{"deleted on", 1}, {"old on", 1}}));
+    // Under their own names, as Explorer's Delete puts files there.
+    EXPECT_EQ(NewNamesInTrash(), (std::multiset<std::string>{"a.txt", "x.txt"}));
 }
 
 TEST_F(RecycleTest, ManyDeletionsGoInAFewShellOperationsAndEmptyFoldersArePlainlyRemoved) {
@@ -261,28 +306,45 @@ TEST_F(RecycleTest, WhatTheBinCannotTakeGoesForGoodOnlyAtTheUsersWordAskedOnce) 
     EXPECT_TRUE(NewInTrash().empty());
 }
 
-TEST_F(RecycleTest, ALongNameIsUpdatedWithItsOldCopyInTheBinAndAReadOnlySourceStaysReadOnly) {
-    const std::string longName = std::string(246, 'n') + ".txt";
-    remote.Write(longName, "old long");
-    remote.Age(longName, 3);
-    local.Write(longName, "new long");
-    remote.Write("ro.txt", "old ro");
-    remote.Age("ro.txt", 3);
-    local.Write("ro.txt", "new ro");
+TEST_F(RecycleTest, OldCopiesReachTheBinUnderTheirOwnNamesAndARestoredOneIsListedAgain) {
+    // As long as the shell takes a path (and a desktop trash a name for its note).
+    const std::string longName = std::string(std::min<size_t>(240, 254 - remote.Core().size()), 'n') + ".txt";
+    for (const std::string& name : {std::string("upd-a.txt"), longName, std::string("ro.txt")}) {
+        remote.Write(name, "old " + name.substr(0, 3));
+        remote.Age(name, 3);
+        local.Write(name, "new " + name.substr(0, 3));
+    }
     engine_testing::MakeReadOnly(local.path() / "ro.txt");
+    // A file of the user's named as this program names its own files is a file like any other.
+    local.Write("~mirv98-1-2-old notes.txt", "the user's");
     lists = engine_testing::Load(local.Core(), remote.Core());
+    const platform::FileTime before = platform::CurrentFileTime();
     std::string text = Report({&bin, nullptr, true});
     EXPECT_EQ(counts.failed, 0);
-    EXPECT_EQ(remote.Read(longName), "new long");
-    EXPECT_EQ(remote.Read("ro.txt"), "new ro");
+    EXPECT_EQ(remote.Read("upd-a.txt"), "new upd");
+    EXPECT_EQ(remote.Read(longName), "new nnn");
+    EXPECT_EQ(remote.Read("~mirv98-1-2-old notes.txt"), "the user's");
     auto info = platform::SystemFileOps().Find(remote.Core("ro.txt"));
     ASSERT_TRUE(info);
     EXPECT_TRUE(info->attributes & platform::kAttrReadOnly);
     EXPECT_EQ(info->lastWrite, platform::SystemFileOps().Find(local.Core("ro.txt"))->lastWrite);
-    ExpectLines(text, {"Replaced in the Second Folder: " + longName + " (old copy in the Recycle Bin)",
-                       "Replaced in the Second Folder: ro.txt (old copy in the Recycle Bin)"});
-    EXPECT_EQ(NewInTrash(), (std::map<std::string, size_t>{{"old long", 1}, {"old ro", 1}}));
-    EXPECT_FALSE(HasWorkFiles(remote.path()));
+    ExpectLines(text, {"Replaced in the Second Folder: upd-a.txt (old copy in the Recycle Bin)",
+                       "Replaced in the Second Folder: " + longName + " (old copy in the Recycle Bin)",
+                       "Replaced in the Second Folder: ro.txt (old copy in the Recycle Bin)",
+                       "Copied to the Second Folder: ~mirv98-1-2-old notes.txt\r\n"});
+    EXPECT_EQ(NewInTrash(), (std::map<std::string, size_t>{{"old upd", 1}, {"old nnn", 1}, {"old ro.", 1}}));
+    EXPECT_EQ(NewNamesInTrash(), (std::multiset<std::string>{"upd-a.txt", longName, "ro.txt"}));
+
+    // The user takes the new copy away and restores the old one from the bin: it is back under its own
+    // name, and the next Load lists it.
+    fs::remove(remote.path() / "upd-a.txt");
+    std::vector<bool> back = bin.Restore({{remote.Core("upd-a.txt"), before, platform::CurrentFileTime(), 7}}, {});
+    ASSERT_TRUE(back[0]);
+    EXPECT_EQ(remote.Read("upd-a.txt"), "old upd");
+    lists = engine_testing::Load(local.Core(), remote.Core());
+    EXPECT_TRUE(lists.lUpdate1.empty());
+    ASSERT_EQ(lists.rUpdate1.size(), 1u);
+    EXPECT_EQ(lists.rUpdate1[0].text, "upd-a.txt");
 }
 
 TEST_F(RecycleTest, ASwapThatFailsHalfWayLeavesTheOldContentInItsPlace) {
@@ -314,15 +376,54 @@ TEST_F(RecycleTest, AFolderThatGainedAFileSinceTheLoadIsKeptWithIt) {
     EXPECT_EQ(NewInTrash(), (std::map<std::string, size_t>{{"a", 1}}));
 }
 
-TEST_F(RecycleTest, AnOldCopyACutOffSyncLeftGoesToTheBinWithTheNextCopyIntoItsFolder) {
-    remote.Write("Sub/~mirv98-999999999-3-old a.txt", "old content of a cut-off Sync");
-    local.Write("Sub/b.txt", "new");
+TEST_F(RecycleTest, WhatTheShellDestroysIsNeverTakenForRecycledAndNothingGoesWithoutAWordThatNamedIt) {
+    // A shell that deletes for good and says nothing: a file with a second name of the user's (its count
+    // of names stays above one) and a read-only file are both put back and left in place.
+    remote.Write("linked.txt", "has a second name");
+    ASSERT_TRUE(platform::SystemFileOps().Link(remote.Core("linked.txt"), remote.Core("linked copy.txt")));
+    remote.Write("ro.txt", "read-only");
+    engine_testing::MakeReadOnly(remote.path() / "ro.txt");
     lists = engine_testing::Load(local.Core(), remote.Core());
-    EXPECT_EQ(lists.lvRemote.size(), 1u);  // [Sub] alone: the old copy is no user file to sync
-    EXPECT_EQ(Sync({&bin, nullptr}).failed, 0);
-    EXPECT_EQ(remote.Read("Sub/b.txt"), "new");
+    lists.lFileAdd1.Clear();
+    for (const char* entry : {"linked.txt 1", "ro.txt 1"}) engine_testing::AddEntry(lists.rdelfile1, entry);
+    bin.destroys = true;
+    std::string text = Report({&bin, nullptr, true});
+    EXPECT_EQ(remote.Read("linked.txt"), "has a second name");
+    EXPECT_EQ(remote.Read("linked copy.txt"), "has a second name");
+    EXPECT_EQ(remote.Read("ro.txt"), "read-only");
+    EXPECT_TRUE(platform::SystemFileOps().Find(remote.Core("ro.txt"))->attributes & platform::kAttrReadOnly);
     EXPECT_FALSE(HasWorkFiles(remote.path()));
-    EXPECT_EQ(NewInTrash(), (std::map<std::string, size_t>{{"old content of a cut-off Sync", 1}}));
+    ExpectLines(text, {"Left in place in the Second Folder: linked.txt (the Recycle Bin did not take it)",
+                       "Left in place in the Second Folder: ro.txt (the Recycle Bin did not take it)"});
+}
+
+TEST_F(RecycleTest, AYesCoversTheDrivesItNamedAndWhatIsRefusedLaterIsAskedAgainWithNoAsTheDefault) {
+    TempFolder other;
+    remote.Write("full.txt", "on the drive whose bin is full");
+    other.Write("later.txt", "refused only when given to the bin");
+    // Two drives: the First Folder's bin is full, the Second's destroys what it is given.
+    bin.kindOf = [&](std::string_view root) {
+        return root == remote.Core() ? platform::BinVolume::Kind::Refuses : platform::BinVolume::Kind::Serves;
+    };
+    lists = engine_testing::Load(remote.Core(), other.Core());
+    lists.rFileAdd1.Clear();
+    lists.lFileAdd1.Clear();
+    engine_testing::AddEntry(lists.ldelfile1, "full.txt 2");
+    engine_testing::AddEntry(lists.rdelfile1, "later.txt 1");
+    bin.destroys = true;
+    view.answers = {true, false};
+    engine::Removal removal(platform::SystemFileOps(), {&bin, nullptr}, view, remote.Core(), other.Core());
+    removal.AskBeforehand(lists, remote.Core(), other.Core());
+    engine::PrepareDeletion(lists, view, {});
+    engine::DeleteItems(platform::SystemFileOps(), lists, remote.Core(), other.Core(), view, removal);
+    removal.Finish();
+    ASSERT_EQ(view.questions.size(), 2u);
+    EXPECT_NE(view.questions[0].find("1 item on " + remote.path().filename().string() + ". Delete them for good?"),
+              std::string::npos);
+    EXPECT_NE(view.questions[1].find("1 item on " + other.path().filename().string() + "."), std::string::npos);
+    EXPECT_EQ(view.noByDefault, (std::vector<bool>{true, true}));
+    EXPECT_FALSE(remote.Exists("full.txt"));  // the Yes named it
+    EXPECT_EQ(other.Read("later.txt"), "refused only when given to the bin");  // the second No kept it
 }
 
 #ifdef _WIN32
@@ -361,6 +462,23 @@ TEST_F(RecycleTest, ABatchWithFilesTheShellRejectsRecyclesTheOthersAndDeletesNot
                        "Left in place in the Second Folder: notes. (the Recycle Bin cannot take it: its name ends with a "
                        "dot or a blank)"});
     EXPECT_EQ(NewInTrash(), (std::map<std::string, size_t>{{"xa.txt", 1}, {"xb.txt", 1}, {"xc.txt", 1}}));
+}
+
+// A drive whose bin the user turned off (here by the policy against recycling) counts as one without a
+// bin, as Explorer treats it: an unattended Sync carries out its plan there, and the report says so.
+TEST_F(RecycleTest, ABinTurnedOffByTheUserIsADriveWithoutOne) {
+    constexpr const wchar_t* kPolicy = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
+    DWORD on = 1;
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kPolicy, L"NoRecycleFiles", REG_DWORD, &on, sizeof on), ERROR_SUCCESS);
+    ReplaceAndDelete();
+    std::string text = Report({&bin, nullptr, true});
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kPolicy, L"NoRecycleFiles");
+    EXPECT_EQ(counts.failed, 0);
+    EXPECT_EQ(remote.Read("a.txt"), "new a");
+    EXPECT_FALSE(remote.Exists("x.txt"));
+    ExpectLines(text, {"Replaced in the Second Folder: a.txt (old copy deleted for good: no Recycle Bin on this drive)",
+                       "Deleted for good from the Second Folder: x.txt (no Recycle Bin on this drive)"});
+    EXPECT_TRUE(NewInTrash().empty());
 }
 #endif
 

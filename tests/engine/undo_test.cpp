@@ -67,12 +67,12 @@ protected:
     }
 
     // The Sync with its report and journal; returns the journal as the undo reads it.
-    std::vector<engine::PairRecords> Sync(int stopAt = 0) {
+    std::vector<engine::PairRecords> Sync(int stopAt = 0, bool recycle = true) {
         app::SyncReport report({2026, 12, 8, 9, 0, 0}, reports.Core());
         report.BeginPair(local.Core(), remote.Core());
         RecordingView view;
         view.stopAtMessageCall = stopAt;
-        engine::SyncOptions options{&platform::SystemRecycleBin(), &report};
+        engine::SyncOptions options{recycle ? &platform::SystemRecycleBin() : nullptr, &report};
         engine::Removal removal(platform::SystemFileOps(), options, view, local.Core(), remote.Core());
         engine::UpdateItems(platform::SystemFileOps(), lists, local.Core(), remote.Core(), view, removal);
         engine::PrepareDeletion(lists, view, options);
@@ -151,6 +151,39 @@ TEST_F(UndoTest, WhatTheRecycleBinNoLongerHoldsIsToldAndNothingElseIsHarmed) {
     int noLonger = 0;
     for (const std::string& line : log.lines) noLonger += line.find("no longer in the Recycle Bin") != std::string::npos;
     EXPECT_EQ(noLonger, 4);
+}
+
+TEST_F(UndoTest, OnlyTheSyncsOwnItemsComeBackNeverAnotherOfTheSameStemOrSize) {
+    // Deleted by the user moments before the Sync, from the same folder: the same stem, and the same name
+    // of another size.
+    remote.Write("report.pdf", "the user's pdf");
+    remote.Write("report.doc", std::string(5000, 'u'));
+    platform::SystemRecycleBin().MoveToBin({remote.Core("report.pdf"), remote.Core("report.doc")});
+    ASSERT_FALSE(remote.Exists("report.pdf") || remote.Exists("report.doc"));
+    remote.Write("report.doc", "the Sync's doc");
+    lists = engine_testing::Load(local.Core(), remote.Core());
+    lists.lFileAdd1 = {};
+    engine_testing::AddEntry(lists.rdelfile1, "report.doc 1");
+    std::vector<engine::PairRecords> pairs = Sync();
+    ASSERT_FALSE(remote.Exists("report.doc"));
+    EXPECT_EQ(Undo(pairs).notUndone, 0);
+    EXPECT_EQ(remote.Read("report.doc"), "the Sync's doc");
+    EXPECT_FALSE(remote.Exists("report.pdf"));
+}
+
+TEST_F(UndoTest, WhatASyncDeletedForGoodIsNamedAsSuchAndTheCopiesGoToTheBin) {
+    Prepare();
+    std::vector<engine::PairRecords> pairs = Sync(0, false);
+    EXPECT_EQ(engine::LostItems(pairs), 4u);  // two deleted files, two old copies
+    engine::UndoCounts counts = Undo(pairs);
+    EXPECT_EQ(counts.notUndone, 4);
+    int lost = 0;
+    for (const std::string& line : log.lines) lost += line.ends_with("deleted for good by the Sync: cannot be put back");
+    EXPECT_EQ(lost, 4);
+    EXPECT_FALSE(local.Exists("new-in-second.txt"));
+    bool inBin = false;
+    for (const auto& e : fs::directory_iterator(trash.folder() / "files")) inBin |= e.path().filename() == "new-in-second.txt";
+    EXPECT_TRUE(inBin);
 }
 
 }  // namespace

@@ -158,23 +158,6 @@ TEST_F(UpdateTest, AFileNamedLikeAFolderEntryIsCopiedAsAFile) {
     EXPECT_TRUE(NothingToDo(Reload()));
 }
 
-TEST_F(UpdateTest, LeftoversOfEndedCopiesGoWithTheNextCopyIntoTheirFolder) {
-    const std::string own = "~mirv98-" + std::to_string(platform::CurrentProcessId()) + "-7.tmp";
-    const char* ended = "~mirv98-999999999-0.tmp";  // no process has that id
-    for (const std::string& name : {own, std::string(ended), std::string("~mirv98-notes.tmp")})
-        remote.Write("Sub/" + name, "half a copy");
-    remote.Write(std::string("Other/") + ended, "half a copy");  // no copy goes there
-    engine_testing::MakeReadOnly(remote.path() / "Sub" / ended);
-    local.Write("Sub/new.txt", "new");
-    lists = Reload();
-    EXPECT_EQ(Update(), 0);
-    EXPECT_EQ(remote.Read("Sub/new.txt"), "new");
-    EXPECT_FALSE(remote.Exists(std::string("Sub/") + ended));
-    EXPECT_TRUE(remote.Exists("Sub/" + own));
-    EXPECT_TRUE(remote.Exists("Sub/~mirv98-notes.tmp"));
-    EXPECT_TRUE(remote.Exists(std::string("Other/") + ended));
-}
-
 TEST_F(UpdateTest, VanishedSourceFailsSilentlyForAddsAndIsReportedForUpdates) {
     local.Write("gone.txt", "local copy");
     engine_testing::ScanSides(lists, local.Core(), remote.Core());

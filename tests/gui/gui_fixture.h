@@ -23,8 +23,9 @@ namespace gui_testing {
 class RecordingPrompter final : public ui::Prompter {
 public:
     void ShowError(HWND, std::string_view text) override { errors.emplace_back(text); }
-    bool AskYesNo(HWND, std::string_view text) override {
+    bool AskYesNo(HWND, std::string_view text, bool defaultNo) override {
         questions.emplace_back(text);
+        noByDefault.push_back(defaultNo);
         return answerYes;
     }
     void Warn(HWND, std::string_view text) override { warnings.emplace_back(text); }
@@ -40,6 +41,7 @@ public:
     void Open(HWND, std::string_view target) override { opened.emplace_back(target); }
 
     std::vector<std::string> errors, questions, warnings, opened;
+    std::vector<bool> noByDefault;  // of each Yes/No warning
     bool answerYes = true;
 };
 

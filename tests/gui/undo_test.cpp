@@ -1,6 +1,10 @@
 // File > Undo Last Sync in the real window, over real folders and the real Recycle Bin.
 #include "tests/gui/gui_fixture.h"
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
 #include "app/sync_report.h"
 #include "platform/file_system.h"
 #include "review/commands.h"
@@ -150,6 +154,52 @@ TEST_F(Undo, StopEndsTheUndoBetweenItemsAndTheRestStays) {
     EXPECT_EQ(main().PanelText(app::kPanelMessage), "Undo: " + std::to_string(left) + " items not undone");
     EXPECT_FALSE(main().state().stopRequested);
     EXPECT_FALSE(UndoOffered());  // undone as far as it went: the rest is the user's now
+}
+
+TEST_F(Undo, AJournalThatCannotBeWrittenIsToldAtOnceAndNoOlderSyncIsUndoneInItsPlace) {
+    first.Write("a.txt", "synced first");
+    Start();
+    Show();
+    Click(ids::bLoad);
+    Click(ids::bSync);
+    ASSERT_TRUE(UndoOffered());
+    // The folder of the journals turns into a file: nothing can be written there.
+    namespace fs = std::filesystem;
+    const fs::path reports = fs::path(app::ReportFolder());  // ASCII in the test prefix
+    const fs::path away = reports.parent_path() / "Reports.away";
+    fs::rename(reports, away);
+    { std::ofstream(reports) << "not a folder"; }
+    first.Write("b.txt", "synced second");
+    Click(ids::bLoad);
+    std::vector<std::string> shown;
+    {
+        Script script([&] { shown.push_back(main().PanelText(app::kPanelMessage)); });
+        Click(ids::bSync);
+    }
+    fs::remove(reports);
+    fs::rename(away, reports);
+    EXPECT_TRUE(second.Exists("b.txt"));  // the Sync goes on
+    const std::string told = "the journal cannot be written: this Sync cannot be undone";
+    EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [&](const std::string& t) { return t.find(told) != std::string::npos; }));
+    EXPECT_NE(main().PanelText(app::kPanelMessage).find(told), std::string::npos);
+    EXPECT_FALSE(UndoOffered());
+    Menu(ids::UndoLastSync1);
+    EXPECT_TRUE(second.Exists("a.txt"));
+}
+
+TEST_F(Undo, WithTheMemoryOnEveryStepIsJournaledBeforeItIsDone) {
+    first.Write("a.txt", "newer");
+    second.Write("a.txt", "older");
+    second.Age("a.txt", 2);
+    SetValue("usememory", "true");
+    Start();
+    Click(ids::bLoad);
+    Click(ids::bSync);
+    auto journal = app::UndoableJournal(platform::SystemFileOps(), app::ReportFolder());
+    ASSERT_TRUE(journal);
+    std::string text;
+    ASSERT_EQ(platform::ReadWholeFile(*journal, text), platform::ReadStatus::Ok);
+    EXPECT_NE(text.find("intent\t1\treplace\t2\t"), std::string::npos) << text;
 }
 
 }  // namespace

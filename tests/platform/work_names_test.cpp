@@ -44,8 +44,6 @@ TEST(WorkNames, AnOldCopysNameIsShortKeepsItsExtensionAndEndsInNoDotOrBlank) {
     // Cut on a character's edge.
     std::string greek = platform::OldCopyName(std::string(30, 'x') + "\xCE\xB1\xCE\xB2\xCE\xB3\xCE\xB4\xCE\xB5\xCE\xB6");
     EXPECT_NE(static_cast<unsigned char>(greek.back()) & 0xC0, 0xC0);
-    EXPECT_TRUE(platform::WriterMayRun(own + "0.tmp"));
-    EXPECT_FALSE(platform::WriterMayRun("~mirv98-999999999-0.tmp"));
 }
 
 }  // namespace

@@ -201,7 +201,7 @@ public:
     void SetProgress(int) override {}
     void ProcessMessages() override {}
     bool StopRequested() const override { return state_.stopRequested; }
-    bool AskYesNo(std::string_view) override {
+    bool AskYesNo(std::string_view, Default) override {
         ++questions;
         return false;
     }
