@@ -63,9 +63,8 @@ std::string NotReadText(const std::vector<engine::FolderNotRead>& folders) {
 std::vector<std::string> NotReadReportLines(const std::vector<engine::FolderNotRead>& folders) {
     std::vector<std::string> lines;
     for (const engine::FolderNotRead& f : folders)
-        if (!f.link)
-            lines.push_back("Could not be read (" + f.why + "), so what it holds was not synced and nothing below it is "
-                            "deleted: " + FolderName(f));
+        lines.push_back((f.link ? std::string("A folder link, not followed") : "Could not be read (" + f.why + ")") +
+                        ", what it holds not synced: " + FolderName(f));
     return lines;
 }
 

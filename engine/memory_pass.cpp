@@ -301,21 +301,22 @@ private:
         // Outermost first: a folder moved with its parent is no move of its own.
         std::vector<std::pair<std::string, std::string>> chosen;
         for (const auto& [pair, files] : filesMoved) {
-            const auto& [a, b] = pair;
+            const std::string &a = pair.first, &b = pair.second;
             if (b.starts_with(a + "\\") || a.starts_with(b + "\\")) continue;
-            std::vector<std::string> subfolders;
+            // Its files, and each folder in it with the same folder in the new one.
             size_t covered = files;
+            bool folders = true;
             for (const auto& [key, gone] : goneFolders)
                 if (key.starts_with(a + "\\")) {
-                    if (!freshFolders.contains(b + key.substr(a.size()))) covered = 0;
-                    subfolders.push_back(key);
+                    folders = folders && freshFolders.contains(b + key.substr(a.size()));
+                    ++covered;
                 }
-            if (covered == 0 || covered + subfolders.size() != below[a]) continue;
-            chosen.push_back(pair);
+            if (folders && covered == below[a]) chosen.push_back(pair);
         }
         std::sort(chosen.begin(), chosen.end(), [](const auto& x, const auto& y) { return Depth(x.first) < Depth(y.first); });
         std::vector<std::string> movedFolders;
-        for (const auto& [a, b] : chosen) {
+        for (const auto& move : chosen) {
+            const std::string &a = move.first, &b = move.second;
             if (std::any_of(movedFolders.begin(), movedFolders.end(), [&](const std::string& f) { return a.starts_with(f + "\\"); }))
                 continue;
             movedFolders.push_back(a);

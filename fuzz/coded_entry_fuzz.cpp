@@ -48,6 +48,9 @@ public:
     bool CanReplace(std::string_view) override { return false; }
     bool Rename(std::string_view, std::string_view) override { return false; }
     bool RemoveFile(std::string_view) override { return false; }
+    bool Link(std::string_view, std::string_view) override { return false; }
+    bool RemoveName(std::string_view) override { return false; }
+    std::optional<platform::FileIdentity> Identity(std::string_view) override { return std::nullopt; }
     bool CreateFolder(std::string_view) override { return false; }
     bool RemoveFolder(std::string_view) override { return false; }
     bool SetArchiveOnly(std::string_view) override { return false; }
