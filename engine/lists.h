@@ -148,10 +148,6 @@ public:
     size_t Add(Entry entry);
     size_t Add(std::string text, bool folder) { return Add(Entry{std::move(text), folder}); }
     void RemoveAt(size_t i) { entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(i)); }
-    template <class Drop>
-    void RemoveIf(Drop drop) {
-        std::erase_if(entries_, drop);
-    }
     // Rewrites an entry's text where it stands, kind kept; the list is not re-sorted.
     void ReplaceAt(size_t i, std::string text) { entries_[i].text = std::move(text); }
     size_t size() const { return entries_.size(); }

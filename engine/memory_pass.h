@@ -5,7 +5,10 @@
 // - an add whose item was in step at the last Sync and is as it was since: deleted on the other side
 //   meanwhile, so a deletion on its own side (coded as the add list it was in);
 // - an update whose item changed on both sides since: both ignore lists, for the user to settle;
-// - an update whose item changed on one side only: that side's copy goes across, whatever the times say.
+// - an update whose item changed on one side only: that side's copy goes across, whatever the times say;
+// - an add and a deletion that are one file moved or renamed on one side (the same identity, size and
+//   time): a move of it on the other side (ResultEntry::movedFrom), a folder moved whole as one move;
+// - the adds of a file renamed on both sides to different names: both ignore lists.
 // Nothing is deleted below a folder either side's scan did not read (a folder that could not be listed,
 // a folder link), nor when a side was found empty.
 #include <vector>
