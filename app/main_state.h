@@ -36,12 +36,13 @@ struct MainState {
     RunPhases phases;
 
     engine::SyncLists lists;
-    // What the lists hold: the plan of one pass, for the folders it was made for (the pass's roots), and
-    // what its scan passed over there ("" or, say, "2 folder links not synced"). None while the lists
-    // hold no plan: a Sync has nothing to carry out.
+    // What the lists hold: the plan of one pass, for the folders it was made for (the pass's roots), what
+    // its scan passed over there ("" or, say, "2 folder links not synced") and the options it was made
+    // under. None while the lists hold no plan: a Sync has nothing to carry out.
     struct Plan {
         FolderPair pair;
         std::string passedOver;
+        PlanOptions options;
         std::vector<engine::FolderNotRead> notRead;  // the report names them
     };
     std::optional<Plan> plan;

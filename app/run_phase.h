@@ -17,26 +17,46 @@ enum class Phase {
 };
 
 enum class Command {
-    Load,        // Load button, menu Load Items, the automatic Load's tick, menu Undo Last Sync
-    Sync,        // Sync button, menu Synchronize
-    Options,     // Options button and menu
-    FolderEdit,  // typing in a folder field, its browse button, storing it when the field is left
-    ListEdit,    // Delete, Ignore, Reverse, Undo
+    Load,           // Load button, menu Load Items
+    AutomaticLoad,  // the automatic Load's tick
+    Sync,           // Sync button, menu Synchronize
+    Options,        // Options button and menu
+    FolderEdit,     // typing in a folder field, its browse button, storing it when the field is left
+    ListEdit,       // Delete, Ignore, Reverse, Undo
     Next,
     Stop,
-    Always,  // Exit and close (perhaps put off, see RequestClose), Help, About, pages, details, File Info
+    UndoLastSync,  // File > Undo Last Sync, "-undo"
+    LastReport,    // File > Last Sync Report
+    Always,        // Exit and close (perhaps put off, see RequestClose), Help, About, pages, details, File Info
+};
+
+// What a command needs besides a phase that lets it run.
+enum class Need {
+    Nothing,
+    Plan,          // lists planned by a Load for the folders they were made for
+    UndoableSync,  // a Sync whose journal has not been undone, and no other Sync or undo under way
+    Report,        // a report to open
+};
+
+enum class Verdict {
+    Run,
+    Refused,  // not in this phase
+    PutOff,   // not now, but once the modal windows over an idle window have closed
+    Lacking,  // the phase lets it run, but what it needs is not there
 };
 
 enum class CloseBy {
     User,        // Exit, close box, Alt+F4: stops the run, then closes
     Countdown,   // the auto-close countdown: waits for the run to end, waits for Next included
     WizardSync,  // a Sync of a program started with "-wiz": ends its run, then closes
-    SessionEnd,  // log-off or shut-down during a run: stops it, then closes
+    SessionEnd,  // log-off or shut-down: stops a run, then closes; otherwise the program ends at once
 };
 
 class RunPhases {
 public:
     enum class CloseAction { Now, AfterRun, StopThenAfterRun };
+    // Whether what a command needs is there; asked only when the phase lets the command run.
+    using Has = std::function<bool(Need)>;
 
     explicit RunPhases(std::function<void()> changed = {}) : changed_(std::move(changed)) {}
     void OnChange(std::function<void()> changed) { changed_ = std::move(changed); }
@@ -44,14 +64,20 @@ public:
     Phase Current() const { return stack_.empty() ? Phase::Idle : stack_.back(); }
     // A Load run lasts from its start to its end, its waits and the Syncs inside them included.
     bool LoadRunActive() const;
-    // A Load run or a Sync is under way (modal windows alone are none).
+    // A Load run, a Sync or an undo is under way (modal windows alone are none).
     bool RunActive() const;
-    bool May(Command command) const;
+    // The phase is under way, on top or beneath others.
+    bool Within(Phase phase) const;
 
-    // The automatic Load's tick, when a Load may not run now: while only modal windows stand in its way
-    // it is put off (true) and TakeDueLoad gives it back once the last of them has closed; during a run
-    // it is dropped (false).
-    bool PutOffAutomaticLoad();
+    // The command table's answer for a command now.
+    Verdict Judge(Command command, const Has& has) const;
+    // Whether a menu item or control offers the command: it runs now, or it runs to say that what it
+    // needs is not there (a Sync without a plan tells so, and ends a "-wiz" program).
+    bool Offered(Command command, const Has& has) const;
+
+    // The automatic Load's tick that the table put off: TakeDueLoad gives it back once the last modal
+    // window has closed.
+    void PutOffAutomaticLoad() { loadPutOff_ = true; }
     bool TakeDueLoad();
 
     // The phase holds until the scope ends, however it ends; then the one before it returns.
@@ -66,6 +92,8 @@ public:
         RunPhases& phases_;
     };
 
+    // What a close would do now.
+    CloseAction CloseFor(CloseBy by) const;
     // What a close does now. A close that cannot act at once is remembered until the run ends.
     CloseAction RequestClose(CloseBy by);
     bool ClosePending() const { return closePending_; }

@@ -2,6 +2,9 @@
 
 #include <cctype>
 
+#include "engine/scan.h"
+#include "settings/settings.h"
+
 namespace app {
 
 std::string SizeText(engine::ByteCount bytes) {
@@ -17,12 +20,14 @@ SyncTally& SyncTally::operator+=(const SyncTally& other) {
     planned += other.planned;
     handled += other.handled;
     failed += other.failed;
+    busy += other.busy;
     return *this;
 }
 
 std::string SyncResultText(const SyncTally& tally) {
     auto items = [](int n) { return std::to_string(n) + (n == 1 ? " item" : " items"); };
     int notDone = tally.planned - tally.handled;
+    if (tally.busy > 0) return items(tally.busy) + " not synced: another Sync or undo was running";
     if (notDone > 0 && tally.failed > 0)
         return "Sync stopped: " + std::to_string(notDone) + " not done, " + std::to_string(tally.failed) + " failed";
     if (notDone > 0) return "Sync stopped: " + items(notDone) + " not done";
@@ -73,27 +78,32 @@ std::string WithNotice(std::string result, const std::string& notice) {
     return result;
 }
 
-Countdown::Outcome Countdown::Tick(int delaySeconds, bool autoClose, std::string& panelText) {
-    constexpr int kResultSeconds = 3;
-    ++elapsed_;
-    int left = delaySeconds - elapsed_;
-    if (result_.empty() || elapsed_ > kResultSeconds) panelText = "Mirravel Exit in " + std::to_string(left) + " Sec.";
-    else panelText = result_;
-    if (left < 1) {
-        if (autoClose) return Outcome::CloseWindow;
-        Stop(panelText);
-    }
-    if (cancelPending_) {
-        Stop(panelText);
-        cancelPending_ = false;
-    }
-    return running_ ? Outcome::Running : Outcome::Stopped;
+PlanOptions PlanOptionsOf(const settings::Settings& settings) {
+    engine::ScanOptions scan = engine::ScanOptionsFrom(settings);
+    return {scan.useSubfolders,      scan.filterMode,  std::move(scan.excludedExts), std::move(scan.excludedNames),
+            std::move(scan.onlyExts), settings.mirrorlocal, settings.ignorehour,      settings.usememory};
 }
 
-void Countdown::Stop(std::string& panelText) {
+Countdown::Outcome Countdown::Tick(int delaySeconds, bool autoClose, std::string& panelText) {
+    ++elapsed_;
+    int left = delaySeconds - elapsed_;
+    panelText = "Mirravel Exit in " + std::to_string(left) + " Sec.";
+    if (left < 1) {
+        if (autoClose) return Outcome::CloseWindow;
+        Stop();
+    }
+    if (cancelPending_) {
+        Stop();
+        cancelPending_ = false;
+    }
+    if (running_) return Outcome::Running;
+    panelText.clear();
+    return Outcome::Stopped;
+}
+
+void Countdown::Stop() {
     running_ = false;
     elapsed_ = 0;
-    panelText = result_;
 }
 
 }  // namespace app

@@ -1,11 +1,14 @@
 #pragma once
 // Run state of the main window that needs no window: byte-count texts and the auto-close countdown.
 #include <string>
-
 #include <vector>
 
 #include "engine/lists.h"
 #include "engine/scan.h"
+
+namespace settings {
+struct Settings;
+}
 
 namespace app {
 
@@ -17,6 +20,7 @@ struct SyncTally {
     int planned = 0;
     int handled = 0;  // tried, whatever came of it; the rest were left by a stop or a close
     int failed = 0;
+    int busy = 0;  // not started: another Sync or undo held the session
     SyncTally& operator+=(const SyncTally& other);
 };
 
@@ -33,6 +37,17 @@ std::vector<std::string> NotReadReportLines(const std::vector<engine::FolderNotR
 // A result with that notice joined to it.
 std::string WithNotice(std::string result, const std::string& notice);
 
+// The options a plan was made under: what the scan lists, how the evaluation decides, and whether the
+// memory of the last Sync planned with it. A plan is carried out only while they still hold.
+struct PlanOptions {
+    bool useSubfolders = false;
+    int filterMode = 0;
+    std::vector<std::string> excludedExts, excludedNames, onlyExts;
+    bool mirrorLocal = false, ignoreHour = false, memory = false;
+    bool operator==(const PlanOptions&) const = default;
+};
+PlanOptions PlanOptionsOf(const settings::Settings& settings);
+
 // The auto-close countdown, one step per second.
 class Countdown {
 public:
@@ -44,20 +59,16 @@ public:
     void RequestCancel() { cancelPending_ = true; }
     bool CancelPending() const { return cancelPending_; }
     int Elapsed() const { return elapsed_; }
-    // The result of the last run, in status panel 0: the countdown leaves it there for its first
-    // seconds, so it is seen, and puts it back when it stops.
-    void SetResult(std::string text) { result_ = std::move(text); }
+    // Back to idle; status panel 0 is then emptied.
+    void Stop();
 
     // The delay is read afresh at every tick; panelText receives what status panel 0 shows.
     Outcome Tick(int delaySeconds, bool autoClose, std::string& panelText);
 
 private:
-    void Stop(std::string& panelText);
-
     bool running_ = false;
     bool cancelPending_ = false;
     int elapsed_ = 0;
-    std::string result_;
 };
 
 }  // namespace app

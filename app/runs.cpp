@@ -6,6 +6,7 @@
 #include "app/folder_pair.h"
 #include "app/open_work.h"
 #include "app/sync_journal.h"
+#include "app/undo_question.h"
 #include "engine/delete.h"
 #include "engine/evaluate.h"
 #include "engine/memory_pass.h"
@@ -17,6 +18,7 @@
 #include "platform/file_system.h"
 #include "platform/program_values.h"
 #include "platform/recycle_bin.h"
+#include "platform/session_lock.h"
 
 namespace app {
 
@@ -69,6 +71,8 @@ private:
 bool SamePair(const PlanMemory& memory, std::string_view first, std::string_view second) {
     return engine::NameKey(memory.first) == engine::NameKey(first) && engine::NameKey(memory.second) == engine::NameKey(second);
 }
+
+constexpr const char* kUndoBusy = "Undo not started: another Sync or undo is running";
 
 }  // namespace
 
@@ -172,12 +176,13 @@ void Runs::Pass(const PairLists& pairs, size_t pairIndex) {
     notice = WithNotice(notice, keptAs);
     if (state_.memory) notice = WithNotice(notice, MemoryPanelText(*state_.memory));
     if (!notice.empty()) host_.SetStatus(0, notice);
-    state_.plan = MainState::Plan{{state_.LocalFolder, state_.RemoteFolder}, std::move(notice), std::move(passed.notRead)};
+    state_.plan = MainState::Plan{{state_.LocalFolder, state_.RemoteFolder}, std::move(notice), PlanOptionsOf(settings_),
+                                   std::move(passed.notRead)};
     host_.ListsChanged();
     // A pair found in step is remembered as it stands.
     if (Decide() && state_.memory && state_.memory->use.complete)
         WritePairMemory(state_.LocalFolder, state_.RemoteFolder, state_.memory->use.memory);
-    if (host_.Status(5) != "Synchronized" && settings_.autodortdata && !state_.stopRequested) RunSync(true);
+    if (host_.Status(5) != "Synchronized" && settings_.autodortdata && !state_.stopRequested) RunSync(*state_.plan, true);
 }
 
 void Runs::DiscardPlan() {
@@ -269,24 +274,26 @@ void Runs::WaitForNext() {
     host_.EnableButton(Button::Next, false);
 }
 
-SyncTally Runs::RunSync(bool unattended) {
-    // The plan's own folders, whatever the fields and the mode show now. Without a plan (a Load that
-    // made no pass, or a mode or folder changed since) there is nothing to carry out, and never between
-    // folders the plan was not made for.
-    if (!state_.plan || IsNoFolder(state_.plan->pair.first) || IsNoFolder(state_.plan->pair.second)) {
-        host_.SetStatus(0, "Nothing to sync: press Load first");
-        return {};
-    }
-    const MainState::Plan plan = *state_.plan;
+SyncTally Runs::RunSync(MainState::Plan plan, bool unattended) {
+    // The plan's own folders, whatever the fields and the mode show now: never between folders the plan
+    // was not made for.
     RunPhases::Scope phase(state_.phases, Phase::SyncStep);
-    host_.EnableButton(Button::Exit, false);
-    host_.EnableButton(Button::Load, false);
-    host_.EnableButton(Button::Next, false);
     auto& l = state_.lists;
     SyncTally tally;
     for (size_t n : {l.lFileAdd1.size(), l.rFileAdd1.size(), l.lUpdate1.size(), l.rUpdate1.size(), l.ldelfile1.size(),
                      l.rdelfile1.size()})
         tally.planned += static_cast<int>(n);
+    // Held to the end: an undo or a Sync of another copy of the program never works beside this one.
+    platform::SessionLock session;
+    if (!session.Held()) {
+        tally.busy = tally.planned;
+        SyncTally shown = state_.phases.LoadRunActive() ? runTally_ += tally : tally;
+        host_.SetStatus(0, WithNotice(SyncResultText(shown), plan.passedOver));
+        return tally;
+    }
+    host_.EnableButton(Button::Exit, false);
+    host_.EnableButton(Button::Load, false);
+    host_.EnableButton(Button::Next, false);
     const std::string &local = plan.pair.first, &remote = plan.pair.second;
     // The Syncs of one Load run share its report and journal; a Sync on its own has its own. The journal
     // is kept whether or not reports are on: Undo Last Sync reads it, and a cut-off Sync is finished from it.
@@ -340,22 +347,34 @@ SyncTally Runs::RunSync(bool unattended) {
     return tally;
 }
 
+void Runs::NothingToSync() {
+    // During a wait the Load button is hidden: what is left to do there is Next or Stop.
+    host_.SetStatus(0, state_.phases.LoadRunActive() ? "Nothing to sync for this pair: press Next or Stop"
+                                                     : "Nothing to sync: press Load first");
+}
+
+bool Runs::Undoable() {
+    return !state_.lastSyncNotUndoable && !platform::SessionLock::HeldElsewhere() &&
+           UndoableJournal(files_, ReportFolder()).has_value();
+}
+
+void Runs::NothingToUndo() {
+    host_.SetStatus(0, platform::SessionLock::HeldElsewhere() ? kUndoBusy : "No Sync to undo");
+}
+
 std::optional<engine::UndoCounts> Runs::UndoLastSync(bool ask) {
+    // Held from the question to the end: no Sync of another copy starts a newer journal, or writes into
+    // the folders, while this one is put back.
+    platform::SessionLock session;
+    if (!session.Held()) {
+        host_.SetStatus(0, kUndoBusy);
+        return std::nullopt;
+    }
     if (state_.lastSyncNotUndoable) return std::nullopt;
     std::optional<std::string> journalPath = UndoableJournal(files_, ReportFolder());
     std::optional<Journal> journal = journalPath ? ReadJournal(*journalPath) : std::nullopt;
     if (!journal) return std::nullopt;
-    if (ask) {
-        std::string question = "Undo the Sync started " + platform::FormatDateTime(journal->startedLocal) + "?\r\n";
-        for (const engine::PairRecords& pair : journal->pairs)
-            question += "\r\nFirst Folder: " + pair.first + "\r\nSecond Folder: " + pair.second + "\r\n";
-        size_t lost = engine::LostItems(journal->pairs), items = engine::UndoableItems(journal->pairs) - lost;
-        question += "\r\nIt puts back " + std::to_string(items) + (items == 1 ? " item." : " items.");
-        if (lost > 0)
-            question += "\r\n" + std::to_string(lost) + (lost == 1 ? " item" : " items") +
-                        " the Sync deleted for good cannot be put back.";
-        if (!host_.Ask("Undo Last Sync", question)) return std::nullopt;
-    }
+    if (ask && !host_.Ask("Undo Last Sync", UndoQuestion(journal->startedLocal, journal->pairs))) return std::nullopt;
     RunPhases::Scope phase(state_.phases, Phase::Undo);
     OnError restore([this] { EndRun(); });
     host_.EnableButton(Button::Exit, false);
@@ -373,25 +392,38 @@ std::optional<engine::UndoCounts> Runs::UndoLastSync(bool ask) {
         if (std::optional<Journal> settled = ReadJournal(*journalPath)) journal = std::move(settled);
     }
     UndoReport report(platform::CurrentLocalTime(), journal->startedLocal, ReportFolder());
+    auto save = [&] {
+        report.End(platform::CurrentLocalTime());
+        if (settings_.usereport) SaveUndoReport(files_, ReportFolder(), report);
+    };
     // What the Sync put in the Recycle Bin comes back from it, and what the undo removes goes there
     // wherever one serves, with the option on or off. Nobody to ask at "-undo": what the bin cannot take
     // stays, as in an automatic Sync.
     const engine::SyncOptions options{&platform::SystemRecycleBin(), nullptr, !ask};
-    engine::UndoCounts counts = engine::UndoSync(files_, journal->pairs, host_, options, &report);
-    // Undone once: a second undo would only find everything changed since the Sync.
-    MarkUndone(*journalPath);
-    // What a pair's memory says of that Sync is no longer so: a file it copied and the undo removed
-    // would look deleted on one side and be deleted on the other. The pair starts afresh.
+    // What a pair's memory says of that Sync is no longer so once any item is back: a file it copied and
+    // the undo removed would look deleted on one side and be deleted on the other. The pair starts afresh.
     for (const engine::PairRecords& pair : journal->pairs) ForgetPairMemory(pair.first, pair.second);
-    report.End(platform::CurrentLocalTime());
-    if (settings_.usereport) SaveUndoReport(files_, ReportFolder(), report);
+    engine::UndoCounts counts;
+    try {
+        counts = engine::UndoSync(files_, journal->pairs, host_, options, &report);
+    } catch (const std::exception& e) {
+        report.Note("Ended by an error: " + std::string(e.what()));
+        save();
+        throw;
+    }
+    // Undone once it has run to its end. A stopped undo (Stop, a close, the session's end) leaves the
+    // Sync undoable: a second one puts back the rest, and finds what is back already back.
+    const bool stopped = state_.stopRequested;
+    if (stopped) report.Note("Stopped before its end: File > Undo Last Sync puts back the rest");
+    else MarkUndone(*journalPath);
+    save();
     // Whatever plan a Load made is stale now: the folders have changed under it.
     host_.EnableButton(Button::Sync, false);
     host_.EnableButton(Button::Load, true);
     host_.ResetWindow();
     EndRun();
     host_.SetStatus(0, counts.notUndone == 0 ? "Sync undone"
-                                            : "Undo: " + std::to_string(counts.notUndone) +
+                                            : (stopped ? "Undo stopped: " : "Undo: ") + std::to_string(counts.notUndone) +
                                                   (counts.notUndone == 1 ? " item not undone" : " items not undone"));
     return counts;
 }
@@ -429,12 +461,12 @@ void Runs::LoadFromButton() {
     host_.EnableButton(Button::Load, true);
 }
 
-void Runs::SyncFromButton() {
+void Runs::SyncFromButton(MainState::Plan plan) {
     RunPhases::Scope phase(state_.phases, Phase::SyncStep);
     host_.EnableButton(Button::Sync, false);
     host_.Repaint();
     host_.ProcessMessages();
-    RunSync();
+    RunSync(std::move(plan));
     host_.ResetTotals();
     host_.EnableButton(Button::Sync, true);
 }

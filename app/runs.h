@@ -26,15 +26,23 @@ public:
 
     // Every Load: the passes over the folder pair or the multi-directory set.
     void RunMultiDirectory();
-    // Every Sync: the copies, then the deletions; status panel 0 tells what came of them (of all the
-    // Syncs of the Load run it is part of). unattended: started by a pass, with nobody to ask whether
-    // what the Recycle Bin cannot take may go for good.
-    SyncTally RunSync(bool unattended = false);
+    // Every Sync, of the plan the lists hold: the copies, then the deletions; status panel 0 tells what
+    // came of them (of all the Syncs of the Load run it is part of). unattended: started by a pass, with
+    // nobody to ask whether what the Recycle Bin cannot take may go for good.
+    SyncTally RunSync(MainState::Plan plan, bool unattended = false);
+    // A Sync asked for while the lists hold no plan: status panel 0 says what to do instead.
+    void NothingToSync();
     // File > Undo Last Sync (ask: the question first) and "-undo": the newest Sync of this user undone
-    // from its journal. nullopt when there is none to undo, or the answer was No.
+    // from its journal. nullopt when there is none to undo, or the answer was No. An error is written
+    // into the undo's report before it goes on to the caller.
     std::optional<engine::UndoCounts> UndoLastSync(bool ask);
+    // Whether there is a Sync to undo now: its journal not undone, and no Sync or undo of another copy
+    // of the program under way (a journal still being written is never undone).
+    bool Undoable();
+    // Undo Last Sync asked for while there is nothing to undo: status panel 0 says why.
+    void NothingToUndo();
     void LoadFromButton();
-    void SyncFromButton();
+    void SyncFromButton(MainState::Plan plan);
     // A close of the window: true when it may close now; otherwise it is carried out once the run
     // has returned, and a close that stops the run has set the marks for it.
     bool RequestClose(CloseBy by);

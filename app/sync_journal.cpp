@@ -229,6 +229,7 @@ void JournalWriter::Write(const std::string& lines) {
 void JournalWriter::Pair(std::string_view first, std::string_view second) { Write(JournalPairLine(first, second)); }
 
 int JournalWriter::Intend(const engine::WorkIntent& intent) {
+    if (path_.empty()) return 0;  // never opened: a report kept in memory only
     // The Syncs of one Load run share a journal: one after an end marks it again.
     if (!failed_ && !marked_) failed_ = !(marked_ = platform::WriteWholeFile(OpenMarkOf(path_), ""));
     if (failed_) return 0;

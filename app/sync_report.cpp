@@ -284,8 +284,8 @@ std::optional<std::string> NewestReport(platform::FileOps& files, std::string_vi
 
 std::optional<std::string> UndoableJournal(platform::FileOps& files, std::string_view folder) {
     auto runs = RunsIn(files, folder);
-    // The newest Sync alone: after an undo, or after a Sync whose journal could not be written whole,
-    // there is nothing to undo.
+    // The newest Sync alone: after an undo that ran to its end, or after a Sync whose journal could not be
+    // written whole, there is nothing to undo. An undo stopped before its end leaves its own run on top.
     auto sync = std::find_if(runs.rbegin(), runs.rend(), [](const auto& run) { return run.first.starts_with(kPrefix); });
     if (sync == runs.rend()) return std::nullopt;
     const auto& [base, endings] = *sync;
@@ -370,7 +370,7 @@ std::string UndoReport::Text() const {
             ")" + n;
     text += "Not undone: " + std::to_string(notUndone) + " (" + std::to_string(count(UndoOutcome::Stopped)) +
             " stopped)" + n;
-    return text + PairsText(pairs_);
+    return text + notes_ + PairsText(pairs_);
 }
 
 bool SaveUndoReport(platform::FileOps& files, std::string_view folder, UndoReport& report, size_t keep) {

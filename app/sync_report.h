@@ -106,6 +106,8 @@ public:
                platform::FileTime startedAt = platform::CurrentFileTime());
     void BeginPair(std::string_view first, std::string_view second) override;
     void Record(const engine::UndoRecord& record) override;
+    // A line under the totals: why the undo ended before its end.
+    void Note(std::string_view line) { notes_ += std::string(line) + "\r\n"; }
     int Intend(const engine::WorkIntent& intent) override;
     void Settled(int intent) override;
     void End(const platform::LocalTime& ended);
@@ -114,6 +116,7 @@ public:
 
 private:
     friend bool SaveUndoReport(platform::FileOps&, std::string_view, UndoReport&, size_t);
+    std::string notes_;
     platform::LocalTime started_, ended_, syncStarted_;
     platform::FileTime startedAt_;
     std::chrono::steady_clock::time_point startClock_, endClock_;

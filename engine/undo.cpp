@@ -25,6 +25,11 @@ std::string WhyChanged(const ItemState& now) { return now.present ? "changed sin
 
 constexpr const char* kForGood = "deleted for good by the Sync: cannot be put back";
 
+// A second undo finishes one that was stopped: an item that stands as it did before the Sync counts as
+// back, and nothing is done to it twice.
+bool AlreadyBack(const ItemState& now, const ItemRecord& r) { return AsLeft(now, r.before); }
+constexpr const char* kAlreadyBack = "already back";
+
 class Undoer final : public SyncLog {
 public:
     Undoer(platform::FileOps& files, RunView& view, const SyncOptions& options, UndoLog* log, size_t total)
@@ -144,13 +149,14 @@ private:
     }
 
     // Asks the bin for the items the records name (each recycled from its place, in its window, of the
-    // size it had there), in one reading of it.
-    std::vector<bool> FromTheBin(const std::vector<platform::BinItem>& items) {
+    // size it had there), in one reading of it. Not stoppable: what must come back so that no name is left
+    // empty, and a second undo finds each item as the Sync left it or as it was before.
+    std::vector<bool> FromTheBin(const std::vector<platform::BinItem>& items, bool stoppable = true) {
         if (items.empty() || !options_.recycleBin) return std::vector<bool>(items.size(), false);
         return options_.recycleBin->Restore(items, [&] {
             view_.ProcessMessages();
             stopped_ = stopped_ || view_.StopRequested();
-            return !stopped_;
+            return !stopped_ || !stoppable;
         });
     }
 
@@ -171,8 +177,13 @@ private:
                 Tell(UndoOutcome::NotUndone, *r, kForGood);
                 continue;
             }
+            ItemState now = ItemStateOf(files_, Full(*r));
+            if (AlreadyBack(now, *r)) {
+                Tell(UndoOutcome::PutBack, *r, kAlreadyBack);
+                continue;
+            }
             // Nothing the user put there since is overwritten.
-            if (ItemStateOf(files_, Full(*r)).present) {
+            if (now.present) {
                 Tell(UndoOutcome::NotUndone, *r, "a file has its name now");
                 continue;
             }
@@ -197,7 +208,8 @@ private:
         for (const ItemRecord* r : replaced) {
             if (!Reached(*r)) continue;
             ItemState now = ItemStateOf(files_, Full(*r));
-            if (!AsLeft(now, r->after)) Tell(UndoOutcome::NotUndone, *r, WhyChanged(now));
+            if (AlreadyBack(now, *r)) Tell(UndoOutcome::Reverted, *r, kAlreadyBack);
+            else if (!AsLeft(now, r->after)) Tell(UndoOutcome::NotUndone, *r, WhyChanged(now));
             else if (r->binPath.empty()) Tell(UndoOutcome::NotUndone, *r, kForGood);
             else asked.push_back(r);
         }
@@ -248,7 +260,7 @@ private:
             const ItemRecord& n = *newerInBin[i];
             again.push_back({n.binPath, n.recycledFrom, n.recycledUntil, r.after.size, r.after.lastWrite});
         }
-        std::vector<bool> newerBack = FromTheBin(again);
+        std::vector<bool> newerBack = FromTheBin(again, false);
         for (size_t i = 0; i < lost.size(); ++i) {
             if (stopped_) Tell(UndoOutcome::Stopped, *lost[i], "stopped");
             else Tell(UndoOutcome::NotUndone, *lost[i],
@@ -262,6 +274,10 @@ private:
             if (!Reached(*r)) continue;
             std::string path = Full(*r);
             ItemState now = ItemStateOf(files_, path);
+            if (AlreadyBack(now, *r)) {
+                Tell(UndoOutcome::Removed, *r, kAlreadyBack);
+                continue;
+            }
             if (!AsLeft(now, r->after)) {
                 Tell(UndoOutcome::NotUndone, *r, WhyChanged(now));
                 continue;

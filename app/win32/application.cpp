@@ -16,9 +16,9 @@ void Application::Guarded(Step step) {
 }
 
 Application::Application(ui::Prompter& prompter, const std::string& programFolder,
-                         const std::vector<std::string>& arguments, bool shiftDown)
+                         const std::vector<std::string>& arguments, bool shiftDown, platform::FileOps& files)
     : prompter_(prompter) {
-    fMirv95_ = std::make_unique<TfMirv95>(prompter, settings_);
+    fMirv95_ = std::make_unique<TfMirv95>(prompter, settings_, files);
     Guarded([&] { fMirv95_->FormCreate(programFolder, arguments); });
     HWND owner = fMirv95_->hwnd();
     fOptions_ = std::make_unique<settings::TfOptions>(prompter, settings_, *fMirv95_);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/win32/main_window.h"
+#include "platform/file_ops.h"
 #include "review/win32/file_info_dialog.h"
 #include "settings/settings.h"
 #include "settings/win32/about_box.h"
@@ -17,9 +18,10 @@ namespace app {
 class Application {
 public:
     // Creates the windows in order; each creation handler's error is shown and start-up goes on.
-    // programFolder is the folder of the program's own file (tests give a folder of their own).
+    // programFolder is the folder of the program's own file (tests give a folder of their own); files is
+    // what the runs work through (tests put faults in between).
     Application(ui::Prompter& prompter, const std::string& programFolder, const std::vector<std::string>& arguments,
-                bool shiftDown);
+                bool shiftDown, platform::FileOps& files = platform::SystemFileOps());
 
     // Shows the main window and runs the message loop until it closes; returns the exit code.
     int Run();

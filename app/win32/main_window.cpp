@@ -5,21 +5,16 @@
 #include <uxtheme.h>
 
 #include "app/folder_pair.h"
-#include "app/help.h"
 #include "engine/details.h"
 #include "review/commands.h"
 #include "review/win32/file_info_dialog.h"
 #include "app/shortcut_file.h"
-#include "app/sync_report.h"
 #include "app/win32/main_window_ids.h"
 #include "platform/file_system.h"
 #include "platform/program_values.h"
 #include "platform/text.h"
 #include "platform/win32/wide.h"
-#include "settings/win32/about_box.h"
-#include "settings/win32/options_dialog.h"
 #include "settings/win32/wizard_notice.h"
-#include "ui/folder_picker.h"
 
 namespace app {
 
@@ -53,34 +48,10 @@ bool IsCodedList(int id) { return id >= ids::ldelfile1 && id <= ids::rignfile1; 
 
 bool IsPageCaption(int id) { return id >= ids::PageCaptions && id < ids::PageCaptions + 10; }
 
-// Every command identifier of the main window, with the run-phase command that must allow it. The
-// command switch runs only what this table lets through: an identifier missing here never acts.
-constexpr std::pair<int, Command> kCommands[] = {
-    {ids::lFolder1, Command::FolderEdit},    {ids::rFolder1, Command::FolderEdit},
-    {ids::lFolderBrowse, Command::FolderEdit}, {ids::rFolderBrowse, Command::FolderEdit},
-    {ids::bLoad, Command::Load},             {ids::Load1, Command::Load},
-    {ids::bSync, Command::Sync},             {ids::Synchronize1, Command::Sync},
-    {ids::bStop, Command::Stop},             {ids::bNext, Command::Next},
-    {ids::bOptions, Command::Options},       {ids::Options1, Command::Options},
-    {ids::DeleteFile1, Command::ListEdit},   {ids::IgnoreFile1, Command::ListEdit},
-    {ids::ReverseEntry1, Command::ListEdit}, {ids::Undo1, Command::ListEdit},
-    {ids::bExit, Command::Always},           {ids::Exit1, Command::Always},
-    {ids::About1, Command::Always},          {ids::Help1, Command::Always},
-    {ids::LastReport1, Command::Always},     {ids::FileInfo1, Command::Always},
-    // Changes the folders as a Sync does: refused whenever a Load would be.
-    {ids::UndoLastSync1, Command::Load},
-};
-
-std::optional<Command> CommandOf(int id) {
-    for (auto [known, command] : kCommands)
-        if (known == id) return command;
-    return std::nullopt;
-}
-
 }  // namespace
 
-TfMirv95::TfMirv95(ui::Prompter& prompter, const settings::Settings& settings)
-    : ui::Window(prompter), settings_(settings), runs_(*this, state_, settings, platform::SystemFileOps()) {
+TfMirv95::TfMirv95(ui::Prompter& prompter, const settings::Settings& settings, platform::FileOps& files)
+    : ui::Window(prompter), settings_(settings), runs_(*this, state_, settings, files) {
     CreateFramed(L"TfMirv95", L"The Mirravel", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                  0, kClientWidth, kClientHeight, nullptr, CreateMainMenu());
     CreateControls();
@@ -228,8 +199,7 @@ void TfMirv95::CreateLowerPanel() {
 }
 
 void TfMirv95::CreateStatusBar() {
-    // A message longer than its panel shows whole as the panel's tip.
-    stats_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBT_TOOLTIPS, 0, 0, 0, 0, hwnd(),
+    stats_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd(),
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::stats)), GetModuleHandleW(nullptr),
                              nullptr);
     SendMessageW(stats_, WM_SETFONT, reinterpret_cast<WPARAM>(font()), FALSE);
@@ -331,32 +301,6 @@ void TfMirv95::SetUpColumns() {
         ListView_SetColumn(Control(id), 0, &column);
 }
 
-void TfMirv95::StartCountdown() {
-    state_.countdown.Start();
-    SetTimer(hwnd(), ids::Timer4, 1000, nullptr);
-}
-
-void TfMirv95::OnCountdownTick() {
-    std::string panel;
-    auto outcome = state_.countdown.Tick(settings_.ssdelay, settings_.autoclose, panel);
-    SetPanelText(kPanelMessage, panel);
-    if (outcome == Countdown::Outcome::Running) return;
-    KillTimer(hwnd(), ids::Timer4);
-    if (outcome == Countdown::Outcome::CloseWindow) Close(CloseBy::Countdown);
-}
-
-void TfMirv95::ArmAutomaticLoad() { SetTimer(hwnd(), ids::tLoad, 1000, nullptr); }
-
-void TfMirv95::UndoAtStart() { PostMessageW(hwnd(), kUndoAtStart, 0, 0); }
-
-void TfMirv95::UndoAndClose() {
-    RunCommand([this] {
-        std::optional<engine::UndoCounts> counts = runs_.UndoLastSync(false);
-        exitCode_ = counts && counts->notUndone == 0 ? 0 : 1;
-    });
-    Close(CloseBy::User);
-}
-
 void TfMirv95::AdoptHandoverPair() {
     platform::WriteProgramValue("local", platform::ReadProgramValue("slocal"));
     platform::WriteProgramValue("remote", platform::ReadProgramValue("sremote"));
@@ -413,15 +357,15 @@ std::string TfMirv95::PanelText(Panel panel) const {
 }
 
 void TfMirv95::SetStatus(int panel, std::string_view text) {
-    // A run's message stays until the next one; the countdown shows it for a moment first.
-    if (panel == kPanelMessage) state_.countdown.SetResult(std::string(text));
+    // A run's message, whole, is the status bar's hint until the next one: the countdown takes the panel
+    // but not the result, and a message longer than the panel is read there.
+    if (panel == kPanelMessage) hints_.Set(stats_, text);
     SetPanelText(static_cast<Panel>(panel), text);
 }
 
 void TfMirv95::SetPanelText(Panel panel, std::string_view text) {
     std::wstring wide = (panel == kPanelMessage ? L"" : L"\t") + platform::Widen(text);
     SendMessageW(stats_, SB_SETTEXTW, panel, reinterpret_cast<LPARAM>(wide.c_str()));
-    if (panel == kPanelMessage) SendMessageW(stats_, SB_SETTIPTEXTW, panel, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 std::string TfMirv95::Hint(int controlId) const { return hints_.Get(Control(controlId)); }
@@ -550,7 +494,7 @@ void TfMirv95::OnContextMenu(HWND control, POINT at) {
     }
     ui::ScopedMenu menu(CreatePopupMenu());
     // The commands that change the lists wait for the step under way.
-    UINT edits = MF_STRING | (state_.phases.May(Command::ListEdit) ? 0 : MF_GRAYED);
+    UINT edits = MF_STRING | (Offered(Command::ListEdit) ? 0 : MF_GRAYED);
     if (IsCodedList(id)) {
         AppendMenuW(menu.get(), edits, ids::Undo1, L"&Undo");
     } else {
@@ -564,43 +508,9 @@ void TfMirv95::OnContextMenu(HWND control, POINT at) {
     if (command) OnCommand(command, 0, nullptr);
 }
 
-template <class Step>
-void TfMirv95::ListCommand(Step step) {
-    step();
-    // Indices moved: what was selected is gone from where it was.
-    for (int id = ids::lFileAdd1; id <= ids::rignfile1; ++id) ListById(id)->ClearSelection();
-    RefreshLists();
-    ComputeTotals();
-}
-
 std::vector<size_t> TfMirv95::ActiveSelection() {
     ui::VirtualList* list = ListById(ListIdOf(state_.ActiveList));
     return list ? list->SelectedRows() : std::vector<size_t>{};
-}
-
-void TfMirv95::DeleteFile1Click() {
-    ListCommand([this] {
-        review::DeleteEntries(state_.lists, state_.ActiveList, ActiveSelection());
-    });
-}
-
-void TfMirv95::Ignore1Click() {
-    ListCommand([this] {
-        review::IgnoreEntries(state_.lists, state_.ActiveList, ActiveSelection());
-    });
-}
-
-void TfMirv95::ReverseEntry1Click() {
-    ListCommand([this] {
-        review::ReverseEntries(state_.lists, state_.ActiveList, ActiveSelection());
-    });
-}
-
-void TfMirv95::Undo1Click() {
-    ListCommand([this] {
-        review::UndoEntries(state_.lists, state_.ActiveList, ActiveSelection(),
-                            platform::SystemFileOps(), FolderText(Side::First), FolderText(Side::Second));
-    });
 }
 
 void TfMirv95::FileInfo1Click() {
@@ -647,64 +557,6 @@ bool TfMirv95::Ask(std::string_view caption, std::string_view text) {
     return yes;
 }
 
-namespace {
-int ButtonId(Button button) {
-    switch (button) {
-    case Button::Sync: return ids::bSync;
-    case Button::Load: return ids::bLoad;
-    case Button::Next: return ids::bNext;
-    case Button::Options: return ids::bOptions;
-    case Button::Stop: return ids::bStop;
-    case Button::Exit: break;
-    }
-    return ids::bExit;
-}
-}  // namespace
-
-void TfMirv95::EnableButton(Button button, bool enabled) {
-    wanted_[static_cast<size_t>(button)] = enabled;
-    ApplyControlStates();
-}
-
-void TfMirv95::ApplyControlStates() {
-    const RunPhases& phases = state_.phases;
-    const std::pair<Button, Command> buttons[] = {{Button::Sync, Command::Sync},       {Button::Load, Command::Load},
-                                                  {Button::Next, Command::Next},       {Button::Options, Command::Options},
-                                                  {Button::Stop, Command::Stop},       {Button::Exit, Command::Always}};
-    for (auto [button, command] : buttons)
-        EnableWindow(Control(ButtonId(button)), wanted_[static_cast<size_t>(button)] && phases.May(command));
-    bool editable = phases.May(Command::FolderEdit);
-    for (int id : {ids::lFolder1, ids::rFolder1}) SendMessageW(Control(id), EM_SETREADONLY, !editable, 0);
-    for (int id : {ids::lFolderBrowse, ids::rFolderBrowse}) EnableWindow(Control(id), editable);
-    // One access key per action: while Sync is live (the wait for Next) Alt+S is Sync's; Stop keeps it
-    // wherever Sync is not live (a pass, a sync step).
-    bool stopKey = !IsWindowEnabled(Control(ids::bSync));
-    if (stopKey != stopHasKey_) {
-        stopHasKey_ = stopKey;
-        SetWindowTextW(Control(ids::bStop), stopKey ? L"&Stop" : L"Stop");
-    }
-    // A button that just went grey keeps the keyboard focus, and the keyboard with it: Stop takes it.
-    HWND focus = GetFocus(), stop = Control(ids::bStop);
-    if (focus && GetParent(focus) == hwnd() && !IsWindowEnabled(focus) && IsWindowEnabled(stop) &&
-        IsWindowVisible(stop))
-        SetFocus(stop);
-}
-
-void TfMirv95::OnMenuOpening(HMENU menu) {
-    // The pop-up menus of the lists are made afresh, each item as its list allows.
-    HMENU bar = GetMenu(hwnd());
-    bool ofBar = false;
-    for (int i = 0; i < GetMenuItemCount(bar); ++i) ofBar |= GetSubMenu(bar, i) == menu;
-    if (!ofBar) return;
-    for (auto [id, command] : kCommands)
-        EnableMenuItem(menu, id, MF_BYCOMMAND | (state_.phases.May(command) ? MF_ENABLED : MF_GRAYED));
-    bool report = NewestReport(platform::SystemFileOps(), ReportFolder()).has_value();
-    EnableMenuItem(menu, ids::LastReport1, MF_BYCOMMAND | (report ? MF_ENABLED : MF_GRAYED));
-    bool undoable = state_.phases.May(Command::Load) && !state_.lastSyncNotUndoable &&
-                    UndoableJournal(platform::SystemFileOps(), ReportFolder());
-    EnableMenuItem(menu, ids::UndoLastSync1, MF_BYCOMMAND | (undoable ? MF_ENABLED : MF_GRAYED));
-}
-
 void TfMirv95::ShowButton(Button button, bool shown) {
     HWND control = Control(ButtonId(button));
     ShowWindow(control, shown ? SW_SHOW : SW_HIDE);
@@ -747,123 +599,8 @@ void TfMirv95::OfferWizardNotice() {
     if (notice_ && notice_->ShowWizard()) Modal([this] { notice_->ShowModal(hwnd()); });
 }
 
-template <class Show>
-void TfMirv95::Modal(Show show) {
-    RunPhases::Scope phase(state_.phases, Phase::Modal);
-    show();
-}
-
 void TfMirv95::ShowHandlerError(std::string_view text) {
     Modal([&] { prompter().ShowError(hwnd(), text); });
-}
-
-template <class Step>
-void TfMirv95::RunCommand(Step step, bool swallowErrors) {
-    try {
-        step();
-    } catch (const std::exception& e) {
-        if (!swallowErrors) ShowHandlerError(e.what());
-    }
-}
-
-void TfMirv95::CarryOutPutOff() {
-    if (state_.phases.TakeDueClose()) DestroyWindow(hwnd());
-    else if (state_.phases.TakeDueLoad()) PostMessageW(hwnd(), WM_TIMER, ids::tLoad, 0);
-}
-
-void TfMirv95::Close(CloseBy by) {
-    if (runs_.RequestClose(by)) DestroyWindow(hwnd());
-}
-
-BOOL TfMirv95::QueryEndSession() {
-    // Idle, or only a modal window open: the program ends with the session.
-    if (!state_.phases.RunActive()) return TRUE;
-    // A run ends cleanly first: stopped at its next look at the marks, its report written, the window
-    // closed once it has returned. Meanwhile Windows shows why the program holds the session up.
-    ShutdownBlockReasonCreate(hwnd(), state_.phases.Current() == Phase::SyncStep
-                                          ? L"Stopping the Sync under way and writing its report"
-                                          : L"Stopping the Load under way");
-    Close(CloseBy::SessionEnd);
-    return FALSE;
-}
-
-void TfMirv95::EndSession() {
-    if (state_.phases.RunActive()) Close(CloseBy::SessionEnd);
-    else DestroyWindow(hwnd());
-}
-
-void TfMirv95::ShowHelp() {
-    std::string path = HelpFilePath(state_.RunPath);
-    if (!path.empty()) prompter().Open(hwnd(), path);
-}
-
-void TfMirv95::BrowseFolder(int editId) {
-    std::optional<std::string> picked;
-    Modal([&] { picked = ui::PickFolder(hwnd(), editId == ids::lFolder1 ? L"First Folder" : L"Second Folder"); });
-    if (!picked) return;
-    const std::string& chosen = *picked;
-    ui::SetText(Control(editId), chosen);
-    // A pair with both sides chosen can be loaded.
-    int otherId = editId == ids::lFolder1 ? ids::rFolder1 : ids::lFolder1;
-    if (!IsNoFolder(chosen) && !IsNoFolder(ui::GetText(Control(otherId)))) EnableButton(Button::Load, true);
-    FolderEditLostFocus(editId);
-}
-
-void TfMirv95::FolderEditLostFocus(int editId) {
-    HWND edit = Control(editId);
-    std::string text = ui::GetText(edit);
-    // The multi-directory placeholder is not the user's, nor is a "none" or an empty field that the
-    // program showed: only one the user made so erases the stored folder.
-    if (text == kMultiPlaceholder || (IsNoFolder(text) && !Edit_GetModify(edit))) return;
-    platform::WriteProgramValue(editId == ids::lFolder1 ? "local" : "remote", IsNoFolder(text) ? "" : text);
-}
-
-void TfMirv95::OnCommand(int id, int code, HWND) {
-    std::optional<Command> command = CommandOf(id);
-    if (!command) return;
-    // The folder fields only tell of typing and leaving: refused without a sound. A refused click or
-    // key beeps and does nothing else.
-    bool field = id == ids::lFolder1 || id == ids::rFolder1;
-    if (!state_.phases.May(*command)) {
-        if (!field) MessageBeep(MB_OK);
-        return;
-    }
-    switch (id) {
-    case ids::lFolder1:
-    case ids::rFolder1:
-        // Typed or picked: the lists were planned for the folder the field showed before.
-        if (code == EN_CHANGE && state_.plan) runs_.DiscardPlan();
-        else if (code == EN_KILLFOCUS) FolderEditLostFocus(id);
-        break;
-    case ids::lFolderBrowse: BrowseFolder(ids::lFolder1); break;
-    case ids::rFolderBrowse: BrowseFolder(ids::rFolder1); break;
-    case ids::bLoad: RunCommand([this] { runs_.LoadFromButton(); }); break;
-    case ids::Load1: RunCommand([this] { runs_.RunMultiDirectory(); }); break;
-    case ids::bSync: RunCommand([this] { runs_.SyncFromButton(); }); break;
-    case ids::Synchronize1: RunCommand([this] { runs_.RunSync(); }); break;
-    case ids::bStop: state_.stopRequested = state_.nextRequested = true; break;
-    case ids::bNext: state_.nextRequested = true; break;
-    case ids::bExit:
-    case ids::Exit1: PostMessageW(hwnd(), WM_CLOSE, 0, 0); break;
-    case ids::bOptions:
-    case ids::Options1:
-        if (options_) Modal([this] { options_->ShowModal(hwnd()); });
-        break;
-    case ids::About1:
-        if (about_) Modal([this] { about_->ShowModal(hwnd()); });
-        break;
-    case ids::Help1: ShowHelp(); break;
-    case ids::LastReport1:
-        if (auto report = NewestReport(platform::SystemFileOps(), ReportFolder())) prompter().Open(hwnd(), *report);
-        break;
-    // Changes the folders as a Sync does: refused whenever a Load would be.
-    case ids::UndoLastSync1: RunCommand([this] { runs_.UndoLastSync(true); }); break;
-    case ids::DeleteFile1: DeleteFile1Click(); break;
-    case ids::IgnoreFile1: Ignore1Click(); break;
-    case ids::ReverseEntry1: ReverseEntry1Click(); break;
-    case ids::Undo1: Undo1Click(); break;
-    case ids::FileInfo1: FileInfo1Click(); break;
-    }
 }
 
 LRESULT TfMirv95::OnNotify(NMHDR* header) {
@@ -882,29 +619,6 @@ LRESULT TfMirv95::OnNotify(NMHDR* header) {
     if (header->hwndFrom == tabs_ && header->code == TCN_SELCHANGE) SetActivePage(ActivePage());
     else if (header->hwndFrom == stats_ && header->code == NM_DBLCLK) state_.countdown.RequestCancel();
     return 0;
-}
-
-void TfMirv95::OnTimer(UINT_PTR timer) {
-    if (timer == ids::Timer4) {
-        OnCountdownTick();
-    } else if (timer == ids::tLoad) {
-        KillTimer(hwnd(), ids::tLoad);
-        // Under a modal window the tick waits for the window to close; during a run it is dropped.
-        if (!state_.phases.May(Command::Load)) {
-            state_.phases.PutOffAutomaticLoad();
-            return;
-        }
-        // Pressed as if clicked, even while the button is disabled; its errors are swallowed.
-        RunCommand([this] { runs_.LoadFromButton(); }, true);
-    }
-}
-
-LRESULT TfMirv95::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    LRESULT result = Dispatch(message, wParam, lParam);
-    // Once the outermost command has returned, however it ended, a close or an automatic Load put off
-    // meanwhile is due.
-    if (message != WM_DESTROY && message != WM_NCDESTROY && state_.phases.Current() == Phase::Idle) CarryOutPutOff();
-    return result;
 }
 
 LRESULT TfMirv95::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {

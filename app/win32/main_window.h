@@ -5,6 +5,7 @@
 
 #include <array>
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,8 +38,8 @@ enum Page : int { kPageAdd = 0, kPageUpdate, kPageDelete, kPageIgnore, kPageItem
 
 class TfMirv95 final : public ui::Window, public RunHost {
 public:
-    // Builds the window and its controls.
-    TfMirv95(ui::Prompter& prompter, const settings::Settings& settings);
+    // Builds the window and its controls; the runs work through files.
+    TfMirv95(ui::Prompter& prompter, const settings::Settings& settings, platform::FileOps& files);
     // The creation handler: the program's folder (also the working folder), command line, folder
     // pair, totals.
     void FormCreate(const std::string& programFolder, const std::vector<std::string>& arguments);
@@ -58,6 +59,8 @@ public:
     void ShowTotals();
     void SetUpColumns();
     void StartCountdown() override;
+    // Stops it at once: timer off, status panel 0 emptied.
+    void StopCountdown();
     // Parts of the start-up's completion: the Load one second after start, and the Shift start
     // that makes the hand-over pair the persistent one.
     void ArmAutomaticLoad();
@@ -130,25 +133,38 @@ private:
     HMENU CreateMainMenu();
 
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
-    // Every command asks the run phase first (the command table); a refused one does nothing.
-    void OnCommand(int id, int code, HWND control);
     LRESULT OnNotify(NMHDR* header);
+
+    // The commands (main_commands.cpp). Every command asks the command table first, through Judge or
+    // Offered; a refused one does nothing.
+    bool Has(Need need);
+    Verdict Judge(Command command);
+    bool Offered(Command command);
+    void OnCommand(int id, int code, HWND control);
+    // A command whose phase lets it run but whose need is not there: says so.
+    void Lacking(Command command);
     void OnTimer(UINT_PTR timer);
+    void OnCountdownTick();
+    void ShowOptions();
+    void BrowseFolder(int editId);
+    void FolderEditLostFocus(int editId);
     // Runs a Load or Sync command and shows its error.
-    template <class Step>
-    void RunCommand(Step step, bool swallowErrors = false);
+    void RunCommand(const std::function<void()>& step, bool swallowErrors = false);
     // Shows one of the program's modal windows as a phase of its own: nothing starts under it.
-    template <class Show>
-    void Modal(Show show);
+    void Modal(const std::function<void()>& show);
     // What was put off until the last command or modal window returned: a close, the automatic Load.
     void CarryOutPutOff();
     void Close(CloseBy by);
     // Log-off or shut-down: a run stops and ends cleanly first; idle, the program ends.
     BOOL QueryEndSession();
     void EndSession();
-    // The enabled controls as the runs want them and as the phase allows.
+    // The enabled controls as the runs want them and as the table offers their commands.
     void ApplyControlStates();
+    static int ButtonId(Button button);
     void OnMenuOpening(HMENU menu);
+    void UndoAndClose();
+    static constexpr UINT kUndoAtStart = WM_APP + 1;
+
     void OnListFocus(int id, bool gained);
     void OnListSelection(int id);
     void OnContextMenu(HWND control, POINT at);
@@ -159,13 +175,8 @@ private:
     // The selected rows of the list that ActiveList names.
     std::vector<size_t> ActiveSelection();
     void ShowDetailTexts(const engine::ItemDetails& details);
-    void OnCountdownTick();
-    void UndoAndClose();
-    static constexpr UINT kUndoAtStart = WM_APP + 1;
     // Lets the pending messages run now (ProcessMessages may leave them for a moment).
     void PumpNow();
-    void BrowseFolder(int editId);
-    void FolderEditLostFocus(int editId);
 
     const settings::Settings& settings_;
     settings::TfOptions* options_ = nullptr;

@@ -38,7 +38,7 @@ constexpr std::array<Box, 4> kSafetyBoxes = {{
     {ids::usereport1, &Settings::usereport, L"Keep a report of every Sync"},
     {ids::ignorehour1, &Settings::ignorehour, L"Ignore time differences of exactly one hour"},
     {ids::usememory1, &Settings::usememory,
-     L"Remember each Sync: deletions carry over, changes on both sides wait for me"},
+     L"Remember each Sync: deletions carry over, files changed on both sides wait on the Ignore Items page"},
 }};
 
 // Every box and the field it holds.
@@ -164,28 +164,45 @@ void TfOptions::CreateSafetyPage(int ox, int oy) {
         return AddToPage(2, cls, text, style, r, id);
     };
     int x = ox + 4, y = oy + 4, w = kClientWidth - 8 - 4 - 2 * (x - ox) - 4;
-    SetBoldFont(add(WC_BUTTONW, L"When a Sync removes or replaces files", BS_GROUPBOX, {x, y, w, 206}, -1));
-    // Each box with a line that says what it does for the user.
-    const wchar_t* notes[] = {
-        L"Old copies can be restored from there. Sticks and network drives have none: there files are deleted "
-        L"as before, and the report says so.",
-        L"In %LOCALAPPDATA%\\Mirravel\\Reports, the last 50. File, Last Sync Report opens the newest.",
-        L"Drives that keep local time (FAT sticks) look an hour off after a daylight-saving switch.",
-        L"A file deleted on one side since the last Sync is deleted on the other; a file changed on both "
-        L"sides goes to Ignore Items for you to decide.",
+    // Each box, as many lines as its caption takes, with what it does for the user under it.
+    struct Row {
+        int captionLines;
+        const wchar_t* note;
+        int noteLines;
     };
+    const Row rows[] = {
+        {1,
+         L"Old copies can be restored from there. Sticks and network drives have none: there files are deleted "
+         L"as before, and the report says so.",
+         2},
+        {1, L"In %LOCALAPPDATA%\\Mirravel\\Reports, the last 50. File > Last Sync Report opens the newest.", 2},
+        {1, L"Drives that keep local time (FAT sticks) look an hour off after a daylight-saving switch.", 1},
+        {2, nullptr, 0},
+    };
+    constexpr int kLine = 13;
+    int top = y + 20;
     for (size_t i = 0; i < kSafetyBoxes.size(); ++i) {
-        int top = y + 20 + static_cast<int>(i) * 46;
-        add(WC_BUTTONW, kSafetyBoxes[i].caption, WS_TABSTOP | BS_AUTOCHECKBOX, {x + 8, top, w - 16, 16},
-            kSafetyBoxes[i].id);
-        add(WC_STATICW, notes[i], SS_LEFT | SS_NOPREFIX, {x + 26, top + 18, w - 34, 26}, -1);
+        const Row& row = rows[i];
+        int height = row.captionLines == 1 ? 16 : row.captionLines * kLine + 2;
+        add(WC_BUTTONW, kSafetyBoxes[i].caption, WS_TABSTOP | BS_AUTOCHECKBOX | BS_MULTILINE | BS_TOP,
+            {x + 8, top, w - 16, height}, kSafetyBoxes[i].id);
+        top += height + 2;
+        if (row.note) add(WC_STATICW, row.note, SS_LEFT | SS_NOPREFIX, {x + 26, top, w - 34, row.noteLines * kLine}, -1);
+        top += row.noteLines * kLine + 7;
     }
+    add(WC_STATICW, L"File > Undo Last Sync works from each Sync's journal, which is always kept.", SS_LEFT | SS_NOPREFIX,
+        {x + 8, top, w - 16, kLine}, -1);
+    top += kLine + 8;
+    SetBoldFont(add(WC_BUTTONW, L"When a Sync removes or replaces files", BS_GROUPBOX, {x, y, w, top - y}, -1));
 }
 
 void TfOptions::ShowPage(int page) {
     TabCtrl_SetCurSel(tabs_, page);
     for (size_t i = 0; i < pageControls_.size(); ++i)
         for (HWND control : pageControls_[i]) ShowWindow(control, static_cast<int>(i) == page ? SW_SHOW : SW_HIDE);
+    // The frames of the page before are see-through: Wine leaves their lines where a gap of the new page
+    // lies, unless the whole page is painted afresh.
+    RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TfOptions::ApplyLoadedSettings() {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/run_state.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -35,11 +36,39 @@ TEST(SyncResultText, CompleteOnlyWhenEveryPlannedItemWasDone) {
         {{5, 4, 0}, "Sync stopped: 1 item not done"},
         {{5, 2, 0}, "Sync stopped: 3 items not done"},
         {{5, 2, 1}, "Sync stopped: 3 not done, 1 failed"},
+        {{7, 2, 0, 5}, "5 items not synced: another Sync or undo was running"},
     };
     for (const Case& c : cases) EXPECT_EQ(app::SyncResultText(c.tally), c.text);
     app::SyncTally run{3, 3, 1};
     run += app::SyncTally{2, 1, 0};
     EXPECT_EQ(app::SyncResultText(run), "Sync stopped: 1 not done, 1 failed");
+}
+
+// What a Load read and decided by: a change of any of these leaves a plan made before it stale; the
+// other options change nothing a plan holds.
+TEST(PlanOptions, FollowWhatShapesAPlanAndNothingElse) {
+    struct Case {
+        const char* name;
+        void (*change)(settings::Settings&);
+        bool shapes;
+    };
+    const Case cases[] = {
+        {"subfolders", [](settings::Settings& s) { s.usesubs = !s.usesubs; }, true},
+        {"a filter entry", [](settings::Settings& s) { s.excludedExts.push_back(".tmp"); }, true},
+        {"the filter mode", [](settings::Settings& s) { s.filterMode = 2; }, true},
+        {"mirror", [](settings::Settings& s) { s.mirrorlocal = true; }, true},
+        {"the one-hour rule", [](settings::Settings& s) { s.ignorehour = true; }, true},
+        {"the memory", [](settings::Settings& s) { s.usememory = true; }, true},
+        {"the Recycle Bin", [](settings::Settings& s) { s.userecycle = false; }, false},
+        {"auto close", [](settings::Settings& s) { s.autoclose = true; }, false},
+        {"an entry typed but not taken", [](settings::Settings& s) { s.eel.push_back(".tmp"); }, false},
+    };
+    for (const Case& c : cases) {
+        settings::Settings settings;
+        app::PlanOptions before = app::PlanOptionsOf(settings);
+        c.change(settings);
+        EXPECT_EQ(app::PlanOptionsOf(settings) != before, c.shapes) << c.name;
+    }
 }
 
 TEST(Countdown, CountsDownAndClosesAtTheDeadline) {

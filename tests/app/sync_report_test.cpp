@@ -30,6 +30,9 @@ TEST(SyncReport, TotalsAtTheTopThenALinePerItemUnderItsPair) {
     report.Record({Outcome::Recycled, Side::Second, "Old", true, true, ""});
     report.Record({Outcome::Failed, Side::First, "c.txt", false, false, "Access is denied"});
     report.Record({Outcome::Stopped, Side::Second, "e.txt", false, true, ""});
+    // Kept in memory only: no journal, and no mark of one anywhere.
+    EXPECT_EQ(report.Intend({engine::WorkIntent::Kind::Copy, Side::Second, "x.txt", "~mirv98-1-1.tmp", {}, {}, {}}), 0);
+    EXPECT_FALSE(platform::FileExists(app::OpenMarkOf("")));
     report.End(At(31));
     std::string text = report.Text();
     for (const char* line : {"Started: 2026-12-07 16:30:01\r\n", "Ended: 2026-12-07 16:31:01\r\n",

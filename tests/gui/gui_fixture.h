@@ -92,8 +92,9 @@ protected:
 
     // The program's start: window objects in order, creation handlers, start-up completion, with
     // programFolder taken for the folder of the program's own file.
-    app::Application& Start(const std::vector<std::string>& arguments = {}, bool shiftDown = false) {
-        application = std::make_unique<app::Application>(prompter, programFolder, arguments, shiftDown);
+    app::Application& Start(const std::vector<std::string>& arguments = {}, bool shiftDown = false,
+                            platform::FileOps& files = platform::SystemFileOps()) {
+        application = std::make_unique<app::Application>(prompter, programFolder, arguments, shiftDown, files);
         return *application;
     }
     // The message loop's first showing of the main window.

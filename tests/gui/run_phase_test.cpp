@@ -2,13 +2,19 @@
 // tried in the middle of a real step over real folders.
 #include "tests/gui/gui_fixture.h"
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <thread>
 
+#include "app/sync_journal.h"
 #include "app/sync_report.h"
+#include "platform/file_system.h"
+#include "platform/win32/wide.h"
 #include "review/commands.h"
 
 namespace {
@@ -62,6 +68,47 @@ private:
     std::thread sender_;
 };
 
+// The real program as another process of this user's session; ended at the latest with the test.
+class SecondCopy {
+public:
+    explicit SecondCopy(const std::vector<std::string>& arguments) {
+        std::wstring program = platform::Widen(platform::ExecutableFolder() + "\\..\\mirv98.exe");
+        std::wstring line = L"\"" + program + L"\"";
+        for (const std::string& a : arguments) line += L" \"" + platform::Widen(a) + L"\"";
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+        CloseHandle(pi.hThread);
+        process_ = pi.hProcess;
+    }
+    ~SecondCopy() {
+        if (!process_) return;
+        Kill();
+        CloseHandle(process_);
+    }
+    SecondCopy(const SecondCopy&) = delete;
+    SecondCopy& operator=(const SecondCopy&) = delete;
+
+    bool Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+    // Its exit code, once it has ended by itself within the time.
+    std::optional<DWORD> EndsWithin(DWORD milliseconds) const {
+        DWORD code = 0;
+        if (!process_ || WaitForSingleObject(process_, milliseconds) != WAIT_OBJECT_0 ||
+            !GetExitCodeProcess(process_, &code))
+            return std::nullopt;
+        return code;
+    }
+    // As the task manager ends it, or a power cut: nothing of it runs on.
+    void Kill() {
+        TerminateProcess(process_, 9);
+        WaitForSingleObject(process_, 10000);
+    }
+
+private:
+    HANDLE process_ = nullptr;
+};
+
 constexpr int kFiles = 400;
 constexpr int kLargeFiles = 3000;
 
@@ -89,10 +136,17 @@ protected:
     }
     void Click(int id) { SendMessageW(Control(id), BM_CLICK, 0, 0); }
     Phase Current() { return main().state().phases.Current(); }
-    int Copied() {
+    int Copied(const testing_support::TempFolder* into = nullptr) {
         int n = 0;
-        for (const auto& e : std::filesystem::recursive_directory_iterator(second.path())) n += e.is_regular_file();
+        for (const auto& e : std::filesystem::recursive_directory_iterator((into ? *into : second).path()))
+            n += e.is_regular_file();
         return n;
+    }
+    // Whether the File menu offers Undo Last Sync, as it stands when the user opens it.
+    bool UndoOffered() {
+        HMENU file = GetSubMenu(GetMenu(main().hwnd()), 0);
+        SendMessageW(main().hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+        return !(GetMenuState(file, ids::UndoLastSync1, MF_BYCOMMAND) & MF_GRAYED);
     }
     // Pairs of the multi-directory mode: a First Folder with this test's Second Folder, then empty ones.
     void Pairs(int count, const std::string& firstFolder) {
@@ -140,16 +194,72 @@ protected:
                 optionsShown_};
     }
 
-    struct Probe {
+    // The phases a command meets, as the columns of the table below.
+    enum Column { kIdle, kPass, kWait, kNotice, kSync, kUndo };
+    enum class Kind { Menu, Button, Field, Browse, ListCommand, Timer };
+    struct Row {
         const char* name;
-        bool refusedInWait;
-        std::function<void(MidRun&)> act;
+        int id;
+        Kind kind;
+        std::array<bool, 6> runs;
     };
-    static const std::vector<Probe>& Probes();
+    static const std::vector<Row>& Table();
 
-    // Tries every probe that the phase refuses, at the first tick of the script inside it.
-    void ProbeDuring(Phase phase, const std::function<void()>& start) {
-        bool probed = false;
+    // Whether the control or the menu item offers the command.
+    bool Offered(const Row& row) {
+        switch (row.kind) {
+        case Kind::Menu: {
+            HMENU bar = GetMenu(main().hwnd());
+            for (int i = 0; i < GetMenuItemCount(bar); ++i)
+                SendMessageW(main().hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(GetSubMenu(bar, i)), i);
+            return !(GetMenuState(bar, row.id, MF_BYCOMMAND) & MF_GRAYED);
+        }
+        case Kind::Button:
+        case Kind::Browse: return Enabled(row.id);
+        case Kind::Field: return !(GetWindowLongW(Control(row.id), GWL_STYLE) & ES_READONLY);
+        case Kind::ListCommand:
+        case Kind::Timer: break;
+        }
+        return true;  // no control of its own to look at
+    }
+    void Give(const Row& row) {
+        switch (row.kind) {
+        case Kind::Field:
+            SendMessageW(Control(row.id), WM_CHAR, 'x', 0);
+            SendMessageW(main().hwnd(), WM_COMMAND, MAKEWPARAM(row.id, EN_KILLFOCUS),
+                         reinterpret_cast<LPARAM>(Control(row.id)));
+            break;
+        case Kind::ListCommand:
+            main().state().ActiveList = review::krFileAdd1;
+            ListView_SetItemState(Control(ids::rFileAdd1), 0, LVIS_SELECTED, LVIS_SELECTED);
+            Command(row.id);
+            break;
+        case Kind::Timer: SendMessageW(main().hwnd(), WM_TIMER, row.id, 0); break;
+        default: Command(row.id); break;
+        }
+    }
+    // Every command of the table in one phase: what runs there is offered, what does not is neither
+    // offered nor changes anything when it comes all the same (a click queued before the button greyed).
+    void ProbeAll(Column column) {
+        probed_[column] = true;
+        for (const Row& row : Table()) {
+            SCOPED_TRACE(row.name);
+            if (row.runs[column]) {
+                EXPECT_TRUE(Offered(row));
+                continue;
+            }
+            EXPECT_FALSE(Offered(row) && row.kind != Kind::ListCommand && row.kind != Kind::Timer);
+            Snapshot before = Take();
+            Give(row);
+            EXPECT_TRUE(Take() == before);
+            EXPECT_FALSE(main().state().phases.TakeDueLoad());
+        }
+    }
+
+    // Probes at the first tick of the script inside each phase the start leads through. A wait for Next
+    // always ends, probed or not, so that the run ends.
+    void ProbeDuring(const std::vector<Column>& columns, const std::function<void()>& start) {
+        auto wanted = [&](Column c) { return std::find(columns.begin(), columns.end(), c) != columns.end() && !probed_[c]; };
         EveryPump script([&] {
             // A regression would open the Options dialog inside a probe: close it, and say so.
             HWND options = application->fOptions().hwnd();
@@ -158,90 +268,146 @@ protected:
                 SendMessageW(options, WM_COMMAND, IDCANCEL, 0);
                 return;
             }
-            if (probed || !MidStep(phase)) return;
-            probed = true;
-            for (const Probe& probe : Probes()) {
-                if (phase == Phase::WaitForNext && !probe.refusedInWait) continue;
-                SCOPED_TRACE(probe.name);
-                Snapshot before = Take();
-                probe.act(*this);
-                EXPECT_TRUE(Take() == before);
+            HWND notice = application->fMWiz().hwnd();
+            if (IsWindowVisible(notice)) {
+                if (wanted(kNotice) && Current() == Phase::Modal) ProbeAll(kNotice);
+                SendMessageW(notice, WM_COMMAND, IDOK, 0);
+                return;
             }
-            if (phase == Phase::WaitForNext) Click(ids::bNext);
+            if (Waiting()) {
+                if (wanted(kWait)) ProbeAll(kWait);
+                Click(ids::bNext);
+                return;
+            }
+            for (auto [column, phase] : {std::pair{kPass, Phase::LoadPass}, std::pair{kSync, Phase::SyncStep},
+                                         std::pair{kUndo, Phase::Undo}})
+                if (wanted(column) && MidStep(phase)) ProbeAll(column);
         });
         start();
-        EXPECT_TRUE(probed);
+        for (Column c : columns) EXPECT_TRUE(probed_[c]) << c;
     }
 
     bool optionsShown_ = false;
+    std::array<bool, 6> probed_{};
 };
 
 testing_support::TempFolder* MidRun::large_ = nullptr;
 
-const std::vector<MidRun::Probe>& MidRun::Probes() {
-    static const std::vector<Probe> probes = {
-        {"menu Load Items", true, [](MidRun& t) { t.Command(ids::Load1); }},
-        {"the Load button after a browse", true,
-         [](MidRun& t) {
-             t.main().EnableButton(app::Button::Load, true);  // what a picked folder does
-             EXPECT_FALSE(t.Enabled(ids::bLoad));
-             t.Command(ids::bLoad);
-         }},
-        {"the automatic Load's tick", true,
-         [](MidRun& t) { SendMessageW(t.main().hwnd(), WM_TIMER, ids::tLoad, 0); }},
-        {"the Options button", true, [](MidRun& t) { t.Command(ids::bOptions); }},
-        {"menu Options", true, [](MidRun& t) { t.Command(ids::Options1); }},
-        {"typing in a folder field and leaving it", true,
-         [](MidRun& t) {
-             SendMessageW(t.Control(ids::lFolder1), WM_CHAR, 'x', 0);
-             SendMessageW(t.main().hwnd(), WM_COMMAND, MAKEWPARAM(ids::lFolder1, EN_KILLFOCUS),
-                          reinterpret_cast<LPARAM>(t.Control(ids::lFolder1)));
-             EXPECT_FALSE(t.Enabled(ids::lFolderBrowse));
-         }},
-        {"a browse button", true, [](MidRun& t) { t.Command(ids::rFolderBrowse); }},
-        {"Delete on an add list", false,
-         [](MidRun& t) {
-             t.main().state().ActiveList = review::krFileAdd1;
-             ListView_SetItemState(t.Control(ids::rFileAdd1), 0, LVIS_SELECTED, LVIS_SELECTED);
-             t.Command(ids::DeleteFile1);
-         }},
-        {"menu Synchronize", false, [](MidRun& t) { t.Command(ids::Synchronize1); }},
-        {"Next", false, [](MidRun& t) { t.Command(ids::bNext); }},
+const std::vector<MidRun::Row>& MidRun::Table() {
+    // Columns: idle, a Load pass, the wait for Next, the notice over the wait, a Sync, an undo.
+    constexpr std::array<bool, 6> idleOnly{true, false, false, false, false, false},
+        idleAndWait{true, false, true, false, false, false}, always{true, true, true, true, true, true};
+    static const std::vector<Row> rows = {
+        {"menu Load Items", ids::Load1, Kind::Menu, idleOnly},
+        {"the Load button", ids::bLoad, Kind::Button, idleOnly},
+        {"the automatic Load's tick", ids::tLoad, Kind::Timer, idleOnly},
+        {"menu Synchronize", ids::Synchronize1, Kind::Menu, idleAndWait},
+        {"the Sync button", ids::bSync, Kind::Button, idleAndWait},
+        {"menu Options", ids::Options1, Kind::Menu, idleOnly},
+        {"the Options button", ids::bOptions, Kind::Button, idleOnly},
+        {"typing in the First Folder field and leaving it", ids::lFolder1, Kind::Field, idleOnly},
+        {"typing in the Second Folder field and leaving it", ids::rFolder1, Kind::Field, idleOnly},
+        {"the First Folder's browse button", ids::lFolderBrowse, Kind::Browse, idleOnly},
+        {"the Second Folder's browse button", ids::rFolderBrowse, Kind::Browse, idleOnly},
+        {"Delete", ids::DeleteFile1, Kind::ListCommand, idleAndWait},
+        {"Ignore", ids::IgnoreFile1, Kind::ListCommand, idleAndWait},
+        {"Reverse", ids::ReverseEntry1, Kind::ListCommand, idleAndWait},
+        {"Undo on a list", ids::Undo1, Kind::ListCommand, idleAndWait},
+        {"File Info", ids::FileInfo1, Kind::ListCommand, always},
+        {"Next", ids::bNext, Kind::Button, {false, false, true, false, false, false}},
+        // A Sync started from idle has no Stop: a mark left after it would end the next Load at once.
+        {"Stop", ids::bStop, Kind::Button, {false, true, true, true, false, true}},
+        {"menu Undo Last Sync", ids::UndoLastSync1, Kind::Menu, idleOnly},
+        {"menu Last Sync Report", ids::LastReport1, Kind::Menu, always},
+        {"menu Exit", ids::Exit1, Kind::Menu, always},
+        {"menu Help", ids::Help1, Kind::Menu, always},
+        {"menu About", ids::About1, Kind::Menu, always},
     };
-    return probes;
+    return rows;
 }
 
-TEST_F(MidRun, CommandsThatWouldChangeWhatAStepReadsAreRefused) {
-    struct Case {
-        const char* name;
-        Phase phase;
-        bool large, multi;
-    };
-    for (Case c : {Case{"a Sync", Phase::SyncStep, false, false}, Case{"a Load pass", Phase::LoadPass, true, false},
-                   Case{"the wait for Next", Phase::WaitForNext, false, true}}) {
-        SCOPED_TRACE(c.name);
-        const std::string chosen = c.large ? large_->Core() : first.Core();
-        SetValue("local", chosen);
-        if (c.multi) Pairs(2, chosen);
-        optionsShown_ = false;
-        Start();
-        if (c.phase == Phase::SyncStep) {
-            Click(ids::bLoad);
-            ProbeDuring(c.phase, [&] { Click(ids::bSync); });
-            EXPECT_EQ(Copied(), kFiles);
-            EXPECT_EQ(main().PanelText(app::kPanelMessage), "Synchronize Complete");
-        } else {
-            ProbeDuring(c.phase, [&] { Click(ids::bLoad); });
-        }
-        if (c.large) {
-            // The pass planned the whole First Folder: its folders and their files.
-            EXPECT_EQ(main().state().lists.rFileAdd1.size(), size_t{kLargeFiles + 30});
-        }
-        EXPECT_FALSE(optionsShown_);
-        EXPECT_EQ(platform::ReadProgramValue("local"), chosen);
-        EXPECT_TRUE(prompter.errors.empty());
-        EXPECT_TRUE(IsWindow(main().hwnd()));
-    }
+// Every command of the window in every phase a run goes through, a modal window over a run among them.
+TEST_F(MidRun, EveryCommandInEveryPhaseRunsOrIsRefusedAsTheTableSays) {
+    SetValue("usewiz", "true");
+    Start();
+    Click(ids::bLoad);
+    ProbeDuring({kSync}, [&] { Click(ids::bSync); });
+    EXPECT_EQ(Copied(), kFiles);
+    EXPECT_EQ(main().PanelText(app::kPanelMessage), "Synchronize Complete");
+    ProbeAll(kIdle);
+    ProbeDuring({kUndo}, [&] { Command(ids::UndoLastSync1); });
+    EXPECT_EQ(Copied(), 0);
+    EXPECT_EQ(main().PanelText(app::kPanelMessage), "Sync undone");
+
+    SetValue("local", large_->Core());
+    Start();
+    ProbeDuring({kPass}, [&] { Click(ids::bLoad); });
+    // The pass planned the whole First Folder: its folders and their files.
+    EXPECT_EQ(main().state().lists.rFileAdd1.size(), size_t{kLargeFiles + 30});
+
+    Pairs(2, first.Core());
+    Start();
+    ProbeDuring({kNotice, kWait}, [&] { Click(ids::bLoad); });
+    EXPECT_EQ(Current(), Phase::Idle);
+
+    EXPECT_FALSE(optionsShown_);
+    EXPECT_EQ(platform::ReadProgramValue("local"), large_->Core());
+    EXPECT_TRUE(prompter.errors.empty());
+    EXPECT_TRUE(IsWindow(main().hwnd()));
+}
+
+// One Sync or undo at a time in the session: a second copy of the program neither undoes a Sync this one
+// is carrying out nor works beside it; a Sync whose program was killed can be undone.
+TEST_F(MidRun, AnotherCopyOfTheProgramNeverWorksBesideASyncOrUndoesItMidWay) {
+    // Here a Sync; there "-undo", as a scheduled task would start it.
+    Start();
+    Click(ids::bLoad);
+    std::optional<DWORD> undoExit;
+    bool tried = false;
+    EveryPump script([&] {
+        if (tried || !MidStep(Phase::SyncStep)) return;
+        tried = true;
+        undoExit = SecondCopy({"-undo"}).EndsWithin(30000);
+    });
+    Click(ids::bSync);
+    ASSERT_TRUE(tried);
+    EXPECT_EQ(undoExit, DWORD{1});
+    EXPECT_EQ(Copied(), kFiles);  // the Sync's files all there at its end
+
+    // There a Sync of its own, killed half-way; here a plan of one file.
+    first.Write("late.txt", "after the first Sync");
+    Start();
+    Click(ids::bLoad);
+    testing_support::TempFolder target;
+    SetValue("autodortdata", "true");
+    SecondCopy other({"-auto", first.Core(), target.Core()});
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (other.Running() && Copied(&target) == 0 && std::chrono::steady_clock::now() < deadline) Sleep(5);
+    ASSERT_TRUE(other.Running());
+    EXPECT_FALSE(UndoOffered());
+    Command(ids::UndoLastSync1);
+    EXPECT_EQ(main().PanelText(app::kPanelMessage), "Undo not started: another Sync or undo is running");
+    Click(ids::bSync);
+    EXPECT_EQ(main().PanelText(app::kPanelMessage), "1 item not synced: another Sync or undo was running");
+    EXPECT_FALSE(second.Exists("late.txt"));
+    ASSERT_TRUE(other.Running());  // all of the above while it ran
+    other.Kill();
+    // Its journal has no end and nobody holds the session: what the journal lists is undone. (A half copy
+    // the cut left waits under its work name for the next Sync into its folder.)
+    ASSERT_TRUE(UndoOffered());
+    std::optional<std::string> killed = app::UndoableJournal(platform::SystemFileOps(), app::ReportFolder());
+    ASSERT_TRUE(killed);
+    std::string text;
+    ASSERT_EQ(platform::ReadWholeFile(*killed, text), platform::ReadStatus::Ok);
+    std::optional<app::Journal> journal = app::ParseJournal(text);
+    ASSERT_TRUE(journal && journal->ended == 0 && journal->pairs.size() == 1);
+    std::vector<std::string> copied;
+    for (const engine::ItemRecord& r : journal->pairs[0].items)
+        if (r.outcome == engine::Outcome::Copied) copied.push_back(r.path);
+    EXPECT_GT(copied.size(), 0u);
+    EXPECT_LT(copied.size(), size_t{kFiles});
+    Command(ids::UndoLastSync1);
+    for (const std::string& path : copied) EXPECT_FALSE(target.Exists(path)) << path;
 }
 
 TEST_F(MidRun, ClosesMidStepAreCarriedOutWhenTheRunHasReturned) {

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "platform/file_system.h"
+#include "settings/win32/options_ids.h"
 
 namespace {
 
@@ -219,21 +220,32 @@ TEST_F(Runs, AnErrorInsideALoadLeavesTheWindowReadyForTheNext) {
     EXPECT_EQ(prompter.errors.size(), 1u);
 }
 
-TEST_F(Runs, TheResultStaysAMomentBeforeTheCountdownAndComesBackWhenItStops) {
+// The countdown takes panel 0 from its first tick; the result stays the status bar's hint. A double click
+// stops it and empties the panel; Undo Last Sync stops it too, so the window stays for the undo's result.
+TEST_F(Runs, TheCountdownTicksFromItsFirstSecondAndUndoStopsIt) {
     FillPair();
     SetValue("autoclose", "true");
-    SetValue("ssdelay", "60");
     Start();
-    Click(ids::bLoad);
-    Click(ids::bSync);
-    auto tick = [this] {
-        SendMessageW(main().hwnd(), WM_TIMER, ids::Timer4, 0);
+    HWND window = main().hwnd();
+    auto tick = [&] {
+        SendMessageW(window, WM_TIMER, ids::Timer4, 0);
         return main().PanelText(app::kPanelMessage);
     };
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(tick(), "Synchronize Complete");
-    EXPECT_EQ(tick(), "Mirravel Exit in 56 Sec.");
+    Click(ids::bLoad);
+    Click(ids::bSync);
+    EXPECT_EQ(tick(), "Mirravel Exit in 9 Sec.");
+    EXPECT_EQ(tick(), "Mirravel Exit in 8 Sec.");
+    EXPECT_EQ(main().Hint(ids::stats), "Synchronize Complete");
     main().state().countdown.RequestCancel();  // a double click on the status bar
-    EXPECT_EQ(tick(), "Synchronize Complete");
+    EXPECT_EQ(tick(), "");
+    EXPECT_FALSE(main().state().countdown.Running());
+    main().StartCountdown();
+    EXPECT_EQ(tick(), "Mirravel Exit in 9 Sec.");
+    Menu(ids::UndoLastSync1);
+    EXPECT_FALSE(main().state().countdown.Running());
+    Pump();
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_EQ(main().PanelText(app::kPanelMessage), "Sync undone");
 }
 
 TEST_F(Runs, ClosingTheWindowAfterTheCountdownWithAutoClose) {
@@ -249,6 +261,63 @@ TEST_F(Runs, ClosingTheWindowAfterTheCountdownWithAutoClose) {
     for (int i = 0; i < 10; ++i) SendMessageW(window, WM_TIMER, ids::Timer4, 0);
     Pump();
     EXPECT_FALSE(IsWindow(window));
+}
+
+// A program started by the Explorer command ends with its Sync, also when there was nothing to plan.
+TEST_F(Runs, AWizardProgramsSyncClosesItWithOrWithoutAPlan) {
+    for (bool loaded : {false, true}) {
+        SCOPED_TRACE(loaded ? "after a Load that found nothing" : "before any Load");
+        Start({"-wiz"});
+        HWND window = main().hwnd();
+        KillTimer(window, ids::tLoad);
+        if (loaded) Click(ids::bLoad);
+        Menu(ids::Synchronize1);
+        Pump();
+        EXPECT_FALSE(IsWindow(window));
+    }
+}
+
+// A plan is carried out only under the options it was made with: OK in Options with some of them changed
+// (here the memory unticked, which planned a deletion, and a filter added) empties the lists, Sync asks
+// for a Load, and the Load plans under the new options. (Each option alone: PlanOptions in core_tests;
+// one modal dialog costs two seconds under Wine.)
+TEST_F(Runs, OptionsThatShapeAPlanDiscardItWhenChanged) {
+    namespace oids = settings::ids;
+    SetValue("usememory", "true");
+    first.Write("gone.txt", "x");
+    Start();
+    Click(ids::bLoad);
+    Click(ids::bSync);
+    std::filesystem::remove(first.path() / "gone.txt");
+    first.Write("keep.txt", "x");
+    first.Write("skip.tmp", "x");
+    Start();
+    Click(ids::bLoad);
+    ASSERT_EQ(Texts(main().state().lists.rdelfile1), (Entries{"gone.txt 1"}));
+    ASSERT_TRUE(Enabled(ids::bSync));
+    const auto secondBefore = second.Snapshot();
+    {
+        Script script([&] {
+            HWND options = application->fOptions().hwnd();
+            if (!IsWindowVisible(options)) return;
+            SendDlgItemMessageW(options, oids::usememory1, BM_CLICK, 0, 0);
+            SetDlgItemTextW(options, oids::Edit1, L"tmp");
+            SendDlgItemMessageW(options, oids::Button1, BM_CLICK, 0, 0);
+            SendDlgItemMessageW(options, oids::CheckBox2, BM_CLICK, 0, 0);
+            SendMessageW(options, WM_COMMAND, IDOK, 0);
+        });
+        Menu(ids::Options1);
+    }
+    EXPECT_TRUE(main().state().lists.rdelfile1.empty());
+    EXPECT_TRUE(main().state().lists.rFileAdd1.empty());
+    EXPECT_FALSE(Enabled(ids::bSync));
+    Menu(ids::Synchronize1);
+    EXPECT_EQ(main().PanelText(app::kPanelMessage), "Nothing to sync: press Load first");
+    EXPECT_EQ(second.Snapshot(), secondBefore);
+    Click(ids::bLoad);
+    EXPECT_TRUE(main().state().lists.rdelfile1.empty());
+    EXPECT_EQ(Texts(main().state().lists.lFileAdd1), (Entries{"gone.txt"}));  // copied back, not deleted
+    EXPECT_EQ(Texts(main().state().lists.rFileAdd1), (Entries{"keep.txt"}));
 }
 
 TEST_F(Runs, EverySyncLeavesAReportThatTheFileMenuOpens) {
@@ -337,14 +406,21 @@ TEST_F(MultiRuns, SyncDuringAWaitCopiesThatPair) {
     ThreePairs();
     Start();
     int waits = 0;
+    std::string again;
     Script script([&] {
         if (!Waiting() || !Enabled(ids::bSync)) return;
-        if (++waits == 1) Click(ids::bSync);
+        if (++waits == 1) {
+            Click(ids::bSync);
+            // Synced: the pair's lists are empty, and the Load button is hidden during the wait.
+            Menu(ids::Synchronize1);
+            again = main().PanelText(app::kPanelMessage);
+        }
         Click(ids::bNext);
     });
     Click(ids::bLoad);
     EXPECT_EQ(second.Read("0\\file0.txt"), "pair 0");
     EXPECT_FALSE(second.Exists("1\\file1.txt"));
+    EXPECT_EQ(again, "Nothing to sync for this pair: press Next or Stop");
 }
 
 TEST_F(MultiRuns, AutoSyncSyncsEveryPairWithoutWaiting) {

@@ -358,7 +358,7 @@ public:
         result.planned = l.lFileAdd1.size() + l.rFileAdd1.size() + l.lUpdate1.size() + l.rUpdate1.size();
         // The time a user looks at the plan: the other process goes on meanwhile.
         std::this_thread::sleep_for(std::chrono::milliseconds(random() % 300));
-        result.failed = runs.RunSync().failed;
+        if (state.plan) result.failed = runs.RunSync(*state.plan).failed;
         return result;
     }
 
