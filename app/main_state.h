@@ -1,15 +1,16 @@
 #pragma once
 // The main window's run state: everything the window knows besides its controls.
 #include <optional>
-#include <string>
-
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/command_line.h"
 #include "app/pair_memory_store.h"
 #include "app/run_phase.h"
 #include "app/run_state.h"
 #include "engine/lists.h"
+#include "engine/scan.h"
 #include "engine/totals.h"
 
 namespace app {
@@ -42,6 +43,7 @@ struct MainState {
         FolderPair pair;
         std::string passedOver;
         PlanOptions options;
+        std::vector<engine::FolderNotRead> notRead;  // the report names them
     };
     std::optional<Plan> plan;
     // With the option to remember each Sync: the memory the plan was made with, for its Sync.

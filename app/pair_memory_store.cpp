@@ -14,6 +14,8 @@ std::string Counted(size_t n, const char* one, const char* many) { return std::t
 
 std::string SideName(engine::Side side) { return side == engine::Side::First ? "First Folder" : "Second Folder"; }
 
+engine::Side Other(engine::Side side) { return side == engine::Side::First ? engine::Side::Second : engine::Side::First; }
+
 }  // namespace
 
 std::string PairMemoryFolder() { return platform::LocalDataFolder() + "\\Mirravel\\Pairs"; }
@@ -25,6 +27,7 @@ MemoryRead ReadPairMemory(std::string_view first, std::string_view second, engin
     case platform::ReadStatus::Failed: return MemoryRead::Damaged;
     case platform::ReadStatus::Ok: break;
     }
+    if (engine::PairMemory::OlderVersion(bytes)) return MemoryRead::OlderVersion;
     std::optional<engine::PairMemory> read = engine::PairMemory::Decode(bytes, first, second);
     if (!read) return MemoryRead::Damaged;
     memory = std::move(*read);
@@ -54,16 +57,42 @@ void ForgetPairMemory(std::string_view first, std::string_view second) {
 }
 
 std::unique_ptr<PlanMemory> StartPlanMemory(std::string_view first, std::string_view second) {
+    return StartPlanMemory(first, second, platform::VolumeIdentity(first), platform::VolumeIdentity(second));
+}
+
+std::unique_ptr<PlanMemory> StartPlanMemory(std::string_view first, std::string_view second,
+                                            std::uint64_t firstVolume, std::uint64_t secondVolume) {
     auto plan = std::make_unique<PlanMemory>();
     plan->first = first;
     plan->second = second;
-    switch (ReadPairMemory(first, second, plan->use.memory)) {
-    case MemoryRead::Read: plan->use.remembered = true; break;
+    engine::PairMemory& memory = plan->use.memory;
+    switch (ReadPairMemory(first, second, memory)) {
+    case MemoryRead::Read:
+        plan->otherVolume[0] = memory.Volume(engine::Side::First) != firstVolume;
+        plan->otherVolume[1] = memory.Volume(engine::Side::Second) != secondVolume;
+        // Another drive's memory would take what that drive lacks for deletions.
+        if (plan->otherVolume[0] || plan->otherVolume[1]) memory = {};
+        else plan->use.remembered = true;
+        break;
     case MemoryRead::Damaged: plan->unreadable = true; break;
+    case MemoryRead::OlderVersion: plan->olderVersion = true; break;
     case MemoryRead::None: break;
     }
+    memory.SetVolumes(firstVolume, secondVolume);
     return plan;
 }
+
+namespace {
+
+// "the Second Folder is not on the drive it was on at the last Sync"
+std::string OtherVolumeText(const PlanMemory& plan) {
+    std::string which = plan.otherVolume[0] && plan.otherVolume[1] ? "neither folder is"
+                        : plan.otherVolume[0]                    ? "the First Folder is not"
+                                                                 : "the Second Folder is not";
+    return which + " on the drive it was on at the last Sync";
+}
+
+}  // namespace
 
 std::string MemoryPanelText(const PlanMemory& plan) {
     const engine::MemoryUse& use = plan.use;
@@ -72,7 +101,15 @@ std::string MemoryPanelText(const PlanMemory& plan) {
     if (!use.conflicts.empty()) add(Counted(use.conflicts.size(), " item", " items") + " changed on both sides: see Ignore Items");
     if (!use.deletedChanged.empty())
         add(Counted(use.deletedChanged.size(), " item", " items") + " deleted on one side and changed on the other: copied back");
+    if (!use.changedOlder.empty())
+        add(Counted(use.changedOlder.size(), " item", " items") + " changed on one side to an older copy: copied across");
+    if (!use.moves.empty())
+        add(Counted(use.moves.size(), " item", " items") + " moved or renamed: see Add Items");
+    if (!use.renamedBoth.empty())
+        add(Counted(use.renamedBoth.size(), " item", " items") + " renamed differently on both sides: see Ignore Items");
     if (plan.unreadable) add("the memory of the last Sync could not be read");
+    if (plan.olderVersion) add("the memory of the last Sync is an older version's: planned without it");
+    if (plan.otherVolume[0] || plan.otherVolume[1]) add(OtherVolumeText(plan) + ": planned without its memory");
     return text;
 }
 
@@ -80,11 +117,23 @@ std::vector<std::string> MemoryReportLines(const PlanMemory& plan) {
     std::vector<std::string> lines;
     if (plan.unreadable)
         lines.push_back("The memory of the last Sync of this folder pair could not be read: planned without it");
+    if (plan.olderVersion)
+        lines.push_back("The memory of the last Sync of this folder pair was written by an older version of the program, "
+                        "which kept too little to delete by: planned without it, and written anew");
+    if (plan.otherVolume[0] || plan.otherVolume[1])
+        lines.push_back("In this folder pair " + OtherVolumeText(plan) + " (another drive under the same name): planned "
+                        "without the memory of the last Sync, and remembered anew");
     for (const std::string& path : plan.use.conflicts)
         lines.push_back("Changed on both sides since the last Sync, left in Ignore Items: " + path);
     for (const engine::MemoryUse::Kept& kept : plan.use.deletedChanged)
-        lines.push_back("Deleted in the " + SideName(kept.side == engine::Side::First ? engine::Side::Second : engine::Side::First) +
-                        " and changed in the " + SideName(kept.side) + " since the last Sync, copied back: " + kept.path);
+        lines.push_back("Deleted in the " + SideName(Other(kept.side)) + " and changed in the " + SideName(kept.side) +
+                        " since the last Sync, copied back: " + kept.path);
+    for (const engine::MemoryUse::Move& renamed : plan.use.renamedBoth)
+        lines.push_back("Renamed differently on both sides since the last Sync, both left in Ignore Items: " + renamed.from +
+                        " in the First Folder, " + renamed.to + " in the Second Folder");
+    for (const engine::MemoryUse::Kept& kept : plan.use.changedOlder)
+        lines.push_back("Changed in the " + SideName(kept.side) + " alone since the last Sync, to an older copy than the " +
+                        SideName(Other(kept.side)) + "'s, copied across: " + kept.path);
     return lines;
 }
 

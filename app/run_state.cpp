@@ -1,5 +1,7 @@
 #include "app/run_state.h"
 
+#include <cctype>
+
 #include "engine/scan.h"
 #include "settings/settings.h"
 
@@ -40,6 +42,35 @@ std::string PassedOverText(size_t links, size_t caseTwins) {
     if (caseTwins > 0)
         text += (text.empty() ? "" : " and ") + count(caseTwins, " name", " names") + " differing only in case";
     return text.empty() ? text : text + " not synced";
+}
+
+namespace {
+
+std::string FolderName(const engine::FolderNotRead& folder) {
+    std::string side = folder.side == engine::Side::First ? "the First Folder" : "the Second Folder";
+    return folder.path.empty() ? side : folder.path + " in " + side;
+}
+
+}  // namespace
+
+std::string NotReadText(const std::vector<engine::FolderNotRead>& folders) {
+    size_t n = 0;
+    const engine::FolderNotRead* first = nullptr;
+    for (const engine::FolderNotRead& f : folders)
+        if (!f.link && n++ == 0) first = &f;
+    if (n == 0) return {};
+    std::string name = FolderName(*first);
+    name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+    if (n == 1) return name + " could not be read (" + first->why + ")";
+    return std::to_string(n) + " folders could not be read, the first: " + FolderName(*first) + " (" + first->why + ")";
+}
+
+std::vector<std::string> NotReadReportLines(const std::vector<engine::FolderNotRead>& folders) {
+    std::vector<std::string> lines;
+    for (const engine::FolderNotRead& f : folders)
+        lines.push_back((f.link ? std::string("A folder link, not followed") : "Could not be read (" + f.why + ")") +
+                        ", what it holds not synced: " + FolderName(f));
+    return lines;
 }
 
 std::string WithNotice(std::string result, const std::string& notice) {

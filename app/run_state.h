@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/lists.h"
+#include "engine/scan.h"
 
 namespace settings {
 struct Settings;
@@ -28,6 +29,11 @@ std::string SyncResultText(const SyncTally& tally);
 
 // What a scan passed over, for status panel 0: "" when nothing, else say "2 folder links not synced".
 std::string PassedOverText(size_t links, size_t caseTwins);
+// The folders a scan could not list (folder links apart, which PassedOverText counts), for status panel
+// 0: "" when none, else say "Docs in the First Folder could not be read (Access is denied)"; and for the
+// report, a line each, folder links too.
+std::string NotReadText(const std::vector<engine::FolderNotRead>& folders);
+std::vector<std::string> NotReadReportLines(const std::vector<engine::FolderNotRead>& folders);
 // A result with that notice joined to it.
 std::string WithNotice(std::string result, const std::string& notice);
 

@@ -9,6 +9,7 @@
 #include "app/undo_question.h"
 #include "engine/delete.h"
 #include "engine/evaluate.h"
+#include "engine/memory_pass.h"
 #include "engine/file_helpers.h"
 #include "engine/removal.h"
 #include "engine/scan.h"
@@ -160,22 +161,23 @@ void Runs::Pass(const PairLists& pairs, size_t pairIndex) {
     CreateFolders();
     // What a cut-off Sync left half done in these folders is finished before they are read.
     OpenWorkSummary open = SettleOpenWork(files_, ReportFolder(), {state_.LocalFolder, state_.RemoteFolder});
-    std::string passedOver = ScanBoth(open.workFiles);
+    engine::PassedOver passed = ScanBoth(open.workFiles);
+    std::string keptAs;
     if (!open.keptAs.empty())
-        passedOver = WithNotice(passedOver, std::to_string(open.keptAs.size()) +
-                                                (open.keptAs.size() == 1 ? " old copy a cut-off Sync left is kept as "
-                                                                         : " old copies a cut-off Sync left are kept as ") +
-                                                std::string(engine::NamePart(open.keptAs.front())) +
-                                                (open.keptAs.size() == 1 ? "" : " and others"));
+        keptAs = std::to_string(open.keptAs.size()) +
+                 (open.keptAs.size() == 1 ? " old copy a cut-off Sync left is kept as "
+                                          : " old copies a cut-off Sync left are kept as ") +
+                 std::string(engine::NamePart(open.keptAs.front())) + (open.keptAs.size() == 1 ? "" : " and others");
     state_.memory = settings_.usememory ? StartPlanMemory(state_.LocalFolder, state_.RemoteFolder) : nullptr;
-    engine::EvaluateFolders(state_.lists, settings_.mirrorlocal, state_.totals, host_, settings_.ignorehour,
-                            state_.memory ? &state_.memory->use : nullptr);
-    if (state_.memory) {
-        // What the memory planned stays told beside the run's result, as what the scan passed over does.
-        passedOver = WithNotice(passedOver, MemoryPanelText(*state_.memory));
-        if (!passedOver.empty()) host_.SetStatus(0, passedOver);
-    }
-    state_.plan = MainState::Plan{{state_.LocalFolder, state_.RemoteFolder}, std::move(passedOver), PlanOptionsOf(settings_)};
+    engine::EvaluateWithMemory(state_.lists, settings_.mirrorlocal, state_.totals, host_, settings_.ignorehour,
+                               state_.memory ? &state_.memory->use : nullptr, passed.notRead);
+    // What the scan passed over and what the memory planned stay told beside the run's result.
+    std::string notice = WithNotice(PassedOverText(passed.links, passed.caseTwins), NotReadText(passed.notRead));
+    notice = WithNotice(notice, keptAs);
+    if (state_.memory) notice = WithNotice(notice, MemoryPanelText(*state_.memory));
+    if (!notice.empty()) host_.SetStatus(0, notice);
+    state_.plan = MainState::Plan{{state_.LocalFolder, state_.RemoteFolder}, std::move(notice), PlanOptionsOf(settings_),
+                                   std::move(passed.notRead)};
     host_.ListsChanged();
     // A pair found in step is remembered as it stands.
     if (Decide() && state_.memory && state_.memory->use.complete)
@@ -211,7 +213,7 @@ void Runs::CreateFolders() {
     }
 }
 
-std::string Runs::ScanBoth(std::shared_ptr<const std::unordered_set<std::string>> workFiles) {
+engine::PassedOver Runs::ScanBoth(std::shared_ptr<const std::unordered_set<std::string>> workFiles) {
     engine::PairPaths paths{state_.LocalFolder + "\\*.*", state_.LocalFolder, state_.RemoteFolder + "\\*.*",
                             state_.RemoteFolder};
     engine::ScanOptions options = engine::ScanOptionsFrom(settings_);
@@ -220,12 +222,12 @@ std::string Runs::ScanBoth(std::shared_ptr<const std::unordered_set<std::string>
     engine::PassedOver passed = engine::ScanAndSortPair(files_, paths, options, state_.lists, state_.totals,
                                                         [this] { host_.ProcessMessages(); });
     // Why an item did not sync.
-    std::string notice = PassedOverText(passed.links, passed.caseTwins);
+    std::string notice = WithNotice(PassedOverText(passed.links, passed.caseTwins), NotReadText(passed.notRead));
     if (!notice.empty()) host_.SetStatus(0, notice);
     host_.SetItemCaptions("First Folder Items: " + std::to_string(state_.lists.lvLocal.size()),
                           "Second Folder Items: " + std::to_string(state_.lists.lvRemote.size()));
     host_.ListsChanged();
-    return notice;
+    return passed;
 }
 
 bool Runs::Decide() {
@@ -300,6 +302,7 @@ SyncTally Runs::RunSync(MainState::Plan plan, bool unattended) {
     if (!holder) holder.emplace(platform::CurrentLocalTime(), ReportFolder(), settings_.usereport);
     SyncReport* report = &*holder;
     report->BeginPair(local, remote);
+    for (const std::string& note : NotReadReportLines(plan.notRead)) report->Note(note);
     if (state_.memory)
         for (const std::string& note : MemoryReportLines(*state_.memory)) report->Note(note);
     std::string unwritten = UnwrittenText(*report);
@@ -321,7 +324,7 @@ SyncTally Runs::RunSync(MainState::Plan plan, bool unattended) {
     tally.failed = removal.Counts().failed;
     if (remember) {
         // Only what is in step now: an item not done keeps what was remembered of it.
-        state_.memory->use.memory.Apply(kept.records);
+        state_.memory->use.memory.Apply(kept.records, l.lvLocal, l.lvRemote);
         WritePairMemory(local, remote, state_.memory->use.memory);
     }
     report->End(platform::CurrentLocalTime());

@@ -66,7 +66,7 @@ private:
     void CreateFolders();
     // Returns what the scans passed over, as status panel 0 tells it. workFiles: what the scans pass over
     // as this program's own.
-    std::string ScanBoth(std::shared_ptr<const std::unordered_set<std::string>> workFiles);
+    engine::PassedOver ScanBoth(std::shared_ptr<const std::unordered_set<std::string>> workFiles);
     static std::optional<Journal> ReadJournal(const std::string& path);
     // What of the journal and the report could not be written, as panel 0 tells it ("" when all was).
     static std::string UnwrittenText(const SyncReport& report, bool reportSaved = true);

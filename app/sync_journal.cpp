@@ -75,6 +75,23 @@ std::vector<std::string_view> Fields(std::string_view line) {
     }
 }
 
+// A move within a side: "move", whether it went with its folder, side, kind, state before and after,
+// the old path and the new one.
+std::string MoveLine(const engine::ItemRecord& r) {
+    return "move\t" + std::string(r.outcome == Outcome::MovedAlong ? "along" : "moved") + "\t" +
+           std::string(SideText(r.side)) + "\t" + (r.folder ? "D" : "F") + "\t" + State(r.before) + "\t" +
+           State(r.after) + "\t" + r.movedFrom + "\t" + r.path + "\r\n";
+}
+
+std::optional<engine::ItemRecord> ParseMoveLine(const std::vector<std::string_view>& f) {
+    if (f.size() != 8 || (f[1] != "moved" && f[1] != "along")) return std::nullopt;
+    engine::ItemRecord r(f[1] == "along" ? Outcome::MovedAlong : Outcome::Moved, SideOf(f[2]), std::string(f[7]),
+                         f[3] == "D", false);
+    r.movedFrom = std::string(f[6]);
+    if (!ParseState(f[4], r.before) || !ParseState(f[5], r.after)) return std::nullopt;
+    return r;
+}
+
 // An item line: 12 fields in the first version, the intent it ends after them since.
 bool ParseItem(const std::vector<std::string_view>& f, engine::ItemRecord& r) {
     const OutcomeWord* o = nullptr;
@@ -129,6 +146,7 @@ std::string JournalIntentLine(int id, const engine::WorkIntent& intent, platform
 }
 
 std::string JournalItemLine(const engine::ItemRecord& r) {
+    if (r.outcome == Outcome::Moved || r.outcome == Outcome::MovedAlong) return MoveLine(r);
     std::string_view word;
     for (const OutcomeWord& o : kOutcomes)
         if (o.outcome == r.outcome) word = o.word;
@@ -179,6 +197,8 @@ std::optional<Journal> ParseJournal(std::string_view text) {
             if (!ParseItem(f, r)) continue;
             if (r.intent) end(r.intent);
             journal.pairs.back().items.push_back(std::move(r));
+        } else if (f[0] == "move" && !journal.pairs.empty()) {
+            if (auto r = ParseMoveLine(f)) journal.pairs.back().items.push_back(std::move(*r));
         } else if (f[0] == "done" && f.size() == 2) {
             int id = 0;
             if (ParseNumber(f[1], id)) end(id);

@@ -29,6 +29,7 @@ std::string SideName(engine::Side side) { return side == engine::Side::First ? "
 
 std::string Line(const engine::ItemRecord& r) {
     std::string side = SideName(r.side);
+    if (r.outcome == Outcome::Moved) return "Moved in " + side + ": " + r.movedFrom + " \u2192 " + r.path;
     std::string what;
     switch (r.outcome) {
     case Outcome::Copied: what = "Copied to " + side; break;
@@ -208,8 +209,11 @@ void SyncReport::BeginPair(std::string_view first, std::string_view second) {
 void SyncReport::Record(const engine::ItemRecord& record) {
     if (pairs_.empty()) BeginPair("", "");
     ++counts_[static_cast<size_t>(record.outcome)];
-    pairs_.back().lines.push_back(Line(record));
-    AppendReport(pairs_.back().lines.back() + "\r\n");
+    // What moved with its folder is told with the folder; the journal holds each item.
+    if (record.outcome != Outcome::MovedAlong) {
+        pairs_.back().lines.push_back(Line(record));
+        AppendReport(pairs_.back().lines.back() + "\r\n");
+    }
     journal_.Record(record);
     CheckJournal();
 }
@@ -235,8 +239,9 @@ void SyncReport::End(const platform::LocalTime& ended) {
 
 std::string SyncReport::Text() const {
     auto count = [&](Outcome o) { return counts_[static_cast<size_t>(o)]; };
+    int moved = count(Outcome::Moved) + count(Outcome::MovedAlong);
     int done = count(Outcome::Copied) + count(Outcome::FolderCreated) + count(Outcome::Replaced) +
-               count(Outcome::Recycled) + count(Outcome::Deleted);
+               count(Outcome::Recycled) + count(Outcome::Deleted) + moved;
     int notDone = count(Outcome::Failed) + count(Outcome::Changed) + count(Outcome::Declined) +
                   count(Outcome::Stopped) + count(Outcome::Kept) + count(Outcome::LeftInPlace);
     const std::string n = "\r\n";
@@ -244,7 +249,8 @@ std::string SyncReport::Text() const {
     text += "Done: " + std::to_string(done) + " (" + std::to_string(count(Outcome::Copied)) + " copied, " +
             std::to_string(count(Outcome::Replaced)) + " replaced, " + std::to_string(count(Outcome::FolderCreated)) +
             " folders created, " + std::to_string(count(Outcome::Recycled)) + " moved to the Recycle Bin, " +
-            std::to_string(count(Outcome::Deleted)) + " deleted for good)" + n;
+            std::to_string(count(Outcome::Deleted)) + " deleted for good" +
+            (moved ? ", " + std::to_string(moved) + " moved or renamed" : "") + ")" + n;
     text += "Not done: " + std::to_string(notDone) + " (" + std::to_string(count(Outcome::Failed)) + " failed, " +
             std::to_string(count(Outcome::Changed)) + " changed since the Load, " +
             std::to_string(count(Outcome::Declined)) + " answered No, " + std::to_string(count(Outcome::Stopped)) +
@@ -331,6 +337,9 @@ void UndoReport::Record(const engine::UndoRecord& r) {
     case UndoOutcome::FolderRemoved: what = "Folder removed from " + side; break;
     case UndoOutcome::NotUndone:
     case UndoOutcome::Stopped: what = "Not undone in " + side; break;
+    case UndoOutcome::MovedBack:
+        pairs_.back().lines.push_back("Moved back in " + side + ": " + r.detail + " \u2192 " + r.path);
+        return;
     }
     std::string path = r.folder ? "[" + r.path + "]" : r.path;
     pairs_.back().lines.push_back(what + ": " + path + (r.detail.empty() ? "" : " (" + r.detail + ")"));
@@ -356,7 +365,9 @@ std::string UndoReport::Text() const {
             " put back from the Recycle Bin, " + std::to_string(count(UndoOutcome::Reverted)) + " old copies back, " +
             std::to_string(count(UndoOutcome::Removed)) + " copies removed, " +
             std::to_string(count(UndoOutcome::FolderMade)) + " folders made again, " +
-            std::to_string(count(UndoOutcome::FolderRemoved)) + " folders removed)" + n;
+            std::to_string(count(UndoOutcome::FolderRemoved)) + " folders removed" +
+            (count(UndoOutcome::MovedBack) ? ", " + std::to_string(count(UndoOutcome::MovedBack)) + " moved back" : "") +
+            ")" + n;
     text += "Not undone: " + std::to_string(notUndone) + " (" + std::to_string(count(UndoOutcome::Stopped)) +
             " stopped)" + n;
     return text + notes_ + PairsText(pairs_);

@@ -68,7 +68,7 @@ private:
     platform::FileTime startedAt_;
     std::chrono::steady_clock::time_point startClock_, endClock_;
     std::vector<ReportPair> pairs_;
-    std::array<int, 11> counts_{};  // by engine::Outcome
+    std::array<int, 13> counts_{};  // by engine::Outcome
     platform::AppendFile report_;
     JournalWriter journal_;
     bool writeReport_, journalFailed_ = false, reportFailed_ = false;
@@ -121,7 +121,7 @@ private:
     platform::FileTime startedAt_;
     std::chrono::steady_clock::time_point startClock_, endClock_;
     std::vector<ReportPair> pairs_;
-    std::array<int, 7> counts_{};  // by engine::UndoOutcome
+    std::array<int, 8> counts_{};  // by engine::UndoOutcome
     JournalWriter journal_;
 };
 

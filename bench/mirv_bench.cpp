@@ -16,6 +16,9 @@
 //                                       written into REPORTS
 //   mirv_bench undo REPORTS             undo the Sync whose journal is the newest in REPORTS
 //   mirv_bench eval-synthetic N         evaluate two lists of N entries each, made in memory
+//   mirv_bench rename-sync WORK N       a folder of N files in WORK/A copied into WORK/B by a Sync with the
+//                                       pair's memory (XDG_DATA_HOME's folder), then renamed in A and
+//                                       synced again: both Syncs timed
 //
 // Each mode prints "name: value" lines; "seconds" is the time of the engine steps alone.
 #include <algorithm>
@@ -23,6 +26,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <random>
 #include <string>
@@ -36,6 +41,7 @@
 #include "engine/delete.h"
 #include "engine/evaluate.h"
 #include "engine/lists.h"
+#include "engine/memory_pass.h"
 #include "engine/pair_memory.h"
 #include "engine/run_view.h"
 #include "engine/scan.h"
@@ -104,7 +110,7 @@ Phases Load(platform::FileOps& files, std::string_view first, std::string_view s
     phases.scan = SecondsSince(start);
     start = Clock::now();
     if (plan) *plan = app::StartPlanMemory(first, second);
-    engine::EvaluateFolders(lists, false, totals, view, false, plan ? &(*plan)->use : nullptr);
+    engine::EvaluateWithMemory(lists, false, totals, view, false, plan ? &(*plan)->use : nullptr);
     phases.evaluate = SecondsSince(start);
     return phases;
 }
@@ -263,10 +269,58 @@ int EvalSynthetic(std::uint64_t count) {
     return 0;
 }
 
+class KeptRecords final : public engine::SyncLog {
+public:
+    void Record(const engine::ItemRecord& record) override { records.push_back(record); }
+    std::vector<engine::ItemRecord> records;
+};
+
+// Load, Sync and the memory kept, as an unattended Sync with the option to remember each Sync runs them.
+double SyncWithMemory(const std::string& first, const std::string& second) {
+    platform::FileOps& files = platform::SystemFileOps();
+    engine::SyncLists lists;
+    engine::ByteTotals totals;
+    QuietView view;
+    const auto start = Clock::now();
+    std::unique_ptr<app::PlanMemory> plan;
+    Load(files, first, second, lists, totals, view, &plan);
+    KeptRecords kept;
+    const engine::SyncOptions options{nullptr, &kept, true};
+    engine::Removal removal(files, options, view, first, second);
+    engine::UpdateItems(files, lists, first, second, view, removal);
+    engine::PrepareDeletion(lists, view, options);
+    engine::DeleteItems(files, lists, first, second, view, removal);
+    removal.Finish();
+    plan->use.memory.Apply(kept.records, lists.lvLocal, lists.lvRemote);
+    app::WritePairMemory(first, second, plan->use.memory);
+    return removal.Counts().failed == 0 ? SecondsSince(start) : -1;
+}
+
+int RenameSync(const std::string& work, int count) {
+    const std::string first = work + "/A", second = work + "/B";
+    std::filesystem::remove_all(work);
+    std::filesystem::create_directories(first + "/Photos 2025");
+    std::filesystem::create_directories(second);
+    for (int i = 0; i < count; ++i) {
+        char name[64];
+        std::snprintf(name, sizeof name, "/Photos 2025/img%05d.jpg", i);
+        std::ofstream(first + name, std::ios::binary) << std::string(64 + i % 2000, 'p');
+    }
+    const double copySeconds = SyncWithMemory(first, second);
+    std::filesystem::rename(first + "/Photos 2025", first + "/2025 Photos");
+    const double renameSeconds = SyncWithMemory(first, second);
+    const bool renamed = !std::filesystem::exists(second + "/Photos 2025") &&
+                         std::distance(std::filesystem::directory_iterator(second + "/2025 Photos"), {}) == count;
+    std::cout << "copy_sync_seconds: " << copySeconds << '\n'
+              << "rename_sync_seconds: " << renameSeconds << '\n'
+              << "renamed: " << (renamed ? "yes" : "no") << '\n';
+    return copySeconds >= 0 && renameSeconds >= 0 && renamed ? 0 : 1;
+}
+
 int Usage() {
     std::cerr << "usage: mirv_bench scan-eval FIRST SECOND | scan-eval-memory FIRST SECOND | sync FIRST SECOND | sync-journal FIRST SECOND REPORTS | "
                  "sync-recycle FIRST SECOND REPORTS | "
-                 "sync-delete FIRST SECOND REPORTS | undo REPORTS | eval-synthetic N\n";
+                 "sync-delete FIRST SECOND REPORTS | undo REPORTS | eval-synthetic N | rename-sync WORK N\n";
     return 2;
 }
 
@@ -282,6 +336,10 @@ int main(int argc, char** argv) {
     if (mode == "sync-recycle" && argc == 5) return Sync(argv[2], argv[3], true, argv[4]);
     if (mode == "sync-delete" && argc == 5) return SyncDelete(argv[2], argv[3], argv[4]);
     if (mode == "undo" && argc == 3) return Undo(argv[2]);
+    if (mode == "rename-sync" && argc == 4) {
+        const int count = std::atoi(argv[3]);
+        return count > 0 ? RenameSync(argv[2], count) : Usage();
+    }
     if (mode == "eval-synthetic" && argc == 3) {
         const unsigned long long count = std::strtoull(argv[2], nullptr, 10);
         return count > 0 ? EvalSynthetic(count) : Usage();

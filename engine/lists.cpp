@@ -87,21 +87,22 @@ void ItemList::SortRecords() const {
 }
 
 void ItemList::Append(const ItemEntry& entry) {
-    Add(entry.caption, entry.pathAsFound, entry.folder, entry.link, entry.time, entry.lastWrite, entry.size, false);
+    Add(entry.caption, entry.pathAsFound, entry.folder, entry.link, entry.time, entry.lastWrite, entry.size,
+        entry.identity, false);
 }
 
 void ItemList::Append(std::string_view pathAsFound, bool folder, std::uint32_t time, platform::FileTime lastWrite,
-                      ByteCount size, bool link) {
-    Add(pathAsFound, pathAsFound, folder, link, time, lastWrite, size, true);
+                      ByteCount size, bool link, std::uint64_t fileId) {
+    Add(pathAsFound, pathAsFound, folder, link, time, lastWrite, size, FoldedIdentity(fileId, lastWrite), true);
 }
 
 ItemEntry ItemList::operator[](size_t i) const {
     return ItemEntry{std::string(Caption(i)), Time(i), std::string(PathAsFound(i)), Size(i), Folder(i), LastWrite(i),
-                     Link(i)};
+                     Link(i), Identity(i)};
 }
 
 void ItemList::Add(std::string_view caption, std::string_view pathAsFound, bool folder, bool link, std::uint32_t time,
-                   platform::FileTime lastWrite, ByteCount size, bool upperCaseCaption) {
+                   platform::FileTime lastWrite, ByteCount size, std::uint32_t identity, bool upperCaseCaption) {
     size_t bytes = caption.size() + pathAsFound.size();
     if (blocks_.empty() || blocks_.back().size() + bytes > blocks_.back().capacity()) {
         size_t capacity =
@@ -111,8 +112,8 @@ void ItemList::Add(std::string_view caption, std::string_view pathAsFound, bool 
     }
     std::string& block = blocks_.back();
     Record r{static_cast<std::uint32_t>(blocks_.size() - 1), static_cast<std::uint32_t>(block.size()),
-             static_cast<std::uint32_t>(caption.size()), static_cast<std::uint32_t>(pathAsFound.size()), time,
-             folder, link, size, lastWrite};
+             static_cast<std::uint32_t>(caption.size()), folder, link, static_cast<std::uint32_t>(pathAsFound.size()),
+             time, identity, size, lastWrite};
     block.append(caption);
     if (upperCaseCaption)
         for (size_t k = r.offset; k < block.size(); ++k)
@@ -139,6 +140,17 @@ size_t CodedList::Add(Entry entry) {
         return platform::CompareTextNoCase(a.text, b.text) < 0;
     });
 }
+
+namespace {
+
+std::string WithOrigin(const std::string& text, const std::string& movedFrom) {
+    return movedFrom.empty() ? text : text + "    (moved from " + movedFrom + ")";
+}
+
+}  // namespace
+
+std::string ShownText(const ResultList& list, size_t i) { return WithOrigin(list[i].text, list[i].movedFrom); }
+std::string ShownText(const CodedList& list, size_t i) { return WithOrigin(list[i].text, list[i].movedFrom); }
 
 void SyncLists::Clear() {
     for (ItemList* l : {&lvLocal, &lvRemote}) l->Clear();

@@ -11,6 +11,16 @@ namespace engine {
 
 using ByteCount = std::int64_t;
 
+// A file's identity on its volume (platform::FileInfo::fileId) with its exact last-write time there,
+// folded into 32 bits, as lists and the pair's memory keep it; 0 for none known. A rename keeps both; a
+// new file the volume gives a deleted one's number (Linux does, NTFS counts them apart) has another time.
+constexpr std::uint32_t FoldedIdentity(std::uint64_t fileId, platform::FileTime lastWrite) {
+    if (fileId == 0) return 0;
+    std::uint64_t mixed = fileId ^ (static_cast<std::uint64_t>(lastWrite) * 0x9E3779B97F4A7C15ull);
+    std::uint32_t folded = static_cast<std::uint32_t>(mixed ^ (mixed >> 32));
+    return folded == 0 ? 1 : folded;
+}
+
 // One file or folder found by a scan (lvLocal, lvRemote). The kind is the scan's: a file may be named
 // like a folder entry ("[notes]").
 struct ItemEntry {
@@ -21,6 +31,7 @@ struct ItemEntry {
     bool folder = false;
     platform::FileTime lastWrite = 0;  // as the file system gave it; 0 for a folder
     bool link = false;                 // a folder link: listed, never entered
+    std::uint32_t identity = 0;        // FoldedIdentity of the file's id and time
 };
 
 // An item list: unsorted while a first scan appends, sorted by caption from then on.
@@ -37,7 +48,7 @@ public:
     void Append(const ItemEntry& entry);
     // The scan's append: the caption is the path as found upper-cased (ASCII only).
     void Append(std::string_view pathAsFound, bool folder, std::uint32_t time, platform::FileTime lastWrite,
-                ByteCount size, bool link = false);
+                ByteCount size, bool link = false, std::uint64_t fileId = 0);
     size_t size() const { return records_.size(); }
     bool empty() const { return records_.empty(); }
     ItemEntry operator[](size_t i) const;
@@ -53,13 +64,15 @@ public:
     bool Folder(size_t i) const { return At(i).folder; }
     bool Link(size_t i) const { return At(i).link; }
     platform::FileTime LastWrite(size_t i) const { return At(i).lastWrite; }
+    std::uint32_t Identity(size_t i) const { return At(i).identity; }
 
 private:
     struct Record {
         std::uint32_t block, offset;  // where caption and path as found stand, one after the other
-        std::uint32_t captionLength, pathLength;
+        std::uint32_t captionLength : 30, folder : 1, link : 1;
+        std::uint32_t pathLength;
         std::uint32_t time;
-        bool folder, link;
+        std::uint32_t identity;
         ByteCount size;
         platform::FileTime lastWrite;
     };
@@ -74,7 +87,7 @@ private:
     // By caption, stably, in the order of the list views.
     void SortRecords() const;
     void Add(std::string_view caption, std::string_view pathAsFound, bool folder, bool link, std::uint32_t time,
-             platform::FileTime lastWrite, ByteCount size, bool upperCaseCaption);
+             platform::FileTime lastWrite, ByteCount size, std::uint32_t identity, bool upperCaseCaption);
 
     mutable std::vector<Record> records_;
     mutable size_t placed_ = 0;  // records_ from here on still wait for their sorted place
@@ -83,10 +96,14 @@ private:
 };
 
 // An add or update entry: the source copy's path as found, its size (the hidden column) and its kind.
+// An add the pair's memory found to be a move made on the source side (a rename, or a move to another
+// folder) names where the item stands on the destination side: a Sync moves it from there instead of
+// copying it (its size is 0: nothing is copied). A folder's in brackets, as its text.
 struct ResultEntry {
     std::string text;
     ByteCount size = 0;
     bool folder = false;
+    std::string movedFrom = {};
 };
 
 // lFileAdd1, rFileAdd1, lUpdate1, rUpdate1: always sorted by text, case-sensitively.
@@ -96,6 +113,18 @@ public:
     // Takes its sorted place; returns the index it landed at.
     size_t Add(ResultEntry entry);
     void RemoveAt(size_t i) { entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(i)); }
+    // Removes every entry for which drop(entry) is true, in one pass; returns their sizes' sum.
+    template <class Drop>
+    ByteCount RemoveIf(Drop drop) {
+        ByteCount removed = 0;
+        std::erase_if(entries_, [&](const ResultEntry& e) { return drop(e) && (removed += e.size, true); });
+        return removed;
+    }
+    // Lets change see every entry; it may change anything but an entry's text, which keeps its place.
+    template <class Change>
+    void ChangeEach(Change change) {
+        for (ResultEntry& e : entries_) change(e);
+    }
     size_t size() const { return entries_.size(); }
     bool empty() const { return entries_.empty(); }
     const ResultEntry& operator[](size_t i) const { return entries_[i]; }
@@ -113,6 +142,7 @@ public:
     struct Entry {
         std::string text;
         bool folder = false;
+        std::string movedFrom = {};  // an add entry's (ResultEntry), kept while it waits here
     };
     void Clear() { entries_.clear(); }
     size_t Add(Entry entry);
@@ -129,6 +159,11 @@ public:
 private:
     std::vector<Entry> entries_;
 };
+
+// What a list shows of an entry: its text; for a move, the place it moves from as well.
+std::string ShownText(const ResultList& list, size_t i);
+std::string ShownText(const CodedList& list, size_t i);
+inline std::string ShownText(const ItemList& list, size_t i) { return std::string(list.Caption(i)); }
 
 // All lists of the main window, under the names the window gives them.
 struct SyncLists {

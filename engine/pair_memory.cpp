@@ -5,6 +5,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "engine/caption_index.h"
 #include "engine/evaluate.h"
 #include "engine/name_key.h"
 
@@ -12,7 +13,9 @@ namespace engine {
 
 namespace {
 
-constexpr std::string_view kMagic = "MIRVMEM1";
+// The first version kept 24 bytes an item and no volumes; its memories read as none.
+constexpr std::string_view kMagic = "MIRVMEM2", kFirstVersion = "MIRVMEM1";
+constexpr size_t kItemBytes = 32;
 
 // FNV-1a: the same key in every version of the program, on every machine, for the same name.
 std::uint64_t Hash(std::string_view text, std::uint64_t hash = 0xcbf29ce484222325ull) {
@@ -64,9 +67,10 @@ std::uint64_t PairMemory::KeyOfPath(std::string_view relative, bool folder) {
     return KeyOf(NameKey(folder ? "[" + std::string(relative) + "]" : std::string(relative)), folder);
 }
 
-PairMemory::Item PairMemory::Of(const ItemList& list, size_t i) {
-    bool folder = list.Folder(i);
-    return {KeyOf(list.Caption(i), folder), folder ? 0 : list.LastWrite(i), folder ? -1 : list.Size(i)};
+PairMemory::Item PairMemory::InStep(const ItemList& local, size_t l, const ItemList& remote, size_t r) {
+    bool folder = local.Folder(l);
+    return {KeyOf(local.Caption(l), folder), folder ? 0 : local.LastWrite(l), folder ? -1 : local.Size(l),
+            {local.Identity(l), remote.Identity(r)}};
 }
 
 size_t PairMemory::Locate(std::uint64_t key) const {
@@ -140,10 +144,19 @@ void PairMemory::Seal() {
     sorted_ = items_.size();
 }
 
-void PairMemory::Apply(const std::vector<ItemRecord>& records) {
+void PairMemory::Apply(const std::vector<ItemRecord>& records, const ItemList& local, const ItemList& remote) {
     struct Decision {
         std::optional<Item> now;
         bool gone = false, notDone = false;
+    };
+    // The sources' identities, looked up by path once a copy asks.
+    std::optional<CaptionIndex> indexes[2];
+    auto sourceIdentity = [&](const ItemRecord& r) -> std::uint32_t {
+        int source = r.side == Side::First ? 1 : 0;
+        const ItemList& list = source == 0 ? local : remote;
+        if (!indexes[source]) indexes[source].emplace(list);
+        size_t i = indexes[source]->Find(NameKey(r.path), false);
+        return i == kNone ? 0 : list.Identity(i);
     };
     std::unordered_map<std::uint64_t, Decision> decisions;
     for (const ItemRecord& r : records) {
@@ -152,9 +165,24 @@ void PairMemory::Apply(const std::vector<ItemRecord>& records) {
         switch (r.outcome) {
         case Outcome::Copied:
         case Outcome::Replaced:
-            if (r.after.present) d.now = Item{key, r.after.lastWrite, r.after.size};
+            // The copy written is a new file; the source keeps its identity.
+            if (r.after.present) {
+                d.now = Item{key, r.after.lastWrite, r.after.size, {0, 0}};
+                d.now->identity[r.side == Side::First ? 1 : 0] = sourceIdentity(r);
+            }
             break;
-        case Outcome::FolderCreated: d.now = Item{key, 0, -1}; break;
+        case Outcome::FolderCreated: d.now = Item{key, 0, -1, {0, 0}}; break;
+        case Outcome::Moved:
+        case Outcome::MovedAlong: {
+            // The same file on both sides, at its new place on both now: what was remembered of it
+            // there goes with it, and its old place holds nothing any more.
+            std::uint64_t old = KeyOfPath(r.movedFrom, r.folder);
+            const Item* before = Find(old);
+            d.now = Item{key, r.after.lastWrite, r.folder ? -1 : r.after.size, {0, 0}};
+            if (before) std::copy(std::begin(before->identity), std::end(before->identity), d.now->identity);
+            decisions[old].gone = true;
+            break;
+        }
         case Outcome::Recycled:
         case Outcome::Deleted:
             if (!r.extra) d.gone = true;
@@ -177,6 +205,8 @@ bool PairMemory::Encode(std::string_view first, std::string_view second,
     std::string out(kMagic);
     PutText(out, first);
     PutText(out, second);
+    Put(out, volumes_[0]);
+    Put(out, volumes_[1]);
     Put(out, static_cast<std::uint64_t>(items_.size()));
     if (!write(out)) return false;
     std::uint64_t check = 0xcbf29ce484222325ull;
@@ -186,6 +216,8 @@ bool PairMemory::Encode(std::string_view first, std::string_view second,
         Put(out, items_[i].key);
         Put(out, items_[i].lastWrite);
         Put(out, items_[i].size);
+        Put(out, items_[i].identity[0]);
+        Put(out, items_[i].identity[1]);
         if (out.size() >= kPiece || i + 1 == items_.size()) {
             check = Hash(out, check);
             if (!write(out)) return false;
@@ -200,22 +232,28 @@ std::optional<PairMemory> PairMemory::Decode(std::string_view bytes, std::string
     if (!bytes.starts_with(kMagic)) return std::nullopt;
     std::string_view in = bytes.substr(kMagic.size());
     std::string storedFirst, storedSecond;
-    std::uint64_t count = 0;
-    if (!TakeText(in, storedFirst) || !TakeText(in, storedSecond) || !Take(in, count)) return std::nullopt;
+    std::uint64_t volumes[2] = {0, 0}, count = 0;
+    if (!TakeText(in, storedFirst) || !TakeText(in, storedSecond) || !Take(in, volumes[0]) || !Take(in, volumes[1]) ||
+        !Take(in, count))
+        return std::nullopt;
     if (Folded(storedFirst) != Folded(first) || Folded(storedSecond) != Folded(second)) return std::nullopt;
-    constexpr size_t kItemBytes = 24;
     if (count > in.size() / kItemBytes || in.size() != count * kItemBytes + 8) return std::nullopt;
     std::uint64_t check = 0;
     std::memcpy(&check, in.data() + count * kItemBytes, 8);
     if (check != Hash(in.substr(0, count * kItemBytes))) return std::nullopt;
     PairMemory memory;
     memory.items_.resize(count);
-    for (Item& item : memory.items_) Take(in, item.key), Take(in, item.lastWrite), Take(in, item.size);
+    for (Item& item : memory.items_)
+        Take(in, item.key), Take(in, item.lastWrite), Take(in, item.size), Take(in, item.identity[0]),
+            Take(in, item.identity[1]);
     for (size_t i = 1; i < memory.items_.size(); ++i)
         if (memory.items_[i - 1].key >= memory.items_[i].key) return std::nullopt;
     memory.sorted_ = memory.items_.size();
+    memory.SetVolumes(volumes[0], volumes[1]);
     return memory;
 }
+
+bool PairMemory::OlderVersion(std::string_view bytes) { return bytes.starts_with(kFirstVersion); }
 
 std::string PairMemoryFileName(std::string_view first, std::string_view second) {
     std::uint64_t hash = Hash(Folded(second), Hash("\n", Hash(Folded(first))));

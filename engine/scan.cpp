@@ -9,6 +9,7 @@
 #include "engine/file_helpers.h"
 #include "engine/name_key.h"
 #include "platform/file_system.h"
+#include "platform/recycle_bin.h"
 #include "platform/text.h"
 #include "platform/work_names.h"
 #include "settings/settings.h"
@@ -108,9 +109,9 @@ bool Holds(const std::vector<std::string>& keys, std::string_view part) {
 
 class Scanner {
 public:
-    Scanner(platform::FileOps& files, const ScanOptions& options, ItemList& list, ByteCount& itemTotal)
+    Scanner(platform::FileOps& files, const ScanOptions& options, ItemList& list, ByteCount& itemTotal, Side side)
         : files_(files), filter_(options), subfolders_(options.useSubfolders), workFiles_(options.workFiles.get()),
-          list_(list), total_(itemTotal) {}
+          list_(list), total_(itemTotal), side_(side) {}
 
     // folder ends with a backslash; prefix is its path below the root, with a trailing backslash
     // unless it is the root itself.
@@ -120,7 +121,7 @@ public:
         // apart (Linux, a case-sensitive NTFS folder) only the first found takes part; each other one,
         // with all it holds, is passed over and counted, never lost without a word.
         std::unordered_set<std::string> names;
-        files_.Enumerate(folder, [&](const platform::FileInfo& e) {
+        bool read = files_.Enumerate(folder, [&](const platform::FileInfo& e) {
             if (!names.insert(NameKey(e.name)).second) {
                 ++passedOver_.caseTwins;
                 return;
@@ -131,14 +132,23 @@ public:
                 if (filter_.Passes(e.name)) AddScannedItem(list_, total_, "[" + path + "]", true, 0, 0, 0, e.link);
                 // The filters never stop the descent; a folder link does: what it leads to lies outside
                 // the pair (or repeats it), so it is neither entered nor planned.
-                if (e.link) ++passedOver_.links;
-                else Walk(folder + e.name + "\\", path + "\\");
+                if (e.link) {
+                    ++passedOver_.links;
+                    passedOver_.notRead.push_back({side_, path, true, {}});
+                } else {
+                    Walk(folder + e.name + "\\", path + "\\");
+                }
             } else if (IsWorkFile(folder, e.name)) {
                 return;
             } else if (filter_.Passes(e.name)) {
-                AddScannedItem(list_, total_, path, false, platform::PackFileTime(e.lastWrite), e.lastWrite, e.size);
+                AddScannedItem(list_, total_, path, false, platform::PackFileTime(e.lastWrite), e.lastWrite, e.size,
+                               false, e.fileId);
             }
         });
+        // What it holds beyond what was listed is unknown: told, never taken for nothing.
+        if (!read)
+            passedOver_.notRead.push_back({side_, prefix.empty() ? prefix : prefix.substr(0, prefix.size() - 1), false,
+                                           platform::LastErrorText()});
     }
 
     const PassedOver& Passed() const { return passedOver_; }
@@ -155,6 +165,7 @@ private:
     const std::unordered_set<std::string>* workFiles_;
     ItemList& list_;
     ByteCount& total_;
+    Side side_;
     PassedOver passedOver_;
 };
 
@@ -194,22 +205,23 @@ bool ItemFilter::Passes(std::string_view name) const {
 PassedOver& PassedOver::operator+=(const PassedOver& other) {
     links += other.links;
     caseTwins += other.caseTwins;
+    notRead.insert(notRead.end(), other.notRead.begin(), other.notRead.end());
     return *this;
 }
 
 void AddScannedItem(ItemList& list, ByteCount& itemTotal, std::string_view pathAsFound, bool folder,
-                    std::uint32_t time, platform::FileTime lastWrite, ByteCount size, bool link) {
-    list.Append(pathAsFound, folder, time, lastWrite, size, link);
+                    std::uint32_t time, platform::FileTime lastWrite, ByteCount size, bool link, std::uint64_t fileId) {
+    list.Append(pathAsFound, folder, time, lastWrite, size, link, fileId);
     itemTotal += size;
 }
 
 PassedOver ScanFolder(platform::FileOps& files, std::string_view searchPath, std::string_view root,
-                      const ScanOptions& options, ItemList& list, ByteCount& itemTotal) {
+                      const ScanOptions& options, ItemList& list, ByteCount& itemTotal, Side side) {
     if (searchPath.size() < 3) return {};
     std::string folder(searchPath.substr(0, searchPath.size() - 3));  // without "*.*"
     std::string prefix = folder.size() > root.size() ? folder.substr(root.size()) : std::string();
     if (!prefix.empty() && prefix.front() == '\\') prefix.erase(0, 1);
-    Scanner scanner(files, options, list, itemTotal);
+    Scanner scanner(files, options, list, itemTotal, side);
     scanner.Walk(folder, prefix);
     return scanner.Passed();
 }
@@ -220,15 +232,16 @@ namespace engine {
 
 PassedOver ScanAndSortPair(platform::FileOps& files, const PairPaths& paths, const ScanOptions& options,
                            SyncLists& lists, ByteTotals& totals, const std::function<void()>& whileWaiting) {
-    struct Side {
+    struct Scanned {
         ItemList list;
         ByteCount total = 0;
         PassedOver passedOver;
     } first, second;
-    auto walk = [&](const std::string& search, const std::string& root, Side& side) {
-        side.passedOver = ScanFolder(files, search, root, options, side.list, side.total);
+    auto walk = [&](const std::string& search, const std::string& root, Scanned& side) {
+        side.passedOver = ScanFolder(files, search, root, options, side.list, side.total,
+                                     &side == &first ? Side::First : Side::Second);
     };
-    auto sort = [](Side& side) { side.list.SetSorted(true); };
+    auto sort = [](Scanned& side) { side.list.SetSorted(true); };
     // Where two walks at once would only wait for each other, one thread walks both sides while the
     // other sorts the first.
     const bool oneVolume = !platform::WalkSideBySide(paths.firstRoot, paths.secondRoot);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/lists.h"
+#include "engine/sync_log.h"
 #include "engine/totals.h"
 #include "platform/file_ops.h"
 
@@ -58,20 +59,32 @@ private:
 
 // Appends an item entry: caption = path as found upper-cased (ASCII), and adds its size to the total.
 void AddScannedItem(ItemList& list, ByteCount& itemTotal, std::string_view pathAsFound, bool folder,
-                    std::uint32_t time, platform::FileTime lastWrite, ByteCount size, bool link = false);
+                    std::uint32_t time, platform::FileTime lastWrite, ByteCount size, bool link = false,
+                    std::uint64_t fileId = 0);
 
-// What a scan did not follow: folder links (listed, never entered nor planned) and names that differ
-// only in letter case from one found before them in their folder (not listed).
+// A folder whose content the item list does not hold, or holds only in part: one the scan could not
+// list, or a folder link it passed over.
+struct FolderNotRead {
+    Side side = Side::First;
+    std::string path;  // below the side's root, in the letter case found; "" for the root itself
+    bool link = false;
+    std::string why;   // the system's words for a folder that could not be listed
+};
+
+// What a scan did not follow: folder links (listed, never entered nor planned), names that differ only in
+// letter case from one found before them in their folder (not listed), and the folders it did not read.
 struct PassedOver {
     size_t links = 0, caseTwins = 0;
+    std::vector<FolderNotRead> notRead;  // folder links among them
     PassedOver& operator+=(const PassedOver& other);
 };
 
 // Scans searchPath (a folder + "\*.*") below root (no trailing backslash), depth first: a folder's own
-// entry comes before what it holds. A folder that cannot be read adds nothing, silently. A folder link
-// (junction, symbolic link, mount point) gets its folder entry but is not entered.
+// entry comes before what it holds. A folder that cannot be read, or whose listing breaks off, adds what
+// was listed before the failure and is told among the folders not read. A folder link (junction, symbolic
+// link, mount point) gets its folder entry but is not entered. side names the side in what is told.
 PassedOver ScanFolder(platform::FileOps& files, std::string_view searchPath, std::string_view root,
-                      const ScanOptions& options, ItemList& list, ByteCount& itemTotal);
+                      const ScanOptions& options, ItemList& list, ByteCount& itemTotal, Side side = Side::First);
 
 // Scans both folders of a pair (the text of each folder field + "\*.*" below its root) into lvLocal and
 // lvRemote, replacing what they held, sorts each list and adds the sizes to the item totals. The two

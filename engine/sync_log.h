@@ -27,6 +27,8 @@ enum class Outcome {
     Stopped,        // not reached: Stop, or the window was closed
     Kept,           // a folder to delete that still holds what no list names: it stays
     LeftInPlace,    // the Recycle Bin cannot take it (or its old copy) and the user did not say to delete for good
+    Moved,          // an add made a move within its side (a rename), from movedFrom, as in the other side
+    MovedAlong,     // an add that went with its folder's move
 };
 
 // A file or folder at its place: absent, or there with this size and last-write time.
@@ -58,6 +60,8 @@ struct ItemRecord {
     bool extra = false;
     // The work announced for the item (WorkIntent), settled by this record; 0 for none.
     int intent = 0;
+    // Moved, MovedAlong: where it stood before, below the same side's folder.
+    std::string movedFrom;
 };
 
 // Work about to leave files under names of this program's own beside an item, told before it starts, so
@@ -96,7 +100,8 @@ struct SyncOptions {
 // Whether an outcome counts as done.
 constexpr bool Done(Outcome outcome) {
     return outcome == Outcome::Copied || outcome == Outcome::FolderCreated || outcome == Outcome::Replaced ||
-           outcome == Outcome::Recycled || outcome == Outcome::Deleted;
+           outcome == Outcome::Recycled || outcome == Outcome::Deleted || outcome == Outcome::Moved ||
+           outcome == Outcome::MovedAlong;
 }
 
 }  // namespace engine

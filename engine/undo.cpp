@@ -50,6 +50,7 @@ public:
         };
         // Outermost first: what was in them comes back into them.
         MakeFoldersAgain(of([](const ItemRecord& r) { return r.outcome == Outcome::Deleted && r.folder; }));
+        MoveBack(of([](const ItemRecord& r) { return r.outcome == Outcome::Moved; }));
         PutBack(of([](const ItemRecord& r) { return !r.folder && (r.outcome == Outcome::Recycled || r.outcome == Outcome::Deleted); }));
         Revert(of([](const ItemRecord& r) { return r.outcome == Outcome::Replaced; }), pair);
         RemoveCopies(of([](const ItemRecord& r) { return r.outcome == Outcome::Copied; }), removal);
@@ -118,6 +119,32 @@ private:
             if (!now.present) CreateFolderChain(files_, path);
             if (files_.FolderExists(path)) Tell(UndoOutcome::FolderMade, *r);
             else Tell(UndoOutcome::NotUndone, *r, platform::LastErrorText());
+        }
+    }
+
+    // A move within a side goes back the way it came, with all a folder holds, as long as the item is
+    // as the Sync left it and nothing has taken its old name.
+    void MoveBack(const std::vector<const ItemRecord*>& moves) {
+        for (const ItemRecord* r : moves) {
+            if (!Reached(*r)) continue;
+            std::string now = Full(*r);
+            std::string old = (r->side == Side::First ? pair_->first : pair_->second) + "\\" + r->movedFrom;
+            ItemState state = ItemStateOf(files_, now);
+            if (!AsLeft(state, r->after)) {
+                Tell(UndoOutcome::NotUndone, *r, WhyChanged(state));
+                continue;
+            }
+            if (ItemStateOf(files_, old).present) {
+                Tell(UndoOutcome::NotUndone, *r, "something has its old name now");
+                continue;
+            }
+            CreateFolderChain(files_, FolderPart(old));
+            if (!files_.Rename(now, old)) {
+                Tell(UndoOutcome::NotUndone, *r, platform::LastErrorText());
+                continue;
+            }
+            ++counts.undone;
+            if (log_) log_->Record({UndoOutcome::MovedBack, r->side, r->movedFrom, r->folder, r->path});
         }
     }
 
@@ -294,7 +321,8 @@ private:
 bool Undoable(const ItemRecord& r) {
     switch (r.outcome) {
     case Outcome::Copied:
-    case Outcome::Replaced: return true;
+    case Outcome::Replaced:
+    case Outcome::Moved: return true;  // what moved with its folder goes back with it
     case Outcome::FolderCreated: return !r.before.present;  // a folder that was there stays
     case Outcome::Recycled: return !r.extra;                // an old copy a cut-off Sync left stays gone
     case Outcome::Deleted: return r.before.present;  // not one that was gone already

@@ -26,6 +26,7 @@ enum class UndoOutcome {
     FolderRemoved,  // a folder the Sync made is gone
     NotUndone,      // the detail tells why
     Stopped,        // not reached: Stop
+    MovedBack,      // an item the Sync moved is at its old place again (the path); the detail is where it was
 };
 
 struct UndoRecord {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/file_helpers.h"
+#include "engine/move.h"
 
 namespace engine {
 
@@ -27,6 +28,7 @@ struct Direction {
     LoadedSide& source;
     Side side;
     std::unordered_set<std::string>& made;  // name keys of full paths
+    Mover* mover = nullptr;                 // the adds planned as moves within the destination side
 };
 
 class Updater {
@@ -44,6 +46,7 @@ public:
     // second try. Walking the list backward brings a folder's files before its own entry. Nothing is
     // written behind a folder link: that would be outside the pair.
     void Add(const ResultEntry& entry, Direction& d, ItemRecord record) {
+        if (!entry.movedFrom.empty() && !entry.folder && d.mover->MoveFile(entry, record)) return;
         std::string_view path = EntryPath(entry.text, entry.folder);
         if (BehindLink(files_, d.to, path)) return Fail(std::move(record), kBehindLink);
         std::string destination = Join(d.to, path);
@@ -135,6 +138,8 @@ public:
         Fail(std::move(record), error);
     }
 
+    void MakeFoldersAbove(Direction& d, std::string_view folder) { MakeFolders(d, folder); }
+
 private:
     // Tells the journal of the work before any file of it is made; copy is the source as the Load saw it,
     // what the temporary copy is once complete.
@@ -221,13 +226,24 @@ void UpdateItems(platform::FileOps& files, const SyncLists& lists, std::string_v
         {lists.rUpdate1, toRemote, false},
     };
     Updater updater(files, view, removal);
+    Mover movesLocal(files, removal, localRoot, local, Side::First, [&](std::string_view f) { updater.MakeFoldersAbove(toLocal, f); });
+    Mover movesRemote(files, removal, remoteRoot, remote, Side::Second,
+                      [&](std::string_view f) { updater.MakeFoldersAbove(toRemote, f); });
+    toLocal.mover = &movesLocal;
+    toRemote.mover = &movesRemote;
     size_t total = 0, done = 0;
     for (const Pass& pass : passes) total += pass.list.size();
     view.SetStepCaption("Updating Files");
+    // A folder moved with all it holds goes first, in one step; what goes with it is done then.
+    if (!view.StopRequested()) {
+        movesLocal.MoveFolders(lists.lFileAdd1);
+        movesRemote.MoveFolders(lists.rFileAdd1);
+    }
     for (const Pass& pass : passes) {
         size_t count = pass.list.size();
         for (size_t k = 0; k < count; ++k) {
             const ResultEntry& entry = pass.list[pass.add ? count - 1 - k : k];
+            if (pass.add && pass.direction.mover->Told(entry)) continue;
             bool stopped = view.StopRequested();
             if (!stopped) {
                 ++done;

@@ -31,6 +31,9 @@ struct FileInfo {
     // A folder that stands for another one elsewhere: a junction, a symbolic link or a mount point,
     // not a cloud placeholder.
     bool link = false;
+    // What the volume knows the file by, kept across renames and moves within it (the file index;
+    // natively the inode). 0 where the volume keeps none that lasts (FAT, a network share), and from Find.
+    std::uint64_t fileId = 0;
 };
 
 // Which file a name leads to, and how many names the file has.
@@ -48,7 +51,8 @@ public:
     virtual ~FileOps() = default;
 
     // Calls visit for every entry of the folder except "." and "..", every attribute accepted, in
-    // the order the file system returns them. False when the folder cannot be read.
+    // the order the file system returns them. False, with the system's error set, when the folder
+    // cannot be read, or when its listing breaks off before its end (after what was visited so far).
     // visit may enumerate other folders (the scan descends from inside it).
     virtual bool Enumerate(std::string_view folder, const std::function<void(const FileInfo&)>& visit) = 0;
     // The first entry matching the path (wildcards allowed on Windows); nullopt when none does.

@@ -2,6 +2,7 @@
 // Whole-file access and folder facts the program needs outside the sync engine.
 // Paths are UTF-8 in the Windows form ("C:\Data\file.txt"); the POSIX side maps "\" to "/".
 #include <cstddef>
+#include <cstdint>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -32,5 +33,9 @@ std::string TemporaryFolder();
 // volumes: two walks of one disk only wait for each other (and Wine lists one folder at a time).
 // Natively always: the file system serves both at once.
 bool WalkSideBySide(std::string_view a, std::string_view b);
+// What tells the volume holding the folder from another one under the same name (two sticks used in
+// turn as one drive letter): its serial number, or where it has none, the folder's own identity on it.
+// 0 when neither can be had.
+std::uint64_t VolumeIdentity(std::string_view folder);
 
 }  // namespace platform

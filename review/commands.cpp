@@ -83,13 +83,22 @@ void SetAside(engine::SyncLists& lists, int activeList, const std::vector<size_t
                 });
     }
 
-    std::vector<CodedList::Entry> coded;
+    std::vector<CodedList::Entry> coded, movesUndone;
     const std::string suffix = " " + std::to_string(activeList);
-    for (size_t i = 0; i < source->size(); ++i)
-        if (taken[i]) coded.push_back({source->Text(i) + suffix, (*source)[i].folder});
+    for (size_t i = 0; i < source->size(); ++i) {
+        if (!taken[i]) continue;
+        const ResultEntry& e = (*source)[i];
+        // An ignored move waits as a move; a deleted one is an add again, and the deletion of the old
+        // place, which the move stood for, is planned once more.
+        coded.push_back({e.text + suffix, e.folder, ignore ? e.movedFrom : std::string()});
+        if (!ignore && !e.movedFrom.empty())
+            movesUndone.push_back({e.movedFrom + (activeList == klFileAdd1 ? " 2" : " 1"), e.folder});
+    }
     if (second != nullptr) Rewrite(*second, {}, coded);
     Rewrite(*first, {}, std::move(coded));
     Rewrite(*source, taken, {});
+    // The old place is on the side the move was planned in: the destination of the add list.
+    if (!movesUndone.empty()) Rewrite(activeList == klFileAdd1 ? lists.ldelfile1 : lists.rdelfile1, {}, std::move(movesUndone));
 }
 
 bool IsCoded(std::string_view entry) {
@@ -106,6 +115,7 @@ public:
     size_t size() const { return list_.size(); }
     const std::string& Text(size_t i) const { return list_.Text(i); }
     bool Folder(size_t i) const { return list_.Folder(i); }
+    const std::string& MovedFrom(size_t i) const { return list_[i].movedFrom; }
     bool Taken(size_t i) const { return taken_[i]; }
     void Take(size_t i) { taken_[i] = true; }
     // The coded entries of that kind not yet taken out whose text without the origin code is text, in
@@ -186,11 +196,12 @@ private:
             }
 
         // The size of the copy a Sync would transfer: lFileAdd1 and lUpdate1 are copied from the Second
-        // Folder, the other two from the First.
+        // Folder, the other two from the First. A move transfers nothing.
         bool fromSecond = entry.origin == klFileAdd1 || entry.origin == klUpdate1;
         std::string path = std::string(fromSecond ? secondFolder_ : firstFolder_) + "\\" + entry.text;
-        engine::ByteCount size = entry.folder ? 0 : engine::GetItemSize(files_, path);
-        back_[entry.origin].push_back({entry.text, size, entry.folder});
+        const std::string& movedFrom = in.MovedFrom(i);
+        engine::ByteCount size = entry.folder || !movedFrom.empty() ? 0 : engine::GetItemSize(files_, path);
+        back_[entry.origin].push_back({entry.text, size, entry.folder, movedFrom});
     }
 
     // Takes out, in list order, the entries that belong with the undone item: those of the same name and

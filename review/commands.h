@@ -43,14 +43,17 @@ std::optional<CodedEntry> DecodeCodedEntry(std::string_view entry, bool folder);
 
 // Moves the entries into the delete lists (ignore lists) as coded entries: an add entry into the list
 // of the side where the item exists, an update entry into both. A folder entry of an add list takes the
-// entries inside it along.
+// entries inside it along. An add that is a move (ResultEntry::movedFrom) waits in an ignore list as a
+// move, leaving both places alone; deleted, it is an add again and the old place's deletion, which the
+// move stood for, returns to the delete list of the side it is on.
 void DeleteEntries(engine::SyncLists& lists, int activeList, const std::vector<size_t>& selected);
 void IgnoreEntries(engine::SyncLists& lists, int activeList, const std::vector<size_t>& selected);
 // Moves update entries to the other update list, size kept.
 void ReverseEntries(engine::SyncLists& lists, int activeList, const std::vector<size_t>& selected);
 // Puts coded entries back into the list their origin code names, sized by the copy that a Sync would
 // transfer, read below firstFolder or secondFolder (the texts of the two folder fields); a folder entry
-// gets 0. Entries that belong with an undone one (the same name, or a folder above it) come back too,
+// gets 0, a move (an ignored one) comes back as the move with 0. Entries that belong with an undone one
+// (the same name, or a folder above it) come back too,
 // from this list and from the same side's other coded list; twins leave the other side's list.
 // Entries that are no coded entry stay where they are.
 void UndoEntries(engine::SyncLists& lists, int activeList, const std::vector<size_t>& selected,

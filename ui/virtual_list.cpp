@@ -62,8 +62,8 @@ LRESULT CALLBACK Navigate(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
 
 }  // namespace
 
-VirtualList::VirtualList(HWND list, CountOf count, TextOf text)
-    : list_(list), count_(std::move(count)), text_(std::move(text)) {
+VirtualList::VirtualList(HWND list, CountOf count, TextOf text, TextOf shown)
+    : list_(list), count_(std::move(count)), text_(std::move(text)), shown_(shown ? std::move(shown) : text_) {
     SetWindowSubclass(list_, &Navigate, 1, 0);
 }
 
@@ -86,7 +86,7 @@ bool VirtualList::AnswerDisplayInfo(NMHDR* header) const {
     if ((info->item.mask & LVIF_TEXT) && info->item.cchTextMax > 0) {
         size_t row = static_cast<size_t>(info->item.iItem);
         // The view may still show more rows than a model that has just been emptied.
-        std::wstring text = row < count_() && info->item.iSubItem == 0 ? platform::Widen(text_(row)) : L"";
+        std::wstring text = row < count_() && info->item.iSubItem == 0 ? platform::Widen(shown_(row)) : L"";
         lstrcpynW(info->item.pszText, text.c_str(), info->item.cchTextMax);
     }
     return true;

@@ -14,8 +14,9 @@ public:
     using TextOf = std::function<std::string(size_t row)>;
     using CountOf = std::function<size_t()>;
 
-    // Takes over the list's keyboard navigation (below).
-    VirtualList(HWND list, CountOf count, TextOf text);
+    // Takes over the list's keyboard navigation (below). text is an entry's text, as the commands and the
+    // details take it; shown, when given, what the row shows of it (the text, when not given).
+    VirtualList(HWND list, CountOf count, TextOf text, TextOf shown = {});
 
     HWND hwnd() const { return list_; }
     // Shows the model's current length; call after the model changed.
@@ -33,7 +34,7 @@ public:
 private:
     HWND list_;
     CountOf count_;
-    TextOf text_;
+    TextOf text_, shown_;
 };
 
 }  // namespace ui

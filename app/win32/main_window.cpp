@@ -121,7 +121,8 @@ void TfMirv95::CreatePages() {
         ListView_InsertColumn(list, 0, &column);
         if (IsCodedList(id)) hints_.Set(list, "Right click for options.");
         lists_.emplace_back(list, [&model] { return model.size(); },
-                            [&model](size_t row) { return std::string(model.Text(row)); });
+                            [&model](size_t row) { return std::string(model.Text(row)); },
+                            [&model](size_t row) { return engine::ShownText(model, row); });
     };
     add(ids::lFileAdd1, l.lFileAdd1);
     add(ids::rFileAdd1, l.rFileAdd1);

@@ -98,7 +98,11 @@ public:
         std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(PosixPath(folder).c_str()), closedir);
         if (!dir) return false;
         FileInfo info;
-        while (dirent* e = readdir(dir.get())) {
+        for (;;) {
+            // readdir tells the end of the folder from a failure only by errno.
+            errno = 0;
+            dirent* e = readdir(dir.get());
+            if (!e) return errno == 0;
             std::string_view name = e->d_name;
             if (name == "." || name == "..") continue;
             struct stat st {};
@@ -112,9 +116,9 @@ public:
                         (e->d_type == DT_LNK ||
                          (e->d_type == DT_UNKNOWN &&
                           fstatat(dirfd(dir.get()), e->d_name, &own, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(own.st_mode)));
+            info.fileId = static_cast<std::uint64_t>(st.st_ino);
             visit(info);
         }
-        return true;
     }
 
     std::optional<FileInfo> Find(std::string_view path) override {

@@ -94,6 +94,12 @@ std::string ExecutableFolder() {
 
 bool WalkSideBySide(std::string_view, std::string_view) { return true; }
 
+std::uint64_t VolumeIdentity(std::string_view folder) {
+    struct stat st {};
+    if (stat(PosixPath(folder).c_str(), &st) != 0) return 0;
+    return static_cast<std::uint64_t>(st.st_dev) + 1;
+}
+
 std::string TemporaryFolder() {
     const char* tmp = std::getenv("TMPDIR");
     std::string path = tmp && *tmp ? tmp : "/tmp";

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <memory>
+#include <string_view>
+#include <vector>
 
 #include "platform/copy_in_pieces.h"
 #include "platform/file_ops.h"
@@ -29,7 +31,17 @@ void Fill(FileInfo& info, const WIN32_FIND_DATAW& data) {
         (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime);
 }
 
-bool IsDotName(const wchar_t* name) { return name[0] == L'.' && (!name[1] || (name[1] == L'.' && !name[2])); }
+bool IsDotName(std::wstring_view name) { return name == L"." || name == L".."; }
+
+// Whether the file indexes of the volume holding the open folder last across renames: not on FAT,
+// whose index is the entry's place in its folder. A share whose server keeps none gives 0.
+bool LastingFileIds(HANDLE folder) {
+    wchar_t fileSystem[MAX_PATH + 1] = {};
+    if (!GetVolumeInformationByHandleW(folder, nullptr, 0, nullptr, nullptr, nullptr, fileSystem, MAX_PATH + 1))
+        return false;
+    std::wstring_view name = fileSystem;
+    return !name.starts_with(L"FAT") && name != L"exFAT";
+}
 
 DWORD Attributes(std::string_view path) { return GetFileAttributesW(LongPath(path).c_str()); }
 
@@ -60,19 +72,38 @@ bool CopyBytes(HANDLE from, HANDLE to, std::int64_t size, const CopyProgress& pr
 class Win32FileOps final : public FileOps {
 public:
     bool Enumerate(std::string_view folder, const std::function<void(const FileInfo&)>& visit) override {
-        std::wstring pattern = LongPath(folder);
-        if (!pattern.ends_with(L'\\')) pattern += L'\\';
-        pattern += L'*';
-        WIN32_FIND_DATAW data;
-        ScopedFindHandle find(FindFirst(pattern, data));
-        if (!find.valid()) return false;
+        // One listing of the folder's handle gives each entry's file index with its other facts.
+        ScopedFileHandle handle(CreateFileW(LongPath(folder).c_str(), FILE_LIST_DIRECTORY,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!handle.valid()) return false;
+        const bool ids = LastingFileIds(handle.get());
+        // Entries are aligned to 8 bytes; visit may list other folders, each with a buffer of its own.
+        std::vector<std::uint64_t> buffer(64 * 1024 / sizeof(std::uint64_t));
+        const DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(std::uint64_t));
         FileInfo info;
-        do {
-            if (IsDotName(data.cFileName)) continue;
-            Fill(info, data);
-            visit(info);
-        } while (FindNextFileW(find.get(), &data));
-        return true;
+        for (auto request = FileIdBothDirectoryRestartInfo;; request = FileIdBothDirectoryInfo) {
+            if (!GetFileInformationByHandleEx(handle.get(), request, buffer.data(), bytes))
+                return GetLastError() == ERROR_NO_MORE_FILES;
+            const auto* at = reinterpret_cast<const unsigned char*>(buffer.data());
+            for (;;) {
+                const auto& entry = *reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(at);
+                std::wstring_view name(entry.FileName, entry.FileNameLength / sizeof(wchar_t));
+                if (!IsDotName(name)) {
+                    info.name = Narrow(name);
+                    info.attributes = entry.FileAttributes;
+                    info.directory = (entry.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+                    // A reparse point's tag stands where the extended attributes' size would.
+                    info.link = IsFolderLink(entry.FileAttributes, entry.EaSize);
+                    info.size = info.directory ? 0 : entry.EndOfFile.QuadPart;
+                    info.lastWrite = entry.LastWriteTime.QuadPart;
+                    info.fileId = ids ? static_cast<std::uint64_t>(entry.FileId.QuadPart) : 0;
+                    visit(info);
+                }
+                if (entry.NextEntryOffset == 0) break;
+                at += entry.NextEntryOffset;
+            }
+        }
     }
 
     std::optional<FileInfo> Find(std::string_view path) override {

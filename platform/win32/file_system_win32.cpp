@@ -147,6 +147,23 @@ bool WalkSideBySide(std::string_view a, std::string_view b) {
     return first.empty() || second.empty() || lstrcmpiW(first.c_str(), second.c_str()) != 0;
 }
 
+std::uint64_t VolumeIdentity(std::string_view folder) {
+    std::wstring full = LongPath(folder);
+    wchar_t root[MAX_PATH + 1] = {};
+    DWORD serial = 0;
+    if (GetVolumePathNameW(full.c_str(), root, MAX_PATH) &&
+        GetVolumeInformationW(root, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0) && serial != 0)
+        return serial;
+    // No serial (some shares): the folder itself, its index on the volume, marked apart from serials.
+    ScopedFileHandle handle(CreateFileW(full.c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!handle.valid() || !GetFileInformationByHandle(handle.get(), &info)) return 0;
+    std::uint64_t index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return index == 0 ? 0 : index | (1ull << 63);
+}
+
 std::string TemporaryFolder() {
     wchar_t buffer[MAX_PATH + 2];
     DWORD n = GetTempPathW(MAX_PATH + 2, buffer);

@@ -169,4 +169,37 @@ TEST(SyncReport, AJournalThatCannotBeWrittenLeavesNoOlderSyncToUndo) {
     EXPECT_FALSE(app::UndoableJournal(files, reports));
 }
 
+// A folder moved with its files is one line of the report; the journal holds each item, to be undone.
+TEST(SyncReport, AMoveIsOneLineAndEveryItemOfItIsInTheJournal) {
+    testing_support::TempFolder folder;
+    app::SyncReport report(At(30), folder.Core("Reports"));
+    report.BeginPair("C:\\Work", "D:\\Backup");
+    engine::ItemRecord moved(Outcome::Moved, Side::Second, "2025 Photos", true, false);
+    moved.movedFrom = "Photos 2025";
+    moved.before = moved.after = {true, true, 0, 0};
+    engine::ItemRecord along(Outcome::MovedAlong, Side::Second, "2025 Photos\\a.jpg", false, false);
+    along.movedFrom = "Photos 2025\\a.jpg";
+    along.before = along.after = {true, false, 3, 133'000'000'000'000'000};
+    report.Record(moved);
+    report.Record(along);
+    report.End(At(31));
+    std::string text = report.Text(), journalText;
+    EXPECT_NE(text.find("Done: 2 (0 copied, 0 replaced, 0 folders created, 0 moved to the Recycle Bin, 0 deleted for good, "
+                        "2 moved or renamed)\r\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("\r\nMoved in the Second Folder: Photos 2025 \u2192 2025 Photos\r\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("a.jpg"), std::string::npos);
+    ASSERT_EQ(platform::ReadWholeFile(app::JournalPath(report.savedPath), journalText), platform::ReadStatus::Ok);
+    auto journal = app::ParseJournal(journalText);
+    ASSERT_TRUE(journal && journal->pairs.size() == 1 && journal->pairs[0].items.size() == 2);
+    for (const engine::ItemRecord* r : {&moved, &along}) {
+        const engine::ItemRecord& back = journal->pairs[0].items[r == &moved ? 0 : 1];
+        EXPECT_EQ(back.outcome, r->outcome);
+        EXPECT_EQ(back.path, r->path);
+        EXPECT_EQ(back.movedFrom, r->movedFrom);
+        EXPECT_EQ(back.folder, r->folder);
+        EXPECT_EQ(back.after, r->after);
+    }
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -201,6 +202,64 @@ TEST_F(Program, RememberedSyncsCarryDeletionsOverAndLeaveChangesOnBothSides) {
     ASSERT_EQ(platform::ReadWholeFile(*report, text), platform::ReadStatus::Ok);
     EXPECT_NE(text.find("Changed on both sides since the last Sync, left in Ignore Items: Docs\\b.txt"), std::string::npos)
         << text;
+}
+
+// What the volume knows a file by (under Wine its inode).
+std::uint64_t FileIndex(const fs::path& path) {
+    HANDLE h = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION info{};
+    bool known = h != INVALID_HANDLE_VALUE && GetFileInformationByHandle(h, &info);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    return known ? (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow : 0;
+}
+
+// A folder of 200 files of 1 MiB renamed in the First Folder: with each Sync remembered, the next
+// unattended Sync renames it in the Second Folder (the same files, nothing copied, nothing recycled) and
+// says so; Undo Last Sync renames it back.
+TEST_F(Program, AFolderRenamedInTheFirstFolderIsRenamedInTheSecondAndBackByTheUndo) {
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (!data || !*data) GTEST_SKIP() << "XDG_DATA_HOME names no trash of the test run";
+    Set("usememory", "true");
+    Set("autodortdata", "true");
+    const std::string mebibyte(1 << 20, 'm');
+    for (int i = 0; i < 200; ++i) first.Write("Photos 2025\\img" + std::to_string(i) + ".jpg", mebibyte);
+    // Unattended Syncs as the Explorer command starts them: the program closes once done, without the
+    // countdown of "-auto" and Auto close after sync.
+    auto syncByItself = [&] {
+        Set("slocal", first.Core());
+        Set("sremote", second.Core());
+        return RunsToItsEnd({"-wiz"});
+    };
+    ASSERT_TRUE(syncByItself());
+    auto indexes = [&](const char* folder) {
+        std::vector<std::uint64_t> all;
+        for (int i = 0; i < 200; ++i) all.push_back(FileIndex(second.path() / folder / ("img" + std::to_string(i) + ".jpg")));
+        return all;
+    };
+    const std::vector<std::uint64_t> before = indexes("Photos 2025");
+    ASSERT_NE(before[0], 0u);
+    const fs::path trash = fs::path("Z:" + std::string(data)) / "Trash" / "files";
+    auto inTrash = [&] { return fs::exists(trash) ? std::distance(fs::directory_iterator(trash), {}) : 0; };
+    const auto trashed = inTrash();
+
+    fs::rename(first.path() / "Photos 2025", first.path() / "2025 Photos");
+    ASSERT_TRUE(syncByItself());
+    EXPECT_FALSE(second.Exists("Photos 2025"));
+    EXPECT_EQ(indexes("2025 Photos"), before);
+    EXPECT_EQ(inTrash(), trashed);
+    auto report = app::NewestReport(platform::SystemFileOps(), app::ReportFolder());
+    ASSERT_TRUE(report);
+    std::string text;
+    ASSERT_EQ(platform::ReadWholeFile(*report, text), platform::ReadStatus::Ok);
+    EXPECT_NE(text.find("Moved in the Second Folder: Photos 2025 \u2192 2025 Photos\r\n"), std::string::npos) << text;
+
+    ASSERT_TRUE(RunsToItsEnd({"-undo"}));
+    EXPECT_FALSE(second.Exists("2025 Photos"));
+    EXPECT_EQ(indexes("Photos 2025"), before);
+    report = app::NewestReport(platform::SystemFileOps(), app::ReportFolder());
+    ASSERT_TRUE(report && platform::ReadWholeFile(*report, text) == platform::ReadStatus::Ok);
+    EXPECT_NE(text.find("Moved back in the Second Folder: 2025 Photos \u2192 Photos 2025\r\n"), std::string::npos) << text;
 }
 
 // A Recycle Bin that cannot work (its trash is a plain file, which Wine's shell reports as no bin):

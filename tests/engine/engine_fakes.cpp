@@ -1,14 +1,50 @@
 #include "tests/engine/engine_fakes.h"
 
-#include "platform/file_system.h"
+#include <cerrno>
 
 #ifdef _WIN32
 #include <windows.h>
-#else
-#include <cerrno>
 #endif
 
+#include "platform/file_system.h"
+
 namespace engine_testing {
+
+namespace {
+
+// As a network share that dropped sets it.
+void SetSystemError() {
+#ifdef _WIN32
+    SetLastError(ERROR_UNEXP_NET_ERR);
+#else
+    errno = EIO;
+#endif
+}
+
+}  // namespace
+
+bool FaultyFileOps::Enumerate(std::string_view folder, const std::function<void(const platform::FileInfo&)>& visit) {
+    beforeEnumerate(folder);
+    if (breakEnumerate(folder)) {
+        SetSystemError();
+        return false;
+    }
+    int left = breakListingAfter(folder);
+    if (left < 0 && noIdentities) {
+        return real.Enumerate(folder, [&](const platform::FileInfo& e) {
+            platform::FileInfo without = e;
+            without.fileId = 0;
+            visit(without);
+        });
+    }
+    if (left < 0) return real.Enumerate(folder, visit);
+    // The entries before the break are seen; the listing then fails, whatever the folder still holds.
+    std::vector<platform::FileInfo> entries;
+    if (!real.Enumerate(folder, [&](const platform::FileInfo& e) { entries.push_back(e); })) return false;
+    for (size_t i = 0; i < entries.size() && i < static_cast<size_t>(left); ++i) visit(entries[i]);
+    SetSystemError();
+    return false;
+}
 
 bool FaultyFileOps::CopyToFile(std::string_view source, std::string_view target,
                                const platform::CopyProgress& progress) {

@@ -65,17 +65,18 @@ public:
     std::function<bool(std::string_view to)> breakReplace = [](std::string_view) { return false; };
     std::function<bool(std::string_view path)> breakRemove = [](std::string_view) { return false; };
     std::function<bool(std::string_view to)> breakRename = [](std::string_view) { return false; };
-    // A folder that cannot be read; and a hook that runs just before a folder is read.
+    // A folder that cannot be read; a listing that breaks off after that many entries (-1: never), as
+    // a share that drops; and a hook that runs just before a folder is read.
     std::function<bool(std::string_view folder)> breakEnumerate = [](std::string_view) { return false; };
+    std::function<int(std::string_view folder)> breakListingAfter = [](std::string_view) { return -1; };
     std::function<void(std::string_view folder)> beforeEnumerate = [](std::string_view) {};
+    // A volume that keeps no lasting file identities (FAT): every listing gives 0.
+    bool noIdentities = false;
     // "copy <target>", "replace <to>", "rename <to>", "link <name>", "unlink <path>", "mkdir <path>",
     // "rm <path>", "rmdir <path>"
     std::vector<std::string> log;
 
-    bool Enumerate(std::string_view folder, const std::function<void(const platform::FileInfo&)>& visit) override {
-        beforeEnumerate(folder);
-        return !breakEnumerate(folder) && real.Enumerate(folder, visit);
-    }
+    bool Enumerate(std::string_view folder, const std::function<void(const platform::FileInfo&)>& visit) override;
     std::optional<platform::FileInfo> Find(std::string_view path) override { return real.Find(path); }
     bool CopyToFile(std::string_view source, std::string_view target, const platform::CopyProgress& progress) override;
     bool MoveReplacing(std::string_view from, std::string_view to) override {

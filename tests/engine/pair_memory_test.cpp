@@ -6,93 +6,28 @@
 #include <filesystem>
 
 #include "app/pair_memory_store.h"
+#include "app/run_state.h"
 #include "engine/delete.h"
 #include "engine/evaluate.h"
 #include "engine/file_helpers.h"
+#include "engine/memory_pass.h"
 #include "engine/pair_memory.h"
+#include "engine/scan.h"
 #include "engine/update.h"
 #include "platform/file_system.h"
 #include "platform/recycle_bin.h"
 #include "review/commands.h"
 #include "tests/engine/engine_fakes.h"
+#include "tests/engine/memory_fixture.h"
 #include "tests/support/test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using engine_testing::RecordingView;
+using engine_testing::Texts;
 using testing_support::TempFolder;
 
-std::vector<std::string> Texts(const engine::CodedList& list) {
-    std::vector<std::string> out;
-    for (size_t i = 0; i < list.size(); ++i) out.push_back(list.Text(i));
-    return out;
-}
-
-std::vector<std::string> Texts(const engine::ResultList& list) {
-    std::vector<std::string> out;
-    for (size_t i = 0; i < list.size(); ++i) out.push_back(list.Text(i));
-    return out;
-}
-
-class Collect final : public engine::SyncLog {
-public:
-    void Record(const engine::ItemRecord& r) override { records.push_back(r); }
-    std::vector<engine::ItemRecord> records;
-};
-
-class MemoryTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!trash.usable()) GTEST_SKIP() << "XDG_DATA_HOME names no trash of the test run";
-    }
-
-    // A Load as the run makes it with the option on: the memory read, the evaluation planning with it.
-    void Load(bool mirror = false) {
-        lists = {};
-        engine_testing::ScanSides(lists, first.Core(), second.Core());
-        plan = app::StartPlanMemory(first.Core(), second.Core());
-        engine::ByteTotals totals;
-        RecordingView view;
-        engine::EvaluateFolders(lists, mirror, totals, view, false, &plan->use);
-    }
-    // An automatic Sync of the plan, then the memory stored as the run stores it.
-    engine::StepCounts Sync(int stopAt = 0) {
-        RecordingView view;
-        view.stopAtMessageCall = stopAt;
-        Collect kept;
-        engine::SyncOptions options{&platform::SystemRecycleBin(), &kept, true};
-        engine::Removal removal(platform::SystemFileOps(), options, view, first.Core(), second.Core());
-        engine::UpdateItems(platform::SystemFileOps(), lists, first.Core(), second.Core(), view, removal);
-        engine::PrepareDeletion(lists, view, options);
-        engine::DeleteItems(platform::SystemFileOps(), lists, first.Core(), second.Core(), view, removal);
-        removal.Finish();
-        plan->use.memory.Apply(kept.records);
-        EXPECT_TRUE(app::WritePairMemory(first.Core(), second.Core(), plan->use.memory));
-        return removal.Counts();
-    }
-    // Both folders with a.txt, b.txt and Old\x.txt, synced once: the memory holds them.
-    void InStepOnce() {
-        first.Write("a.txt", "a");
-        first.Write("b.txt", "b");
-        first.Write("Old/x.txt", "x");
-        Load();
-        EXPECT_FALSE(plan->use.remembered);  // the pair's first Sync
-        Sync();
-        Load();
-        ASSERT_TRUE(plan->use.remembered);
-        ASSERT_EQ(plan->use.memory.size(), 4u);
-    }
-    void Edit(const TempFolder& side, const char* name, const char* text, int daysAgo = 0) {
-        side.Write(name, text);
-        if (daysAgo) side.Age(name, daysAgo);
-    }
-
-    TempFolder first, second;
-    engine::SyncLists lists;
-    std::unique_ptr<app::PlanMemory> plan;
-    engine_testing::TestTrash trash;
-};
+class MemoryTest : public engine_testing::MemoryFixture {};
 
 TEST_F(MemoryTest, AFileDeletedInOneFolderSinceTheLastSyncIsDeletedInTheOtherIntoTheRecycleBin) {
     InStepOnce();
@@ -150,24 +85,33 @@ TEST_F(MemoryTest, AFolderDeletedWithItsContentsGoesOnTheOtherSideToo) {
     EXPECT_FALSE(second.Exists("Old"));
 }
 
-TEST_F(MemoryTest, WithoutAMemoryOrWithADamagedOneThePlanIsAsAlways) {
+// A memory the first version wrote (24 bytes an item, no volumes) knows too little to delete by: read as
+// none, and told.
+TEST_F(MemoryTest, WithoutAMemoryOrWithADamagedOrAnOlderVersionsOneThePlanIsAsAlways) {
     first.Write("a.txt", "a");
     second.Write("b.txt", "b");
-    for (const char* bytes : {"", "MIRVMEM1 cut short", "another program's file"}) {
-        SCOPED_TRACE(bytes);
-        if (*bytes) {
+    const struct {
+        const char* bytes;
+        const char* told;
+    } cases[] = {
+        {"", ""},
+        {"MIRVMEM2 cut short", "the memory of the last Sync could not be read"},
+        {"another program's file", "the memory of the last Sync could not be read"},
+        {"MIRVMEM1 an older version's memory", "the memory of the last Sync is an older version's: planned without it"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        if (*c.bytes) {
             engine::CreateFolderChain(platform::SystemFileOps(), app::PairMemoryFolder());
             ASSERT_TRUE(platform::WriteWholeFile(
-                app::PairMemoryFolder() + "\\" + engine::PairMemoryFileName(first.Core(), second.Core()), bytes));
+                app::PairMemoryFolder() + "\\" + engine::PairMemoryFileName(first.Core(), second.Core()), c.bytes));
         }
         Load();
         EXPECT_EQ(Texts(lists.lFileAdd1), (std::vector<std::string>{"b.txt"}));
         EXPECT_EQ(Texts(lists.rFileAdd1), (std::vector<std::string>{"a.txt"}));
         EXPECT_TRUE(lists.ldelfile1.empty() && lists.rdelfile1.empty());
-        EXPECT_EQ(plan->unreadable, *bytes != '\0');
-        if (*bytes) {
-            EXPECT_NE(app::MemoryPanelText(*plan).find("could not be read"), std::string::npos);
-        }
+        EXPECT_FALSE(plan->use.remembered);
+        EXPECT_EQ(app::MemoryPanelText(*plan), c.told);
     }
 }
 
@@ -203,12 +147,103 @@ TEST_F(MemoryTest, MirrorLocalDriveCarriesTheFirstFoldersDeletionsAndCopiesBackW
     EXPECT_EQ(Texts(lists.lignfile1), (std::vector<std::string>{"Old\\x.txt 5"}));
 }
 
+// What a scan did not see is no deletion: a folder that cannot be listed, or whose listing breaks off,
+// or a folder link, on either side, stops every deletion the memory would plan below it, on both sides.
+TEST_F(MemoryTest, NothingIsDeletedBelowAFolderEitherScanDidNotRead) {
+    const struct {
+        const char* name;
+        bool firstSide;  // the side that does not see Old's content
+        enum { Unlistable, BreaksOff, Link } how;
+    } cases[] = {
+        {"First cannot list Old", true, cases[0].Unlistable},
+        {"Second's listing of Old breaks off", false, cases[0].BreaksOff},
+        {"Old is a folder link in the First", true, cases[0].Link},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        files.breakEnumerate = [](std::string_view) { return false; };
+        files.breakListingAfter = [](std::string_view) { return -1; };
+        for (const TempFolder* side : {&first, &second}) {
+            fs::remove_all(side->path());
+            fs::create_directories(side->path());
+        }
+        app::ForgetPairMemory(first.Core(), second.Core());
+        InStepOnce();
+        first.Write("Old/y.txt", "y");  // so that a listing breaking off after one entry lacks one
+        second.Write("Old/y.txt", "y");
+        Load();
+        Sync();
+        const TempFolder& blind = c.firstSide ? first : second;
+        const std::string old = blind.Core() + "\\Old\\";  // as the scan names the folder it lists
+        TempFolder elsewhere;
+        if (c.how == c.Link) {
+            fs::remove_all(blind.path() / "Old");
+            // Wine shows no folder links at all (a link to a folder is that folder there).
+            if (!engine_testing::MakeFolderLink(blind.path() / "Old", elsewhere.path())) continue;
+        }
+        files.breakEnumerate = [&](std::string_view folder) { return c.how == c.Unlistable && folder == old; };
+        files.breakListingAfter = [&](std::string_view folder) { return c.how == c.BreaksOff && folder == old ? 1 : -1; };
+        Load();
+        EXPECT_TRUE(lists.ldelfile1.empty() && lists.rdelfile1.empty());
+        if (c.how != c.Link) {
+            std::string told = "Old in the " + std::string(c.firstSide ? "First" : "Second") + " Folder could not be read (";
+            EXPECT_EQ(app::NotReadText(passed.notRead).rfind(told, 0), 0u) << app::NotReadText(passed.notRead);
+        }
+        ASSERT_EQ(app::NotReadReportLines(passed.notRead).size(), 1u);
+        EXPECT_NE(app::NotReadReportLines(passed.notRead)[0].find("what it holds not synced: Old in the"), std::string::npos);
+    }
+}
+
+// Two sticks used in turn under one drive letter: the memory of the one is not the other's.
+TEST_F(MemoryTest, AnotherVolumeUnderTheSameNameSetsTheMemoryAsideAndIsRememberedAnew) {
+    InStepOnce();
+    fs::remove(second.path() / "a.txt");  // the other stick lacks it
+    Load(false, kSecondVolume + 1);
+    EXPECT_TRUE(lists.ldelfile1.empty() && lists.rdelfile1.empty());
+    EXPECT_EQ(Texts(lists.rFileAdd1), (std::vector<std::string>{"a.txt"}));
+    EXPECT_EQ(app::MemoryPanelText(*plan),
+              "the Second Folder is not on the drive it was on at the last Sync: planned without its memory");
+    Sync();
+    fs::remove(first.path() / "b.txt");
+    Load(false, kSecondVolume + 1);  // the memory is that stick's now
+    EXPECT_EQ(Texts(lists.rdelfile1), (std::vector<std::string>{"b.txt 1"}));
+    Load();  // and the first stick's memory is set aside in turn
+    EXPECT_TRUE(lists.rdelfile1.empty());
+}
+
+// A version put back from a backup has an older time than the other side's copy, yet it is the change.
+TEST_F(MemoryTest, TheSideChangedSinceTheLastSyncWinsWhateverTheTimesSay) {
+    for (bool firstChanged : {true, false}) {
+        SCOPED_TRACE(firstChanged ? "changed in the First" : "changed in the Second");
+        InStepOnce();
+        Edit(firstChanged ? first : second, "a.txt", "last week's", 7);
+        Load();
+        EXPECT_EQ(Texts(firstChanged ? lists.rUpdate1 : lists.lUpdate1), (std::vector<std::string>{"a.txt"}));
+        EXPECT_TRUE((firstChanged ? lists.lUpdate1 : lists.rUpdate1).empty());
+        EXPECT_EQ(app::MemoryPanelText(*plan), "1 item changed on one side to an older copy: copied across");
+        EXPECT_EQ(Sync().failed, 0);
+        EXPECT_EQ(second.Read("a.txt"), "last week's");
+        EXPECT_EQ(first.Read("a.txt"), "last week's");
+        Load();
+        EXPECT_TRUE(lists.lUpdate1.empty() && lists.rUpdate1.empty());
+        app::ForgetPairMemory(first.Core(), second.Core());
+    }
+    // A mirror writes nothing into the First Folder: the First's newer copy goes over the Second's, as without.
+    Load(true);
+    Sync();
+    Edit(second, "a.txt", "two weeks ago", 14);
+    Load(true);
+    ASSERT_TRUE(plan->use.remembered);
+    EXPECT_EQ(Texts(lists.rUpdate1), (std::vector<std::string>{"a.txt"}));
+    EXPECT_TRUE(plan->use.changedOlder.empty());
+}
+
 TEST(PairMemoryFile, OneFileForAPairWhateverTheLetterCaseAndATrailingBackslash) {
     EXPECT_EQ(engine::PairMemoryFileName("C:\\Data\\", "D:\\Backup"), engine::PairMemoryFileName("c:\\data", "d:\\BACKUP\\"));
     EXPECT_NE(engine::PairMemoryFileName("C:\\Data", "D:\\Backup"), engine::PairMemoryFileName("D:\\Backup", "C:\\Data"));
     engine::PairMemory memory;
-    memory.Add({7, 133, 10});
-    memory.Add({3, 0, -1});
+    memory.Add({7, 133, 10, {0, 0}});
+    memory.Add({3, 0, -1, {0, 0}});
     memory.Seal();
     std::string bytes;
     ASSERT_TRUE(memory.Encode("C:\\Data", "D:\\Backup", [&](std::string_view piece) {

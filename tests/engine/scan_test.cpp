@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,61 @@ TEST_F(ScanTest, FolderLinksAreListedButNeverEntered) {
     EXPECT_EQ(Paths(), (std::vector<std::string>{"Data\\x.txt", "[Data\\Back]", "[Data]", "[Other]"}));
     EXPECT_TRUE(list.Link(IndexOf("[Other]")));
     EXPECT_FALSE(list.Link(IndexOf("[Data]")));
+    list.Clear();
+    engine::PassedOver passed = engine::ScanFolder(platform::SystemFileOps(), root + "\\*.*", root, Subfolders(), list, total);
+    std::vector<std::string> links;
+    for (const engine::FolderNotRead& f : passed.notRead) links.push_back(f.link ? f.path : "not a link: " + f.path);
+    std::sort(links.begin(), links.end());
+    EXPECT_EQ(links, (std::vector<std::string>{"Data\\Back", "Other"}));
+}
+
+// A folder that cannot be listed, or whose listing breaks off, keeps what was listed and is told with
+// the system's words, never taken for an empty folder.
+TEST_F(ScanTest, FoldersThatCannotBeListedOrBreakOffAreToldWithWhy) {
+    folder.Write("Sub/a.txt", "a");
+    folder.Write("Deep/Inner/b.txt", "b");
+    folder.Write("Deep/Inner/c.txt", "c");
+    folder.Write("top.txt", "t");
+    std::string root = folder.Core();
+    engine_testing::FaultyFileOps files;
+    files.breakEnumerate = [&](std::string_view f) { return f == root + "\\Sub\\"; };
+    files.breakListingAfter = [&](std::string_view f) { return f == root + "\\Deep\\Inner\\" ? 1 : -1; };
+    engine::PassedOver passed = engine::ScanFolder(files, root + "\\*.*", root, Subfolders(), list, total, engine::Side::Second);
+    EXPECT_EQ(list.size(), 5u);  // [Sub], [Deep], [Deep\Inner], one of Inner's files, top.txt
+    EXPECT_LT(IndexOf("[Sub]"), list.size());
+    ASSERT_EQ(passed.notRead.size(), 2u);
+    std::vector<std::string> told;
+    for (const engine::FolderNotRead& f : passed.notRead) {
+        EXPECT_EQ(f.side, engine::Side::Second);
+        EXPECT_FALSE(f.link || f.why.empty());
+        told.push_back(f.path);
+    }
+    std::sort(told.begin(), told.end());
+    EXPECT_EQ(told, (std::vector<std::string>{"Deep\\Inner", "Sub"}));
+
+    list.Clear();
+    files.breakEnumerate = [&](std::string_view f) { return f == root + "\\"; };
+    passed = engine::ScanFolder(files, root + "\\*.*", root, Subfolders(), list, total);
+    ASSERT_EQ(passed.notRead.size(), 1u);
+    EXPECT_EQ(passed.notRead[0].path, "");  // the folder itself
+    EXPECT_TRUE(list.empty());
+}
+
+// What the volume knows a file by stays with it through a rename (where the volume keeps it at all).
+TEST_F(ScanTest, AFileKeepsItsIdentityThroughARename) {
+    folder.Write("a.txt", "a");
+    folder.Write("b.txt", "b");
+    auto identities = [&] {
+        std::map<std::string, std::uint64_t> ids;
+        platform::SystemFileOps().Enumerate(folder.Core(), [&](const platform::FileInfo& e) { ids[e.name] = e.fileId; });
+        return ids;
+    };
+    auto before = identities();
+    if (before["a.txt"] == 0) GTEST_SKIP() << "this volume keeps no lasting file identities";
+    std::filesystem::rename(folder.path() / "a.txt", folder.path() / "renamed.txt");
+    auto after = identities();
+    EXPECT_EQ(after["renamed.txt"], before["a.txt"]);
+    EXPECT_NE(after["b.txt"], before["a.txt"]);
 }
 
 TEST_F(ScanTest, NamesDifferingOnlyInCaseArePassedOverAndCounted) {

@@ -69,4 +69,29 @@ TEST_F(Memory, APassInStepIsRememberedAndOnlyTheOptionPlansWithIt) {
     EXPECT_FALSE(platform::FileExists(remembered));
 }
 
+// A file renamed in the First Folder: the Add Items page shows the move with the place it moves from,
+// and the Sync renames it in the Second Folder.
+TEST_F(Memory, AMoveShowsOnTheAddItemsPageWithItsOldPlace) {
+    for (const char* name : {"a.txt", "b.txt"}) {
+        first.Write(name, name);
+        second.Write(name, name);
+        std::filesystem::last_write_time(second.path() / name, std::filesystem::last_write_time(first.path() / name));
+    }
+    SetValue("usememory", "true");
+    Start();
+    Click(ids::bLoad);
+    ASSERT_EQ(main().PanelText(app::kPanelSynchronized), "Synchronized");
+    std::filesystem::rename(first.path() / "a.txt", first.path() / "renamed.txt");
+    Start();
+    Show();
+    Click(ids::bLoad);
+    wchar_t row[256] = {};
+    ListView_GetItemText(Control(ids::rFileAdd1), 0, 0, row, 256);
+    EXPECT_EQ(std::wstring(row), L"renamed.txt    (moved from a.txt)");
+    EXPECT_EQ(main().PanelText(app::kPanelMessage), "1 item moved or renamed: see Add Items");
+    Click(ids::bSync);
+    EXPECT_TRUE(second.Exists("renamed.txt"));
+    EXPECT_FALSE(second.Exists("a.txt"));
+}
+
 }  // namespace
