@@ -213,10 +213,22 @@ std::optional<Journal> ParseJournal(std::string_view text) {
 
 std::string OpenMarkOf(std::string_view journalPath) { return std::string(journalPath) + ".open"; }
 
+namespace {
+
+// Made, not forced to the disk: the run does not wait for the disk at its start or its end (under a
+// heavy write that takes a second), and a mark lost to a power cut only leaves the next Load's check
+// to the journal itself.
+bool Mark(const std::string& path) {
+    platform::AppendFile mark;
+    return mark.Open(path, true);
+}
+
+}  // namespace
+
 bool JournalWriter::Open(const std::string& path, platform::FileTime started, const platform::LocalTime& startedLocal) {
     path_ = path;
     // The mark first: a journal that names work is always found.
-    marked_ = platform::WriteWholeFile(OpenMarkOf(path), "");
+    marked_ = Mark(OpenMarkOf(path));
     failed_ = !marked_ || !file_.Open(path, true);
     if (!failed_) Write(JournalStartLines(started, startedLocal, platform::CurrentProcessId()));
     return !failed_;
@@ -231,7 +243,7 @@ void JournalWriter::Pair(std::string_view first, std::string_view second) { Writ
 int JournalWriter::Intend(const engine::WorkIntent& intent) {
     if (path_.empty()) return 0;  // never opened: a report kept in memory only
     // The Syncs of one Load run share a journal: one after an end marks it again.
-    if (!failed_ && !marked_) failed_ = !(marked_ = platform::WriteWholeFile(OpenMarkOf(path_), ""));
+    if (!failed_ && !marked_) failed_ = !(marked_ = Mark(OpenMarkOf(path_)));
     if (failed_) return 0;
     int id = next_++;
     Write(JournalIntentLine(id, intent, platform::CurrentFileTime()));
@@ -250,8 +262,8 @@ void JournalWriter::Done(int id) {
 }
 
 void JournalWriter::End(platform::FileTime ended) {
+    // Each line is the system's as soon as it is written; the end waits for no disk.
     Write(JournalEndLine(ended));
-    file_.Flush();
     if (!failed_ && open_.empty() && platform::SystemFileOps().RemoveFile(OpenMarkOf(path_))) marked_ = false;
 }
 

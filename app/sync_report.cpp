@@ -129,10 +129,19 @@ std::string FreeReportPath(platform::FileOps& files, std::string_view folder, co
     return std::string(folder) + "\\" + chosen + std::string(kSuffix);
 }
 
-// Writes a whole report and keeps the newest `keep` runs in the folder.
+// Writes a whole report and keeps the newest `keep` runs in the folder. Written beside and put in
+// place in one step, so a failure leaves the report as it was written item by item; not forced to the
+// disk (the journal, not the report, is what a later run reads), so the end of a run never waits for it.
 bool WriteReport(platform::FileOps& files, std::string_view folder, const std::string& path, const std::string& text,
                  size_t keep) {
-    if (!platform::WriteWholeFile(path, "\xEF\xBB\xBF" + text)) return false;
+    const std::string fresh = path + ".new";
+    platform::AppendFile file;
+    bool written = file.Open(fresh, true) && file.Append("\xEF\xBB\xBF" + text);
+    file.Close();
+    if (!written || !files.MoveReplacing(fresh, path)) {
+        files.RemoveFile(fresh);
+        return false;
+    }
     PruneReports(files, folder, keep);
     return true;
 }

@@ -17,8 +17,6 @@ public:
     bool Open(std::string_view path, bool fresh);
     bool IsOpen() const { return handle_ != kClosed; }
     bool Append(std::string_view bytes);
-    // Down to the disk, not only to the system.
-    void Flush();
     void Close();
 
 private:

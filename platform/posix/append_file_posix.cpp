@@ -27,10 +27,6 @@ bool AppendFile::Append(std::string_view bytes) {
     return true;
 }
 
-void AppendFile::Flush() {
-    if (IsOpen()) ::fsync(static_cast<int>(handle_));
-}
-
 void AppendFile::Close() {
     if (IsOpen()) ::close(static_cast<int>(handle_));
     handle_ = kClosed;

@@ -32,10 +32,6 @@ bool AppendFile::Append(std::string_view bytes) {
     return true;
 }
 
-void AppendFile::Flush() {
-    if (IsOpen()) FlushFileBuffers(AsHandle(handle_));
-}
-
 void AppendFile::Close() {
     if (IsOpen()) CloseHandle(AsHandle(handle_));
     handle_ = kClosed;
