@@ -69,6 +69,16 @@ protected:
         // the whole trash of the test run (a few tenths of a second here, more as tests fill it): that
         // is no copy, and nothing of this Sync would go to the bin.
         SetValue("userecycle", "false");
+        // The copy goes into memory where the machine has a tmpfs: what is measured is the window, not
+        // how the host's disk writes back 2 GiB (which holds every file operation meanwhile, the end of
+        // the run's own among them).
+        std::error_code error;
+        const std::filesystem::path shm = "Z:/dev/shm";
+        if (std::filesystem::is_directory(shm, error)) {
+            destination_ = shm / ("mirv98-long-copy-" + std::to_string(GetCurrentProcessId()));
+            std::filesystem::create_directories(destination_, error);
+            SetValue("remote", destination_.string());
+        }
         // Sparse: made at once, read back as zeros without touching the disk.
         HANDLE file = CreateFileW((first.path() / "huge.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -78,13 +88,22 @@ protected:
         EXPECT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file));
         CloseHandle(file);
     }
+    void TearDown() override {
+        std::error_code error;
+        if (!destination_.empty()) std::filesystem::remove_all(destination_, error);
+    }
     void Click(int id) { SendMessageW(Control(id), BM_CLICK, 0, 0); }
+    // The Second Folder, where the copy goes.
+    std::filesystem::path Destination() const { return destination_.empty() ? second.path() : destination_; }
     bool CopyLeftInSecond() {
-        for (const auto& e : std::filesystem::directory_iterator(second.path()))
+        for (const auto& e : std::filesystem::directory_iterator(Destination()))
             if (e.path().filename() == "huge.bin" || e.path().filename().string().find("~mirv98") != std::string::npos)
                 return true;
         return false;
     }
+
+private:
+    std::filesystem::path destination_;
 };
 
 TEST_F(LongCopy, TheWindowAnswersAndItsBarMovesDuringTheFile) {
@@ -93,8 +112,8 @@ TEST_F(LongCopy, TheWindowAnswersAndItsBarMovesDuringTheFile) {
     // for the first.
     Clock::duration longest{};
     for (int sync = 0; sync < 2 && (sync == 0 || longest >= std::chrono::milliseconds(100)); ++sync) {
-        std::filesystem::remove_all(second.path());
-        std::filesystem::create_directories(second.path());
+        std::filesystem::remove_all(Destination());
+        std::filesystem::create_directories(Destination());
         Start();
         Click(ids::bLoad);
         ASSERT_EQ(main().state().lists.rFileAdd1.size(), 1u);
@@ -102,7 +121,7 @@ TEST_F(LongCopy, TheWindowAnswersAndItsBarMovesDuringTheFile) {
         Click(ids::bSync);
         watcher.Stop();
         EXPECT_EQ(main().PanelText(app::kPanelMessage), "Synchronize Complete");
-        EXPECT_EQ(std::filesystem::file_size(second.path() / "huge.bin"), static_cast<std::uintmax_t>(kSize));
+        EXPECT_EQ(std::filesystem::file_size(Destination() / "huge.bin"), static_cast<std::uintmax_t>(kSize));
         EXPECT_GE(watcher.rises(), 5);
         longest = watcher.longest();
     }
@@ -125,31 +144,37 @@ TEST_F(LongCopy, AStopACloseOrLogOffInsideTheFileEndTheRunAtOnceAndLeaveNoCopy) 
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         SetValue("autodortdata", c.loadRun ? "true" : "false");
-        Start();
-        HWND window = main().hwnd();
-        if (!c.loadRun) Click(ids::bLoad);
-        std::atomic<Clock::rep> sent{0};
-        // Sent once the bar is well into the file: the Sync's own step showed 100 at its start.
-        Watcher watcher(window, Control(ids::pb1), [&](int position) {
-            if (position < 20 || position > 80) return false;
-            sent = Clock::now().time_since_epoch().count();
-            PostMessageW(window, c.message, c.wParam, c.loadRun ? reinterpret_cast<LPARAM>(Control(ids::bStop)) : 0);
-            return true;
-        });
-        Click(c.loadRun ? ids::bLoad : ids::bSync);
-        auto ended = Clock::now();
-        watcher.Stop();
-        Pump();  // a closed window's quit message
-        ASSERT_NE(sent.load(), 0) << "the bar never showed the middle of the file";
-        EXPECT_LT(ended - Clock::time_point(Clock::duration(sent.load())), std::chrono::milliseconds(200));
-        EXPECT_FALSE(CopyLeftInSecond());
-        if (c.loadRun) {
-            EXPECT_EQ(main().PanelText(app::kPanelMessage), "Sync stopped: 1 item not done");
-            EXPECT_TRUE(Visible(ids::bLoad));  // the run has ended
-            EXPECT_FALSE(Visible(ids::bStop));
-        } else {
-            EXPECT_FALSE(IsWindow(window));
+        // As in the test above, a second try may make up for a moment the machine held Wine's servers; a
+        // copy that holds the run misses every time.
+        Clock::duration took = Clock::duration::max();
+        for (int attempt = 0; attempt < 2 && took >= std::chrono::milliseconds(200); ++attempt) {
+            Start();
+            HWND window = main().hwnd();
+            if (!c.loadRun) Click(ids::bLoad);
+            std::atomic<Clock::rep> sent{0};
+            // Sent once the bar is well into the file: the Sync's own step showed 100 at its start.
+            Watcher watcher(window, Control(ids::pb1), [&](int position) {
+                if (position < 20 || position > 80) return false;
+                sent = Clock::now().time_since_epoch().count();
+                PostMessageW(window, c.message, c.wParam, c.loadRun ? reinterpret_cast<LPARAM>(Control(ids::bStop)) : 0);
+                return true;
+            });
+            Click(c.loadRun ? ids::bLoad : ids::bSync);
+            auto ended = Clock::now();
+            watcher.Stop();
+            Pump();  // a closed window's quit message
+            ASSERT_NE(sent.load(), 0) << "the bar never showed the middle of the file";
+            took = ended - Clock::time_point(Clock::duration(sent.load()));
+            EXPECT_FALSE(CopyLeftInSecond());
+            if (c.loadRun) {
+                EXPECT_EQ(main().PanelText(app::kPanelMessage), "Sync stopped: 1 item not done");
+                EXPECT_TRUE(Visible(ids::bLoad));  // the run has ended
+                EXPECT_FALSE(Visible(ids::bStop));
+            } else {
+                EXPECT_FALSE(IsWindow(window));
+            }
         }
+        EXPECT_LT(took, std::chrono::milliseconds(200));
     }
 }
 
