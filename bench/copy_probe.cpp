@@ -93,10 +93,7 @@ int main() {
     const bool plain = std::wstring(argv[1]) == L"plain";
     const fs::path first = argv[2], second = argv[3];
     LocalFree(argv);
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) return 1;
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS |
-                                                       ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
+    if (!probe::StartAsTheProgram()) return 1;
     probe::PrintingPrompter prompter;
     probe::Print("copy_time", plain ? Plain(first, second) : Sync(first, second, prompter), "ms");
     probe::PrintCount("copied_bytes", static_cast<long long>(BytesIn(second)), "bytes");

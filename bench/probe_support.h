@@ -3,6 +3,9 @@
 // program values they start the program with, message boxes answered without a user.
 #include <windows.h>
 
+#include <commctrl.h>
+#include <objbase.h>
+
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -25,6 +28,15 @@ inline void Print(const char* name, double value, const char* unit) {
 inline void PrintCount(const char* name, long long value, const char* unit) {
     std::printf("%s %lld %s\n", name, value, unit);
     std::fflush(stdout);
+}
+
+// As the program starts: COM for the folder dialog, the common controls. False when COM will not start.
+inline bool StartAsTheProgram() {
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) return false;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS |
+                                                       ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    return true;
 }
 
 // The checks that failed; the probe's exit status is 1 when there is one.

@@ -379,11 +379,7 @@ int main() {
     }
     const std::wstring firstWide = argv[1], secondWide = argv[2];
     LocalFree(argv);
-    // As the program starts: COM for the folder dialog, the common controls.
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) return 1;
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS |
-                                                       ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
+    if (!probe::StartAsTheProgram()) return 1;
     PrepareProgramKey(platform::Narrow(firstWide), platform::Narrow(secondWide));
 
     // What Wine's directory listing alone costs: both trees walked one after the other.
