@@ -237,7 +237,7 @@ TEST_F(RecycleTest, TheReportTellsEveryItemAndWhereItsOldContentWent) {
     engine_testing::AddEntry(lists.rdelfile1, "x.txt 1");
     engine_testing::AddEntry(lists.rdelfile1, "y.txt 1");
     fs::remove(local.path() / "gone.txt");
-    bin.kind = platform::BinVolume::Kind::None;  // a stick: the spec's deletion, told as such
+    bin.kind = platform::BinVolume::Kind::None;  // a stick: deleted as without the option, told as such
     // Messages run before each of the 3 copies, each of the 2 preparations, and each deletion: the
     // stop comes at the second deletion.
     view.stopAtMessageCall = 7;
