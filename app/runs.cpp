@@ -72,6 +72,11 @@ bool SamePair(const PlanMemory& memory, std::string_view first, std::string_view
     return engine::NameKey(memory.first) == engine::NameKey(first) && engine::NameKey(memory.second) == engine::NameKey(second);
 }
 
+// Why items of the scan did not sync: what it passed over and the folders it could not read.
+std::string ScanNotice(const engine::PassedOver& passed) {
+    return WithNotice(PassedOverText(passed.links, passed.caseTwins), NotReadText(passed.notRead));
+}
+
 constexpr const char* kUndoBusy = "Undo not started: another Sync or undo is running";
 
 }  // namespace
@@ -172,8 +177,7 @@ void Runs::Pass(const PairLists& pairs, size_t pairIndex) {
     engine::EvaluateWithMemory(state_.lists, settings_.mirrorlocal, state_.totals, host_, settings_.ignorehour,
                                state_.memory ? &state_.memory->use : nullptr, passed.notRead);
     // What the scan passed over and what the memory planned stay told beside the run's result.
-    std::string notice = WithNotice(PassedOverText(passed.links, passed.caseTwins), NotReadText(passed.notRead));
-    notice = WithNotice(notice, keptAs);
+    std::string notice = WithNotice(ScanNotice(passed), keptAs);
     if (state_.memory) notice = WithNotice(notice, MemoryPanelText(*state_.memory));
     if (!notice.empty()) host_.SetStatus(0, notice);
     state_.plan = MainState::Plan{{state_.LocalFolder, state_.RemoteFolder}, std::move(notice), PlanOptionsOf(settings_),
@@ -222,7 +226,7 @@ engine::PassedOver Runs::ScanBoth(std::shared_ptr<const std::unordered_set<std::
     engine::PassedOver passed = engine::ScanAndSortPair(files_, paths, options, state_.lists, state_.totals,
                                                         [this] { host_.ProcessMessages(); });
     // Why an item did not sync.
-    std::string notice = WithNotice(PassedOverText(passed.links, passed.caseTwins), NotReadText(passed.notRead));
+    std::string notice = ScanNotice(passed);
     if (!notice.empty()) host_.SetStatus(0, notice);
     host_.SetItemCaptions("First Folder Items: " + std::to_string(state_.lists.lvLocal.size()),
                           "Second Folder Items: " + std::to_string(state_.lists.lvRemote.size()));

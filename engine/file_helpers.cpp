@@ -48,13 +48,16 @@ std::string TemporaryBeside(std::string_view path) {
     return std::string(FolderPart(path)) + platform::TemporaryCopyName();
 }
 
+void DiscardCopy(platform::FileOps& files, const std::string& copy) {
+    files.SetArchiveOnly(copy);
+    files.RemoveFile(copy);
+}
+
 bool CopyToTemporary(platform::FileOps& files, std::string_view source, const std::string& temporary,
                      std::string* error, const platform::CopyProgress& progress) {
     if (files.CopyToFile(source, temporary, progress)) return true;
     if (error) *error = platform::LastErrorText();
-    // The copy may carry a read-only attribute from its source.
-    files.SetArchiveOnly(temporary);
-    files.RemoveFile(temporary);
+    DiscardCopy(files, temporary);
     return false;
 }
 
@@ -65,8 +68,7 @@ bool CopyItemFile(platform::FileOps& files, std::string_view source, std::string
     if (!CopyToTemporary(files, source, copy, error, progress)) return false;
     if ((!mayReplace || mayReplace()) && files.MoveReplacing(copy, destination)) return true;
     if (error) *error = platform::LastErrorText();
-    files.SetArchiveOnly(copy);
-    files.RemoveFile(copy);
+    DiscardCopy(files, copy);
     return false;
 }
 

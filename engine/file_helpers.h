@@ -39,6 +39,10 @@ void CreateFolderChain(platform::FileOps& files, std::string_view path, std::vec
 // A name beside path that no other file of this or another process has, for a copy on its way there.
 std::string TemporaryBeside(std::string_view path);
 
+// Removes a copy of this run's own (a temporary one, complete or not), which may carry a read-only
+// attribute from its source.
+void DiscardCopy(platform::FileOps& files, const std::string& copy);
+
 // Copies source to temporary (a fresh name beside where the copy is to go) with the source's contents,
 // last-write time and attributes. A failure leaves nothing at temporary; error, when given, receives the
 // system's words.

@@ -86,10 +86,7 @@ private:
     }
 
     void DropTemporary() {
-        if (temporary_.empty() || !files_.Find(temporary_)) return;
-        // A copy may carry a read-only attribute from its source.
-        files_.SetArchiveOnly(temporary_);
-        files_.RemoveFile(temporary_);
+        if (!temporary_.empty() && files_.Find(temporary_)) DiscardCopy(files_, temporary_);
     }
 
     void Record(Outcome outcome, ItemState after) {

@@ -137,8 +137,7 @@ void Removal::Replace(ItemRecord record, std::string temporary, std::string seco
     item.record.outcome = Outcome::Failed;
     item.record.detail = platform::LastErrorText();
     item.record.after = item.record.before;
-    files_.SetArchiveOnly(item.temporary);
-    files_.RemoveFile(item.temporary);
+    DiscardCopy(files_, item.temporary);
     Tell(std::move(item.record));
 }
 
@@ -205,8 +204,7 @@ void Removal::BringIn(Item& item) {
     if (!record.binPath.empty() &&
         options_.recycleBin->Restore(
             {{item.path, record.recycledFrom, record.recycledUntil, record.before.size, record.before.lastWrite}}, {})[0]) {
-        files_.SetArchiveOnly(item.temporary);
-        files_.RemoveFile(item.temporary);
+        DiscardCopy(files_, item.temporary);
         record.detail = error + ": the old content is back from the Recycle Bin";
         record.binPath.clear();
     } else {
@@ -263,8 +261,7 @@ void Removal::Flush() {
             record.detail = result.result == platform::Recycled::InUse ? "in use" : result.error;
             record.after = record.before;
             if (item.kind == Kind::OldContent) {
-                files_.SetArchiveOnly(item.temporary);
-                files_.RemoveFile(item.temporary);
+                DiscardCopy(files_, item.temporary);
             }
             Tell(std::move(record));
             break;
@@ -293,8 +290,7 @@ void Removal::Settle(Item item, bool forGood) {
     // An old content: at the user's word the new content takes its place; otherwise it stays.
     if (forGood) return Replace(std::move(record), item.temporary, {}, item.path,
                                 {OldContent::Overwrite, "old copy deleted for good at your word: " + item.why});
-    files_.SetArchiveOnly(item.temporary);
-    files_.RemoveFile(item.temporary);
+    DiscardCopy(files_, item.temporary);
     record.outcome = Outcome::LeftInPlace;
     record.detail = item.why.starts_with("the Recycle Bin") ? item.why : "the Recycle Bin cannot take its old copy: " + item.why;
     record.after = record.before;

@@ -63,9 +63,10 @@ public:
     UndoCounts counts;
 
 private:
-    std::string Full(const ItemRecord& r) const {
-        return (r.side == Side::First ? pair_->first : pair_->second) + "\\" + r.path;
+    std::string Full(Side side, std::string_view relative) const {
+        return (side == Side::First ? pair_->first : pair_->second) + "\\" + std::string(relative);
     }
+    std::string Full(const ItemRecord& r) const { return Full(r.side, r.path); }
 
     // Before each item: the progress, messages run, and a Stop leaves this item and every later one.
     bool Reached(const ItemRecord& r) {
@@ -128,7 +129,7 @@ private:
         for (const ItemRecord* r : moves) {
             if (!Reached(*r)) continue;
             std::string now = Full(*r);
-            std::string old = (r->side == Side::First ? pair_->first : pair_->second) + "\\" + r->movedFrom;
+            std::string old = Full(r->side, r->movedFrom);
             ItemState state = ItemStateOf(files_, now);
             if (!AsLeft(state, r->after)) {
                 Tell(UndoOutcome::NotUndone, *r, WhyChanged(state));

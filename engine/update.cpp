@@ -109,8 +109,7 @@ public:
             if (!CopyToTemporary(files_, source, temporary, &error, Progress())) return false;
             if (unchanged() && files_.CanReplace(destination)) return true;
             error = platform::LastErrorText();
-            files_.SetArchiveOnly(temporary);
-            files_.RemoveFile(temporary);
+            DiscardCopy(files_, temporary);
             return false;
         };
         auto placed = [&] {
