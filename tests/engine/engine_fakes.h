@@ -32,7 +32,11 @@ public:
     void ProcessMessages() override {
         if (++messageCalls == stopAtMessageCall) stop = true;
     }
-    void KeepAlive() override {}  // no point of a step: not counted
+    // Heard while work runs beside the window (no point of a step: not counted).
+    std::function<void()> onKeepAlive;
+    void KeepAlive() override {
+        if (onKeepAlive) onKeepAlive();
+    }
     bool StopRequested() const override { return stop; }
     bool AskYesNo(std::string_view text, Default preferred) override {
         questions.emplace_back(text);

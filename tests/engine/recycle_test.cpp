@@ -3,12 +3,15 @@
 // the bin is checked against what reached the trash.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "app/sync_report.h"
 #include "engine/delete.h"
@@ -46,6 +49,7 @@ public:
     std::string PathRefusal(std::string_view path) override { return real.PathRefusal(path); }
     void MoveToBin(const std::vector<std::string>& paths) override {
         ++calls;
+        if (whileMoving) whileMoving();
         if (!destroys) return real.MoveToBin(paths);
         for (const std::string& path : paths) platform::SystemFileOps().RemoveName(path);
     }
@@ -59,6 +63,7 @@ public:
     std::optional<platform::BinVolume::Kind> kind;
     std::function<platform::BinVolume::Kind(std::string_view root)> kindOf;  // a drive a root
     bool destroys = false;
+    std::function<void()> whileMoving;  // on the shell's thread, before the move
 };
 
 class RecycleTest : public ::testing::Test {
@@ -345,6 +350,36 @@ TEST_F(RecycleTest, OldCopiesReachTheBinUnderTheirOwnNamesAndARestoredOneIsListe
     EXPECT_TRUE(lists.lUpdate1.empty());
     ASSERT_EQ(lists.rUpdate1.size(), 1u);
     EXPECT_EQ(lists.rUpdate1[0].text, "upd-a.txt");
+}
+
+// The shell's move runs beside the window, which goes on letting its messages run; a Stop that arrives
+// meanwhile leaves no replaced file without its content and nothing unverified.
+TEST_F(RecycleTest, TheWindowLetsItsMessagesRunWhileTheShellMovesAndAStopThenCutsNothingHalfWay) {
+    ReplaceAndDelete();
+    std::atomic<int> keptAlive{0};
+    std::atomic<bool> moving{false}, heard{false};
+    view.onKeepAlive = [&] {
+        ++keptAlive;
+        if (moving) view.stop = true;
+    };
+    // Were the move on the window's thread, it would wait here in vain.
+    bin.whileMoving = [&] {
+        moving = true;
+        const int from = keptAlive;
+        for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+             keptAlive < from + 3 && std::chrono::steady_clock::now() < until;)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        heard = heard || keptAlive >= from + 3;
+    };
+    counts = Sync({&bin, nullptr});
+    EXPECT_TRUE(heard);
+    EXPECT_TRUE(view.stop);
+    EXPECT_EQ(counts.failed, 0);
+    EXPECT_EQ(remote.Read("a.txt"), "new a");
+    EXPECT_FALSE(fs::exists(remote.path() / "x.txt"));
+    EXPECT_EQ(NewNamesInTrash(), (std::multiset<std::string>{"a.txt", "x.txt"}));
+    EXPECT_EQ(NewInTrash(), (std::map<std::string, size_t>{{"old a", 1}, {"deleted x", 1}}));
+    EXPECT_FALSE(HasWorkFiles(remote.path()));
 }
 
 TEST_F(RecycleTest, ASwapThatFailsHalfWayLeavesTheOldContentInItsPlace) {
